@@ -1,0 +1,203 @@
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') {
+        return value;
+    }
+    return fallback;
+}
+
+std::string StripTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// Expands "$HOME/..." and a leading "~" in a user-dirs.dirs value.
+std::string ExpandHome(const std::string& value) {
+    if (value.rfind("$HOME", 0) == 0) {
+        return HomeFolder() + value.substr(5);
+    }
+    if (value.rfind("~", 0) == 0) {
+        return HomeFolder() + value.substr(1);
+    }
+    return value;
+}
+
+} // namespace
+
+std::string TempFolder() {
+    std::error_code ec;
+    fs::path p = fs::temp_directory_path(ec);
+    if (ec) {
+        return "/tmp";
+    }
+    return StripTrailingSlash(p.string());
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') {
+        return StripTrailingSlash(home);
+    }
+    struct passwd pwd {};
+    struct passwd* result = nullptr;
+    char buf[4096];
+    if (::getpwuid_r(::getuid(), &pwd, buf, sizeof buf, &result) == 0 && result != nullptr &&
+        result->pw_dir != nullptr) {
+        return StripTrailingSlash(result->pw_dir);
+    }
+    return "/";
+}
+
+std::string ConfigHome() {
+    return StripTrailingSlash(EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"));
+}
+
+std::string SystemConfigFolder() {
+    std::string dirs = EnvOr("XDG_CONFIG_DIRS", "/etc/xdg");
+    std::string first = dirs.substr(0, dirs.find(':'));
+    return first.empty() ? std::string("/etc/xdg") : StripTrailingSlash(first);
+}
+
+std::string AppDataFolder() {
+    return StripTrailingSlash(EnvOr("XDG_DATA_HOME", HomeFolder() + "/.local/share"));
+}
+
+std::string RuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0') {
+        return StripTrailingSlash(runtime);
+    }
+    std::string fallback = TempFolder() + "/tidewell-runtime-" + std::to_string(::getuid());
+    ::mkdir(fallback.c_str(), 0700);
+    return fallback;
+}
+
+std::string UserFolder(const std::string& kind) {
+    std::ifstream in(ConfigHome() + "/user-dirs.dirs");
+    std::string line;
+    const std::string key = "XDG_" + kind + "_DIR=";
+    while (std::getline(in, line)) {
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') {
+            continue;
+        }
+        if (line.compare(start, key.size(), key) != 0) {
+            continue;
+        }
+        std::string value = line.substr(start + key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        return StripTrailingSlash(ExpandHome(value));
+    }
+    return std::string();
+}
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return ".";
+    }
+    return exe.parent_path().string();
+}
+
+std::string ToNativePath(const std::string& path) {
+    std::string out = path;
+    for (char& c : out) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return out;
+}
+
+bool CreateFolder(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        return S_ISDIR(st.st_mode);
+    }
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        CreateFolder(path.substr(0, slash));
+    }
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    std::string folder = ".";
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+    }
+    std::string tmp = path + ".tmp-XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        return false;
+    }
+    ::fchmod(fd, 0600);
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            int saved = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            errno = saved;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        int saved = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        errno = saved;
+        return false;
+    }
+    if (::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        int saved = errno;
+        ::unlink(tmp.c_str());
+        errno = saved;
+        return false;
+    }
+    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd >= 0) {
+        ::fsync(dirfd);
+        ::close(dirfd);
+    }
+    return true;
+}
+
+} // namespace platform
