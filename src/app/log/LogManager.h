@@ -1,6 +1,7 @@
 // The program's diagnostic log: one file per run, one line per event.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -53,8 +54,8 @@ private:
     bool Open(const std::string& folder);
     void Close();
 
-    bool m_open = false;
-    int m_minimumSeverity = 1;
+    std::atomic<bool> m_open{false};
+    std::atomic<int> m_minimumSeverity{1};
     mutable std::recursive_mutex m_lock;
     std::unique_ptr<CLogHandlerW> m_writer;
 };

@@ -1,0 +1,186 @@
+#include "app/log/LogManager.h"
+
+#include "app/log/CLogHandlerW.h"
+#include "platform/Diagnostics.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+const char* CategoryName(int category) {
+    static const char* const names[] = {"GUI",     "Language", "Registry", "Core", "Application",
+                                        "File IO", "Data",     "WAB",      "OE"};
+    if (category >= 0 && category < static_cast<int>(sizeof names / sizeof names[0])) {
+        return names[category];
+    }
+    return "Not defined";
+}
+
+int FileLevelOf(int severity) {
+    if (severity == 0) {
+        return 4;
+    }
+    if (severity == 1) {
+        return 3;
+    }
+    return 1;
+}
+
+void RightTrim(std::string& s) {
+    size_t end = s.find_last_not_of(" \t\r\n\v\f");
+    s.erase(end == std::string::npos ? 0 : end + 1);
+}
+
+// The log folder must be a real directory of this user, not a link somebody planted.
+bool UsableFolder(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+        return false;
+    }
+    if ((st.st_mode & 0777) != 0700) {
+        ::chmod(path.c_str(), 0700);
+    }
+    return true;
+}
+
+void DiagnosticToLog(const char* location, const std::string& message, int severity) {
+    int category = LOG_CAT_APPLICATION;
+    if (location != nullptr && std::strncmp(location, "Registry", 8) == 0) {
+        category = LOG_CAT_REGISTRY;
+    }
+    CLogManager::Instance().Log(location != nullptr ? location : "platform", message, category,
+                                severity);
+}
+
+// Closes the process-wide log at static destruction while its memory stays valid, so that a
+// line logged by a later destructor is a harmless no-op.
+struct ProcessLogCloser {
+    CLogManager* log;
+    ~ProcessLogCloser() {
+        platform::SetDiagnosticSink(nullptr);
+        log->~CLogManager();
+    }
+};
+
+} // namespace
+
+CLogManager& CLogManager::Instance() {
+    alignas(CLogManager) static unsigned char storage[sizeof(CLogManager)];
+    static CLogManager* instance = [] {
+        auto* log = new (storage) CLogManager(platform::TempFolder());
+        platform::SetDiagnosticSink(&DiagnosticToLog);
+        return log;
+    }();
+    static ProcessLogCloser closer{instance};
+    (void)closer;
+    return *instance;
+}
+
+CLogManager::CLogManager(const std::string& folder) {
+    m_open = Open(folder);
+    if (m_open) {
+        Log("********************** LOG SESSION STARTED *********************", "", LOG_CAT_FILEIO,
+            LOG_SEV_ERROR);
+    }
+}
+
+CLogManager::~CLogManager() {
+    Close();
+}
+
+bool CLogManager::Open(const std::string& folder) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::string base = folder;
+    if (base.size() > 1 && base.back() == '/') {
+        base.pop_back();
+    }
+    // A missing temporary folder is created first, then the program's own folder in it.
+    if (!platform::CreateFolder(base)) {
+        return false;
+    }
+    base += "/Quorvane";
+    if (!platform::CreateFolder(base) || !UsableFolder(base)) {
+        return false;
+    }
+    m_writer = std::make_unique<CLogHandlerW>();
+    if (!m_writer->Open(base + "/TWD")) {
+        m_writer.reset();
+        return false;
+    }
+    m_writer->SetFileLevel(nullptr);
+    return true;
+}
+
+void CLogManager::Close() {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_open && m_writer) {
+        Log("********************** LOG SESSION ENDED *********************", "", LOG_CAT_FILEIO,
+            LOG_SEV_ERROR);
+        m_writer->Close();
+    }
+    m_writer.reset();
+    m_open = false;
+}
+
+void CLogManager::Log(const char* function, const std::string& message, int category, int severity,
+                      bool appendSystemError) {
+    // The error number must be read before anything here can change it.
+    std::string text = appendSystemError ? FormatSystemError(message) : std::string();
+    if (severity < m_minimumSeverity.load() || !m_open.load()) {
+        return;
+    }
+    const std::string& body = appendSystemError ? text : message;
+    std::string categoryColumn = std::string("[") + CategoryName(category) + "]";
+    std::string messageColumn;
+    messageColumn.reserve(body.size() + 64);
+    messageColumn += '[';
+    messageColumn += function != nullptr ? function : "";
+    messageColumn += "] ";
+    messageColumn += body;
+    RightTrim(messageColumn);
+
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!m_writer) {
+        return;
+    }
+    const auto threadId = static_cast<std::uint32_t>(::syscall(SYS_gettid));
+    m_writer->Write(FileLevelOf(severity), threadId, categoryColumn, messageColumn);
+}
+
+void CLogManager::SetFileLevel(const int* level) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_writer) {
+        m_writer->SetFileLevel(level);
+    }
+}
+
+void CLogManager::SetMinimumSeverity(int severity) {
+    m_minimumSeverity.store(severity);
+}
+
+std::string CLogManager::FilePath() const {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return (m_open && m_writer) ? m_writer->FilePath() : std::string();
+}
+
+std::string CLogManager::FormatSystemError(const std::string& message) {
+    const int code = errno;
+    char buf[256];
+    const char* sysText = ::strerror_r(code, buf, sizeof buf);
+    std::string out = message;
+    out += "\nGetLastError() reports:\n";
+    out += sysText;
+    out += "\n";
+    out += "Error code: ";
+    out += std::to_string(code);
+    errno = code;
+    return out;
+}
