@@ -1,0 +1,32 @@
+// The core settings of a product: values of the key "Software\Quorvane\<product>\2.0\Core" in
+// the user hive. Read at the moment of use, so that a change takes effect at the next request.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class CCoreSettings {
+public:
+    // Path of the Core key of the product.
+    static std::string KeyPath(const std::string& product);
+
+    // "RemoteHost": the service host; empty selects the embedded service.
+    static std::string RemoteHost(const std::string& product);
+    // "SimulateOutage": 0 normal, 1 "server not found", 2 "server not available".
+    static std::uint32_t SimulateOutage(const std::string& product);
+
+    // Test seam: a value given here replaces the hive's value of that name (any product);
+    // nothing removes the replacement.
+    static void Override(const std::string& name, std::optional<std::string> value);
+
+private:
+    // The one place that reads the hive: the text of a string value or the decimal text of a
+    // DWORD value, nothing when absent.
+    static std::optional<std::string> Read(const std::string& product, const std::string& name);
+
+    static std::mutex s_lock;
+    static std::map<std::string, std::string> s_overrides;
+};

@@ -1,0 +1,674 @@
+#include "clientcore/CServiceEngine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <utility>
+
+namespace {
+
+std::atomic<CServiceEngine::ClockFn> g_clock{nullptr};
+std::atomic<void*> g_clockContext{nullptr};
+std::atomic<std::int32_t> g_resultDelay{200};
+std::atomic<std::int32_t> g_pendingDelay{1000};
+std::atomic<std::int32_t> g_finalDelay{5000};
+
+constexpr int kBatch = 500;
+constexpr std::size_t kMaxRecipients = 1000;
+constexpr std::size_t kMaxParts = 255;
+constexpr std::int64_t kStartingBalance = 50;
+
+// What the service does with one recipient.
+struct Plan {
+    std::string firstCode, firstText;
+    std::string secondCode, secondText; // empty: the first status stays
+    bool charged = true;
+    bool errorReport = false;
+};
+
+const char* const kPendingCode = "Pdelivering";
+const char* const kPendingText = "Delivering...";
+
+std::string Ending(const std::string& number) {
+    return number.size() >= 4 ? number.substr(number.size() - 4) : std::string();
+}
+
+Plan PlanFor(const std::string& number) {
+    std::string ending = Ending(number);
+    if (ending == "0003") {
+        return {"Funknownsender",
+                "Not delivered: the sender is not recognised by the service",
+                "",
+                "",
+                false,
+                false};
+    }
+    if (ending == "0004") {
+        return {"Finsufficientbalance",
+                "Not delivered: the prepaid balance is too low",
+                "",
+                "",
+                false,
+                false};
+    }
+    if (ending == "0001") {
+        return {kPendingCode,
+                kPendingText,
+                "Fundeliverable",
+                "Not delivered: the number is not reachable",
+                true,
+                false};
+    }
+    if (ending == "0002") {
+        return {kPendingCode, kPendingText,
+                "Pwaiting",   "Waiting: the phone is switched off or out of coverage",
+                true,         false};
+    }
+    Plan plan{kPendingCode, kPendingText, "Fdelivered", "Delivered", true, false};
+    plan.errorReport = ending == "0005";
+    return plan;
+}
+
+std::string Trim(const std::string& text) {
+    auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// A phone number: an optional "+" and 3 to 20 digits.
+bool IsPhoneNumber(const std::string& number) {
+    std::size_t start = !number.empty() && number[0] == '+' ? 1 : 0;
+    std::size_t digits = number.size() - start;
+    if (digits < 3 || digits > 20) {
+        return false;
+    }
+    return std::all_of(number.begin() + static_cast<std::ptrdiff_t>(start), number.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A sender the network passes on: a phone number or up to 11 letters, digits and spaces.
+bool IsValidOriginator(const std::string& originator) {
+    if (originator.empty() || IsPhoneNumber(originator)) {
+        return true;
+    }
+    if (originator.size() > 11) {
+        return false;
+    }
+    return std::all_of(originator.begin(), originator.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               c == ' ' || c == '.' || c == '-';
+    });
+}
+
+bool IsValidEmail(const std::string& email) {
+    if (email.size() > 254) {
+        return false;
+    }
+    auto at = email.find('@');
+    if (at == std::string::npos || at == 0 || email.find('@', at + 1) != std::string::npos) {
+        return false;
+    }
+    std::string domain = email.substr(at + 1);
+    if (domain.empty() || domain.find('.') == std::string::npos || domain.front() == '.' ||
+        domain.back() == '.') {
+        return false;
+    }
+    return std::none_of(email.begin(), email.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == ',' || c == ';';
+    });
+}
+
+std::string TimeText(std::int64_t ms) {
+    std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm tm{};
+    ::gmtime_r(&seconds, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buf;
+}
+
+std::string RandomDigits(std::size_t count) {
+    thread_local std::mt19937_64 rng{std::random_device{}()};
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text.push_back(static_cast<char>('0' + digit(rng)));
+    }
+    return text;
+}
+
+std::int32_t High(std::uint64_t id) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(id >> 32));
+}
+
+std::int32_t Low(std::uint64_t id) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(id & 0xFFFFFFFFu));
+}
+
+} // namespace
+
+void CServiceEngine::SetClock(ClockFn clock, void* context) {
+    g_clockContext = context;
+    g_clock = clock;
+}
+
+void CServiceEngine::SetDelays(std::int32_t sendResultMs, std::int32_t pendingMs,
+                               std::int32_t finalMs) {
+    if (sendResultMs >= 0) {
+        g_resultDelay = sendResultMs;
+    }
+    if (pendingMs >= 0) {
+        g_pendingDelay = pendingMs;
+    }
+    if (finalMs >= 0) {
+        g_finalDelay = finalMs;
+    }
+}
+
+std::int64_t CServiceEngine::Now() {
+    ClockFn clock = g_clock;
+    if (clock != nullptr) {
+        return clock(g_clockContext);
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool CServiceEngine::HasOwnClock() {
+    return g_clock.load() != nullptr;
+}
+
+std::string CServiceEngine::NewGuid() {
+    thread_local std::mt19937_64 rng{std::random_device{}()};
+    std::uint64_t hi = rng();
+    std::uint64_t lo = rng();
+    hi = (hi & 0xFFFFFFFFFFFF0FFFull) | 0x0000000000004000ull; // version 4
+    lo = (lo & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull; // RFC 4122 variant
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%08x-%04x-%04x-%04x-%012llx", static_cast<unsigned>(hi >> 32),
+                  static_cast<unsigned>((hi >> 16) & 0xFFFF), static_cast<unsigned>(hi & 0xFFFF),
+                  static_cast<unsigned>(lo >> 48),
+                  static_cast<unsigned long long>(lo & 0xFFFFFFFFFFFFull));
+    return buf;
+}
+
+CServiceEngine::CServiceEngine(CResultStore& results, PostFn post)
+    : m_results(results), m_post(std::move(post)) {}
+
+CServiceEngine::~CServiceEngine() {
+    Stop();
+}
+
+bool CServiceEngine::Start(const std::string& databasePath, std::string& error) {
+    {
+        std::lock_guard<std::mutex> db(m_dbLock);
+        if (!m_store.Open(databasePath, error)) {
+            return false;
+        }
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_running = true;
+    m_accepting = true;
+    m_stop = false;
+    m_announceShutdown = false;
+    m_sweep = true; // statuses that changed while the engine was not running
+    m_subscription.reset();
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void CServiceEngine::RequestShutdown() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_accepting = false;
+    m_stop = true;
+    m_announceShutdown = true;
+    m_wake.notify_all();
+}
+
+void CServiceEngine::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_accepting = false;
+        m_stop = true;
+        m_wake.notify_all();
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    std::lock_guard<std::mutex> db(m_dbLock);
+    m_store.Close();
+}
+
+void CServiceEngine::Run() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (true) {
+        bool stop = m_stop;
+        bool sweep = std::exchange(m_sweep, false);
+        m_kick = false;
+        std::uint64_t ticket = m_passRequested;
+        auto subscription = m_subscription;
+        std::vector<PendingPost> posts = std::move(m_queued);
+        m_queued.clear();
+        lock.unlock();
+
+        std::int64_t now = Now();
+        std::optional<std::int64_t> next = Pass(now, sweep, subscription, posts);
+        Deliver(posts);
+
+        lock.lock();
+        m_passCompleted = std::max(m_passCompleted, ticket);
+        m_passDone.notify_all();
+        if (stop) {
+            break;
+        }
+        if (m_stop || m_kick || m_sweep || !m_queued.empty() || m_passRequested != ticket) {
+            continue;
+        }
+        if (HasOwnClock() || !next) {
+            m_wake.wait(lock, [&] {
+                return m_stop || m_kick || m_sweep || !m_queued.empty() ||
+                       m_passRequested != ticket;
+            });
+            continue;
+        }
+        // Wall-clock time can jump: never sleep longer than a minute at a time.
+        std::int64_t wait = std::clamp<std::int64_t>(*next - Now(), 0, 60000);
+        if (wait > 0) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(wait), [&] {
+                return m_stop || m_kick || m_sweep || !m_queued.empty() ||
+                       m_passRequested != ticket;
+            });
+        }
+    }
+    bool announce = m_announceShutdown;
+    m_running = false;
+    m_passCompleted = m_passRequested;
+    m_passDone.notify_all();
+    lock.unlock();
+    if (announce) {
+        m_post(99, nullptr);
+    }
+}
+
+void CServiceEngine::Deliver(std::vector<PendingPost>& posts) {
+    for (PendingPost& post : posts) {
+        const char* text = m_results.Put(post.guid, std::move(post.result));
+        m_post(post.code, text);
+    }
+    posts.clear();
+}
+
+std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
+                                                 std::optional<std::uint64_t> subscription,
+                                                 std::vector<PendingPost>& posts) {
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen()) {
+        return std::nullopt;
+    }
+    std::size_t queued = posts.size();
+    if (!m_store.Begin()) {
+        return now + 1000; // the file is busy or failing: try again in a while
+    }
+    bool ok = true;
+    // Send results first: a message's result always goes out before its delivery reports.
+    for (bool more = true; ok && more;) {
+        auto rows = m_store.DueResults(now, kBatch);
+        more = rows.size() == static_cast<std::size_t>(kBatch);
+        for (const MessageRow& m : rows) {
+            SendResultData r;
+            r.highId = High(m.serviceId);
+            r.lowId = Low(m.serviceId);
+            r.errorFlag = m.errorLabel.empty() ? 0 : 1;
+            r.errorLabel = m.errorLabel;
+            r.errorDescription = m.errorDescription;
+            posts.push_back({6, m.guid, std::move(r)});
+            ok = ok && m_store.MarkResultPosted(m.guid);
+        }
+    }
+    for (bool more = true; ok && more;) {
+        auto rows = m_store.DueErrorReports(now, kBatch);
+        more = rows.size() == static_cast<std::size_t>(kBatch);
+        for (const MessageRow& m : rows) {
+            posts.push_back(
+                {4, m.guid, ErrorReportData{m.errorReportLabel, m.errorReportDescription}});
+            ok = ok && m_store.ClearErrorReport(m.guid);
+        }
+    }
+    bool changed = false;
+    for (bool more = true; ok && more;) {
+        auto rows = m_store.DueRecipients(now, kBatch);
+        more = rows.size() == static_cast<std::size_t>(kBatch);
+        for (RecipientRow& r : rows) {
+            while (r.dueMs && *r.dueMs <= now) {
+                r.statusMs = *r.dueMs;
+                if (r.stage == 0) {
+                    r.stage = 1;
+                    r.code = r.firstCode;
+                    r.text = r.firstText;
+                    r.dueMs = r.secondCode.empty() ? std::nullopt : r.secondDueMs;
+                } else {
+                    r.stage = 2;
+                    r.code = r.secondCode;
+                    r.text = r.secondText;
+                    r.dueMs.reset();
+                }
+            }
+            r.reported = false;
+            ok = ok && m_store.UpdateRecipient(r);
+            changed = true;
+        }
+    }
+    if (ok && (changed || sweep)) {
+        auto rows = m_store.Reportable(subscription);
+        std::size_t i = 0;
+        while (i < rows.size()) {
+            // One report for the recipients of a message that share a status.
+            const RecipientRow& first = rows[i];
+            MessageStatusData status;
+            status.highId = High(first.serviceId);
+            status.lowId = Low(first.serviceId);
+            status.statusCode = first.code;
+            status.statusText = first.text;
+            std::int64_t when = first.statusMs;
+            std::size_t j = i;
+            for (; j < rows.size() && rows[j].serviceId == first.serviceId &&
+                   rows[j].code == first.code && rows[j].text == first.text;
+                 ++j) {
+                if (j > i) {
+                    status.recipients += ",";
+                }
+                status.recipients += rows[j].number;
+                when = std::max(when, rows[j].statusMs);
+                ok = ok && m_store.MarkReported(rows[j].messageGuid, rows[j].index);
+            }
+            status.statusTime = TimeText(when);
+            posts.push_back({3, NewGuid(), std::move(status)});
+            i = j;
+        }
+    }
+    if (!ok || !m_store.Commit()) {
+        m_store.Rollback();
+        posts.resize(queued);
+        return now + 1000;
+    }
+    return m_store.NextDue();
+}
+
+bool CServiceEngine::Register(AccountRow& account, std::string& error) {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_accepting) {
+            error = "the core is shutting down";
+            return false;
+        }
+    }
+    std::lock_guard<std::mutex> db(m_dbLock);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        AccountRow a;
+        a.id = "TW" + RandomDigits(10);
+        a.accountType = "prepaid";
+        a.msisdn = "+447700900" + RandomDigits(3);
+        a.groupId = "prepaid";
+        a.messageLength = 160;
+        a.balance = kStartingBalance;
+        a.replyOriginator = "+447700900000";
+        a.textOriginator = "Tidewell";
+        a.replyDomain = "sms.tidewell.invalid";
+        a.replyType = "email";
+        a.createdMs = Now();
+        if (m_store.InsertAccount(a)) {
+            account = std::move(a);
+            return true;
+        }
+        if (m_store.LoadAccount(a.id)) {
+            continue; // the id is taken: draw another
+        }
+        break;
+    }
+    error = "the account could not be stored";
+    return false;
+}
+
+AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) {
+    AccountStatusData s;
+    s.accountId = a.id;
+    s.accountType = a.accountType;
+    s.msisdnOriginator = a.msisdn;
+    s.msisdn = a.msisdn;
+    s.groupId = a.groupId;
+    s.userName = a.userName;
+    s.userEmail = a.userEmail;
+    s.messageLength = a.messageLength;
+    s.prepaidBalance = std::to_string(a.balance);
+    s.msgsTotal = "unlimited";
+    s.msgsPeriod = "unlimited";
+    s.period = "month";
+    s.allowedToSend = a.allowedToSend;
+    s.allowOriginator = a.allowOriginator;
+    s.allowMsIsdnOriginator = a.allowMsIsdnOriginator;
+    s.allowSignup = a.allowSignup;
+    s.replyOriginator = a.replyOriginator;
+    s.textOriginator = a.textOriginator;
+    s.replyEmailSenderDomain = a.replyDomain;
+    s.replyType = a.replyType;
+    return s;
+}
+
+bool CServiceEngine::QueryAccount(const std::string& accountId, std::string& guid,
+                                  std::string& error) {
+    std::optional<AccountRow> account;
+    {
+        std::lock_guard<std::mutex> db(m_dbLock);
+        if (!m_store.IsOpen()) {
+            error = "the core is not running";
+            return false;
+        }
+        account = m_store.LoadAccount(accountId);
+    }
+    if (!account) {
+        error = "the account \"" + accountId + "\" is not known to the service";
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!m_accepting) {
+        error = "the core is shutting down";
+        return false;
+    }
+    guid = NewGuid();
+    m_queued.push_back({2, guid, Snapshot(*account)});
+    m_wake.notify_all();
+    return true;
+}
+
+bool CServiceEngine::ChangeEmail(const std::string& accountId, const std::string& email,
+                                 std::string& label, std::string& description) {
+    if (!email.empty() && !IsValidEmail(email)) {
+        label = "Invalid e-mail address";
+        description = "\"" + email + "\" is not an e-mail address.";
+        return false;
+    }
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen() || !m_store.LoadAccount(accountId)) {
+        label = "Unknown account";
+        description = "The account \"" + accountId + "\" is not known to the service.";
+        return false;
+    }
+    if (!m_store.UpdateAccountEmail(accountId, email)) {
+        label = "Server Error";
+        description = "The service could not store the change.";
+        return false;
+    }
+    return true;
+}
+
+void CServiceEngine::Subscribe(std::optional<std::uint64_t> fromId) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_subscription = fromId;
+    m_sweep = fromId.has_value();
+    m_wake.notify_all();
+}
+
+bool CServiceEngine::RunDue() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    if (!m_running || m_stop) {
+        return false;
+    }
+    std::uint64_t ticket = ++m_passRequested;
+    m_wake.notify_all();
+    m_passDone.wait(lock, [&] { return m_passCompleted >= ticket || !m_running; });
+    return m_passCompleted >= ticket;
+}
+
+bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string& error) {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_accepting) {
+            error = "the core is shutting down";
+            return false;
+        }
+    }
+    std::int64_t resultDelay = std::max(0, g_resultDelay.load());
+    std::int64_t pendingDelay = std::max<std::int64_t>(resultDelay, g_pendingDelay.load());
+    std::int64_t finalDelay = std::max<std::int64_t>(pendingDelay, g_finalDelay.load());
+
+    MessageRow m;
+    m.guid = NewGuid();
+    m.accountId = input.accountId;
+    m.acceptedMs = Now();
+    m.resultDueMs = m.acceptedMs + resultDelay;
+
+    auto refuse = [&](std::string label, std::string description) {
+        m.errorLabel = std::move(label);
+        m.errorDescription = std::move(description);
+    };
+
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen()) {
+        error = "the core is not running";
+        return false;
+    }
+    std::optional<AccountRow> account;
+    std::optional<CSmsText> text;
+    std::vector<std::string> numbers;
+    std::size_t parts = 0;
+    if (input.outage == 1) {
+        refuse("Server not found", "The messaging server could not be reached.");
+    } else if (input.outage >= 2) {
+        refuse("Server not avail", "The messaging server is not available at the moment.");
+    } else if (!(account = m_store.LoadAccount(input.accountId))) {
+        refuse("Unknown account", "The account \"" + input.accountId +
+                                      "\" is not known to the service. Register again.");
+    } else if (!account->allowedToSend) {
+        refuse("Not allowed to send", "The account may not send messages.");
+    } else if (!(text = CSmsText::Measure(input.text))) {
+        refuse("Invalid text", "The message text is not valid UTF-8 text.");
+    } else {
+        std::size_t start = 0;
+        while (start <= input.recipients.size()) {
+            std::size_t comma = input.recipients.find(',', start);
+            if (comma == std::string::npos) {
+                comma = input.recipients.size();
+            }
+            numbers.push_back(input.recipients.substr(start, comma - start));
+            start = comma + 1;
+        }
+        auto bad = std::find_if(numbers.begin(), numbers.end(),
+                                [](const std::string& n) { return !IsPhoneNumber(Trim(n)); });
+        parts = text->Parts(input.mode);
+        if (input.recipients.empty() || Trim(input.recipients).empty()) {
+            refuse("Invalid recipient", "The message has no recipient.");
+        } else if (bad != numbers.end()) {
+            refuse("Invalid recipient",
+                   "\"" + Trim(*bad) +
+                       "\" is not a phone number. Write it in international form, for "
+                       "example +447700900123.");
+        } else if (numbers.size() > kMaxRecipients) {
+            refuse("Too many recipients", "A message can go to at most " +
+                                              std::to_string(kMaxRecipients) + " recipients.");
+        } else if (!IsValidOriginator(Trim(input.originator))) {
+            refuse("Invalid originator",
+                   "The sender \"" + input.originator +
+                       "\" cannot be used: give a phone number or at most 11 letters and "
+                       "digits.");
+        } else if (parts == 0) {
+            refuse("Message too long", "The message has " + std::to_string(text->Length()) +
+                                           " characters but one SMS holds " +
+                                           std::to_string(text->SingleLimit()) +
+                                           ". Shorten the text or allow it to be split.");
+        } else if (parts > kMaxParts) {
+            refuse("Message too long", "The message would take " + std::to_string(parts) +
+                                           " SMS; at most " + std::to_string(kMaxParts) +
+                                           " can be joined.");
+        }
+    }
+
+    if (!m_store.Begin()) {
+        error = "the service database is busy";
+        return false;
+    }
+    bool ok = true;
+    if (m.errorLabel.empty()) {
+        m.serviceId = m_store.AllocateServiceId();
+        m.parts = static_cast<std::int32_t>(parts);
+        ok = m.serviceId != 0;
+        std::int64_t balance = account->balance;
+        std::int64_t total = account->smsTotal;
+        auto cost = static_cast<std::int64_t>(parts);
+        for (std::size_t i = 0; ok && i < numbers.size(); ++i) {
+            std::string number = Trim(numbers[i]);
+            Plan plan = PlanFor(number);
+            if (plan.charged) {
+                if (balance < cost) {
+                    plan = {"Finsufficientbalance",
+                            "Not delivered: the prepaid balance is too low",
+                            "",
+                            "",
+                            false,
+                            false};
+                } else {
+                    balance -= cost;
+                    total += cost;
+                }
+            }
+            if (plan.errorReport && !m.errorReportDueMs) {
+                m.errorReportDueMs = m.acceptedMs + pendingDelay;
+                m.errorReportLabel = "Server Error";
+                m.errorReportDescription =
+                    "The service lost track of the message; it may still be delivered.";
+            }
+            RecipientRow r;
+            r.messageGuid = m.guid;
+            r.index = static_cast<std::int32_t>(i);
+            r.serviceId = m.serviceId;
+            r.number = numbers[i];
+            r.statusMs = m.acceptedMs;
+            r.dueMs = m.acceptedMs + pendingDelay;
+            r.firstCode = plan.firstCode;
+            r.firstText = plan.firstText;
+            r.secondCode = plan.secondCode;
+            r.secondText = plan.secondText;
+            if (!plan.secondCode.empty()) {
+                r.secondDueMs = m.acceptedMs + finalDelay;
+            }
+            ok = m_store.InsertRecipient(r);
+        }
+        ok = ok && m_store.UpdateAccountUsage(account->id, balance, total);
+    }
+    ok = ok && m_store.InsertMessage(m);
+    if (!ok || !m_store.Commit()) {
+        m_store.Rollback();
+        error = "the service database could not store the message";
+        return false;
+    }
+    guid = m.guid;
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_kick = true; // the engine may sleep past the new message's send result
+    m_wake.notify_all();
+    return true;
+}

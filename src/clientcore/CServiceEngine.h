@@ -1,0 +1,108 @@
+// The embedded messaging service: accounts, message acceptance and charging, and the delivery
+// timeline of every recipient, persisted in a CServiceStore. One engine thread does the
+// timeline work; it sleeps until the next item is due or a request arrives. Every event is
+// posted from the engine thread, in the order the work was done.
+#pragma once
+
+#include "clientcore/CResultStore.h"
+#include "clientcore/CServiceStore.h"
+#include "clientcore/CSmsText.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CServiceEngine {
+public:
+    // Engine time in milliseconds since 1970.
+    using ClockFn = std::int64_t (*)(void* context);
+    // Posts one event: the code and the GUID text (null for event 99).
+    using PostFn = std::function<void(std::uintptr_t code, const char* text)>;
+
+    struct SendInput {
+        std::string accountId;
+        std::string text;
+        std::string recipients;
+        std::string originator;
+        CSmsText::Mode mode = CSmsText::Mode::Reject;
+        std::uint32_t outage = 0; // SimulateOutage at the time of the request
+    };
+
+    // Test seams, shared by every engine of the process.
+    static void SetClock(ClockFn clock, void* context);
+    static void SetDelays(std::int32_t sendResultMs, std::int32_t pendingMs, std::int32_t finalMs);
+    static std::int64_t Now();
+    static bool HasOwnClock();
+
+    // A random GUID text (36 characters).
+    static std::string NewGuid();
+
+    CServiceEngine(CResultStore& results, PostFn post);
+    ~CServiceEngine();
+    CServiceEngine(const CServiceEngine&) = delete;
+    CServiceEngine& operator=(const CServiceEngine&) = delete;
+
+    // Opens the database and starts the engine thread.
+    bool Start(const std::string& databasePath, std::string& error);
+    // Stops taking requests; the thread finishes the work in hand, posts event 99 and ends.
+    void RequestShutdown();
+    // Ends the thread (without event 99 when RequestShutdown was not called) and closes the
+    // database.
+    void Stop();
+
+    bool Register(AccountRow& account, std::string& error);
+    // Accepts the message under a new GUID. Content the service refuses is still accepted:
+    // its send result then carries the error. False only when the engine cannot take it.
+    bool Send(const SendInput& input, std::string& guid, std::string& error);
+    // Takes a snapshot of the account; event 2 with the returned request GUID follows.
+    bool QueryAccount(const std::string& accountId, std::string& guid, std::string& error);
+    // False with a label and description when the change is refused.
+    bool ChangeEmail(const std::string& accountId, const std::string& email, std::string& label,
+                     std::string& description);
+    // Reports on messages with a service id at least `fromId` whenever their status changes;
+    // nothing stops the subscription.
+    void Subscribe(std::optional<std::uint64_t> fromId);
+    // Does all work due now; returns once the events are posted. False when not running.
+    bool RunDue();
+
+private:
+    struct PendingPost {
+        std::uintptr_t code;
+        std::string guid;
+        CoreResult result;
+    };
+
+    void Run();
+    // One pass over the due work; returns the next due time.
+    std::optional<std::int64_t> Pass(std::int64_t now, bool sweep,
+                                     std::optional<std::uint64_t> subscription,
+                                     std::vector<PendingPost>& posts);
+    void Deliver(std::vector<PendingPost>& posts);
+    static AccountStatusData Snapshot(const AccountRow& account);
+
+    CResultStore& m_results;
+    PostFn m_post;
+    CServiceStore m_store;
+    std::mutex m_dbLock; // guards m_store
+
+    std::mutex m_lock; // guards everything below
+    std::condition_variable m_wake;
+    std::condition_variable m_passDone;
+    std::thread m_thread;
+    bool m_running = false;
+    bool m_accepting = false;
+    bool m_stop = false;
+    bool m_announceShutdown = false;
+    bool m_sweep = false;
+    bool m_kick = false;
+    std::optional<std::uint64_t> m_subscription;
+    std::vector<PendingPost> m_queued;
+    std::uint64_t m_passRequested = 0;
+    std::uint64_t m_passCompleted = 0;
+};

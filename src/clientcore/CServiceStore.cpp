@@ -1,0 +1,568 @@
+#include "clientcore/CServiceStore.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+enum Statement {
+    kInsertAccount,
+    kLoadAccount,
+    kUpdateUsage,
+    kUpdateEmail,
+    kReadCounter,
+    kWriteCounter,
+    kInsertMessage,
+    kInsertRecipient,
+    kDueResults,
+    kMarkResult,
+    kDueErrorReports,
+    kClearErrorReport,
+    kDueRecipients,
+    kUpdateRecipient,
+    kReportableAll,
+    kReportableFrom,
+    kMarkReported,
+    kNextDue,
+    kCountMessages,
+    kBegin,
+    kCommit,
+    kRollback,
+    kStatementCount
+};
+
+const char* const kSql[kStatementCount] = {
+    "INSERT INTO accounts(id, account_type, msisdn, group_id, user_name, user_email,"
+    " message_length, balance, sms_total, allowed_to_send, allow_originator,"
+    " allow_msisdn_originator, allow_signup, reply_originator, text_originator, reply_domain,"
+    " reply_type, created_ms) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16,"
+    "?17,?18)",
+    "SELECT id, account_type, msisdn, group_id, user_name, user_email, message_length, balance,"
+    " sms_total, allowed_to_send, allow_originator, allow_msisdn_originator, allow_signup,"
+    " reply_originator, text_originator, reply_domain, reply_type, created_ms FROM accounts"
+    " WHERE id = ?1",
+    "UPDATE accounts SET balance = ?2, sms_total = ?3 WHERE id = ?1",
+    "UPDATE accounts SET user_email = ?2 WHERE id = ?1",
+    "SELECT value FROM meta WHERE key = 'next_service_id'",
+    "INSERT OR REPLACE INTO meta(key, value) VALUES('next_service_id', ?1)",
+    "INSERT INTO messages(guid, account_id, service_id, accepted_ms, result_due_ms,"
+    " result_posted, error_label, error_description, parts, error_report_due_ms,"
+    " error_report_label, error_report_description) VALUES(?1,?2,?3,?4,?5,0,?6,?7,?8,?9,?10,"
+    "?11)",
+    "INSERT INTO recipients(message_guid, idx, service_id, number, stage, code, text, status_ms,"
+    " due_ms, first_code, first_text, second_due_ms, second_code, second_text, reported,"
+    " announced) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16)",
+    "SELECT guid, account_id, service_id, accepted_ms, result_due_ms, error_label,"
+    " error_description, parts FROM messages WHERE result_posted = 0 AND result_due_ms <= ?1"
+    " ORDER BY result_due_ms, rowid LIMIT ?2",
+    "UPDATE messages SET result_posted = 1 WHERE guid = ?1",
+    "SELECT guid, account_id, service_id, error_report_due_ms, error_report_label,"
+    " error_report_description FROM messages WHERE error_report_due_ms IS NOT NULL AND"
+    " error_report_due_ms <= ?1 ORDER BY error_report_due_ms LIMIT ?2",
+    "UPDATE messages SET error_report_due_ms = NULL WHERE guid = ?1",
+    "SELECT message_guid, idx, service_id, number, stage, code, text, status_ms, due_ms,"
+    " first_code, first_text, second_due_ms, second_code, second_text, reported, announced"
+    " FROM recipients WHERE due_ms IS NOT NULL AND due_ms <= ?1 ORDER BY due_ms LIMIT ?2",
+    "UPDATE recipients SET stage = ?3, code = ?4, text = ?5, status_ms = ?6, due_ms = ?7,"
+    " reported = ?8, announced = ?9 WHERE message_guid = ?1 AND idx = ?2",
+    "SELECT message_guid, idx, service_id, number, stage, code, text, status_ms, due_ms,"
+    " first_code, first_text, second_due_ms, second_code, second_text, reported, announced"
+    " FROM recipients WHERE reported = 0 AND announced = 0 ORDER BY service_id, idx",
+    "SELECT message_guid, idx, service_id, number, stage, code, text, status_ms, due_ms,"
+    " first_code, first_text, second_due_ms, second_code, second_text, reported, announced"
+    " FROM recipients WHERE reported = 0 AND (announced = 0 OR service_id >= ?1)"
+    " ORDER BY service_id, idx",
+    "UPDATE recipients SET reported = 1, announced = 1 WHERE message_guid = ?1 AND idx = ?2",
+    "SELECT MIN(t) FROM ("
+    " SELECT MIN(result_due_ms) AS t FROM messages WHERE result_posted = 0"
+    " UNION ALL SELECT MIN(error_report_due_ms) FROM messages WHERE error_report_due_ms IS NOT"
+    " NULL UNION ALL SELECT MIN(due_ms) FROM recipients WHERE due_ms IS NOT NULL)",
+    "SELECT COUNT(*) FROM messages WHERE service_id IS NOT NULL",
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
+};
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS accounts(id TEXT PRIMARY KEY, account_type TEXT NOT NULL,"
+    " msisdn TEXT NOT NULL, group_id TEXT NOT NULL, user_name TEXT NOT NULL,"
+    " user_email TEXT NOT NULL, message_length INTEGER NOT NULL, balance INTEGER NOT NULL,"
+    " sms_total INTEGER NOT NULL, allowed_to_send INTEGER NOT NULL,"
+    " allow_originator INTEGER NOT NULL, allow_msisdn_originator INTEGER NOT NULL,"
+    " allow_signup INTEGER NOT NULL, reply_originator TEXT NOT NULL,"
+    " text_originator TEXT NOT NULL, reply_domain TEXT NOT NULL, reply_type TEXT NOT NULL,"
+    " created_ms INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS messages(guid TEXT PRIMARY KEY, account_id TEXT NOT NULL,"
+    " service_id INTEGER UNIQUE, accepted_ms INTEGER NOT NULL, result_due_ms INTEGER NOT NULL,"
+    " result_posted INTEGER NOT NULL, error_label TEXT NOT NULL,"
+    " error_description TEXT NOT NULL, parts INTEGER NOT NULL, error_report_due_ms INTEGER,"
+    " error_report_label TEXT NOT NULL, error_report_description TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS messages_result_due ON messages(result_due_ms)"
+    " WHERE result_posted = 0;"
+    "CREATE INDEX IF NOT EXISTS messages_error_due ON messages(error_report_due_ms)"
+    " WHERE error_report_due_ms IS NOT NULL;"
+    "CREATE TABLE IF NOT EXISTS recipients(message_guid TEXT NOT NULL, idx INTEGER NOT NULL,"
+    " service_id INTEGER NOT NULL, number TEXT NOT NULL, stage INTEGER NOT NULL,"
+    " code TEXT NOT NULL, text TEXT NOT NULL, status_ms INTEGER NOT NULL, due_ms INTEGER,"
+    " first_code TEXT NOT NULL, first_text TEXT NOT NULL, second_due_ms INTEGER,"
+    " second_code TEXT NOT NULL, second_text TEXT NOT NULL, reported INTEGER NOT NULL,"
+    " announced INTEGER NOT NULL, PRIMARY KEY(message_guid, idx));"
+    "CREATE INDEX IF NOT EXISTS recipients_due ON recipients(due_ms) WHERE due_ms IS NOT NULL;"
+    "CREATE INDEX IF NOT EXISTS recipients_unreported ON recipients(service_id)"
+    " WHERE reported = 0;";
+
+// Binds text; SQLite copies it.
+void BindText(sqlite3_stmt* s, int i, const std::string& text) {
+    sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void BindOptional(sqlite3_stmt* s, int i, const std::optional<std::int64_t>& value) {
+    if (value) {
+        sqlite3_bind_int64(s, i, *value);
+    } else {
+        sqlite3_bind_null(s, i);
+    }
+}
+
+std::string ColumnText(sqlite3_stmt* s, int i) {
+    const unsigned char* text = sqlite3_column_text(s, i);
+    if (text == nullptr) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+}
+
+std::optional<std::int64_t> ColumnOptional(sqlite3_stmt* s, int i) {
+    if (sqlite3_column_type(s, i) == SQLITE_NULL) {
+        return std::nullopt;
+    }
+    return sqlite3_column_int64(s, i);
+}
+
+// Runs a statement that returns no rows and resets it.
+bool Done(sqlite3_stmt* s) {
+    int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return rc == SQLITE_DONE;
+}
+
+RecipientRow ReadRecipient(sqlite3_stmt* s) {
+    RecipientRow r;
+    r.messageGuid = ColumnText(s, 0);
+    r.index = sqlite3_column_int(s, 1);
+    r.serviceId = static_cast<std::uint64_t>(sqlite3_column_int64(s, 2));
+    r.number = ColumnText(s, 3);
+    r.stage = sqlite3_column_int(s, 4);
+    r.code = ColumnText(s, 5);
+    r.text = ColumnText(s, 6);
+    r.statusMs = sqlite3_column_int64(s, 7);
+    r.dueMs = ColumnOptional(s, 8);
+    r.firstCode = ColumnText(s, 9);
+    r.firstText = ColumnText(s, 10);
+    r.secondDueMs = ColumnOptional(s, 11);
+    r.secondCode = ColumnText(s, 12);
+    r.secondText = ColumnText(s, 13);
+    r.reported = sqlite3_column_int(s, 14) != 0;
+    r.announced = sqlite3_column_int(s, 15) != 0;
+    return r;
+}
+
+std::vector<RecipientRow> ReadRecipients(sqlite3_stmt* s) {
+    std::vector<RecipientRow> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        rows.push_back(ReadRecipient(s));
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return rows;
+}
+
+// Makes sure the file exists with mode 0600 before SQLite opens it (SQLite gives its
+// journal files the same mode).
+bool PrepareFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::fchmod(fd, 0600);
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+CServiceStore::~CServiceStore() {
+    Close();
+}
+
+bool CServiceStore::Exec(const char* sql) {
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+sqlite3_stmt* CServiceStore::Stmt(int which) {
+    return m_stmts[static_cast<std::size_t>(which)];
+}
+
+void CServiceStore::FinalizeAll() {
+    for (sqlite3_stmt* s : m_stmts) {
+        sqlite3_finalize(s);
+    }
+    m_stmts.clear();
+}
+
+bool CServiceStore::Prepare() {
+    m_stmts.assign(kStatementCount, nullptr);
+    for (int i = 0; i < kStatementCount; ++i) {
+        if (sqlite3_prepare_v3(m_db, kSql[i], -1, SQLITE_PREPARE_PERSISTENT,
+                               &m_stmts[static_cast<std::size_t>(i)], nullptr) != SQLITE_OK) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CServiceStore::CreateSchema(std::string& error) {
+    sqlite3_busy_timeout(m_db, 5000);
+    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL")) {
+        error = sqlite3_errmsg(m_db);
+        return false;
+    }
+    sqlite3_stmt* check = nullptr;
+    std::string verdict;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
+        sqlite3_step(check) == SQLITE_ROW) {
+        verdict = ColumnText(check, 0);
+    }
+    sqlite3_finalize(check);
+    if (verdict != "ok") {
+        error = "the database is damaged";
+        return false;
+    }
+    int version = 0;
+    sqlite3_stmt* pragma = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &pragma, nullptr) == SQLITE_OK &&
+        sqlite3_step(pragma) == SQLITE_ROW) {
+        version = sqlite3_column_int(pragma, 0);
+    }
+    sqlite3_finalize(pragma);
+    if (version > kSchemaVersion) {
+        error = "the database was written by a newer version of the client core";
+        return false;
+    }
+    if (!Exec(kSchema) ||
+        !Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str())) {
+        error = sqlite3_errmsg(m_db);
+        return false;
+    }
+    if (!Prepare()) {
+        error =
+            std::string("the database does not have the expected tables: ") + sqlite3_errmsg(m_db);
+        return false;
+    }
+    return true;
+}
+
+bool CServiceStore::Open(const std::string& path, std::string& error) {
+    Close();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!PrepareFile(path)) {
+            error = "cannot create \"" + path + "\"";
+            return false;
+        }
+        int rc = sqlite3_open_v2(path.c_str(), &m_db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+        std::string reason;
+        if (rc == SQLITE_OK && CreateSchema(reason)) {
+            return true;
+        }
+        if (reason.empty()) {
+            reason = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
+        }
+        bool newer = reason.find("newer version") != std::string::npos;
+        Close();
+        if (newer || attempt == 1) {
+            error = "cannot open \"" + path + "\": " + reason;
+            return false;
+        }
+        // Keep the damaged file for inspection and start with an empty database.
+        std::string aside = path + ".damaged";
+        if (::rename(path.c_str(), aside.c_str()) != 0) {
+            error = "cannot open \"" + path + "\": " + reason;
+            return false;
+        }
+        ::unlink((path + "-wal").c_str());
+        ::unlink((path + "-shm").c_str());
+    }
+    return false;
+}
+
+void CServiceStore::Close() {
+    FinalizeAll();
+    if (m_db != nullptr) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+bool CServiceStore::Begin() {
+    return Done(Stmt(kBegin));
+}
+
+bool CServiceStore::Commit() {
+    return Done(Stmt(kCommit));
+}
+
+void CServiceStore::Rollback() {
+    if (!sqlite3_get_autocommit(m_db)) {
+        Done(Stmt(kRollback));
+    }
+}
+
+bool CServiceStore::InsertAccount(const AccountRow& a) {
+    sqlite3_stmt* s = Stmt(kInsertAccount);
+    BindText(s, 1, a.id);
+    BindText(s, 2, a.accountType);
+    BindText(s, 3, a.msisdn);
+    BindText(s, 4, a.groupId);
+    BindText(s, 5, a.userName);
+    BindText(s, 6, a.userEmail);
+    sqlite3_bind_int(s, 7, a.messageLength);
+    sqlite3_bind_int64(s, 8, a.balance);
+    sqlite3_bind_int64(s, 9, a.smsTotal);
+    sqlite3_bind_int(s, 10, a.allowedToSend);
+    sqlite3_bind_int(s, 11, a.allowOriginator);
+    sqlite3_bind_int(s, 12, a.allowMsIsdnOriginator);
+    sqlite3_bind_int(s, 13, a.allowSignup);
+    BindText(s, 14, a.replyOriginator);
+    BindText(s, 15, a.textOriginator);
+    BindText(s, 16, a.replyDomain);
+    BindText(s, 17, a.replyType);
+    sqlite3_bind_int64(s, 18, a.createdMs);
+    return Done(s);
+}
+
+std::optional<AccountRow> CServiceStore::LoadAccount(const std::string& id) {
+    sqlite3_stmt* s = Stmt(kLoadAccount);
+    BindText(s, 1, id);
+    std::optional<AccountRow> row;
+    if (sqlite3_step(s) == SQLITE_ROW) {
+        AccountRow a;
+        a.id = ColumnText(s, 0);
+        a.accountType = ColumnText(s, 1);
+        a.msisdn = ColumnText(s, 2);
+        a.groupId = ColumnText(s, 3);
+        a.userName = ColumnText(s, 4);
+        a.userEmail = ColumnText(s, 5);
+        a.messageLength = sqlite3_column_int(s, 6);
+        a.balance = sqlite3_column_int64(s, 7);
+        a.smsTotal = sqlite3_column_int64(s, 8);
+        a.allowedToSend = sqlite3_column_int(s, 9);
+        a.allowOriginator = sqlite3_column_int(s, 10);
+        a.allowMsIsdnOriginator = sqlite3_column_int(s, 11);
+        a.allowSignup = sqlite3_column_int(s, 12);
+        a.replyOriginator = ColumnText(s, 13);
+        a.textOriginator = ColumnText(s, 14);
+        a.replyDomain = ColumnText(s, 15);
+        a.replyType = ColumnText(s, 16);
+        a.createdMs = sqlite3_column_int64(s, 17);
+        row = std::move(a);
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return row;
+}
+
+bool CServiceStore::UpdateAccountUsage(const std::string& id, std::int64_t balance,
+                                       std::int64_t smsTotal) {
+    sqlite3_stmt* s = Stmt(kUpdateUsage);
+    BindText(s, 1, id);
+    sqlite3_bind_int64(s, 2, balance);
+    sqlite3_bind_int64(s, 3, smsTotal);
+    return Done(s) && sqlite3_changes(m_db) == 1;
+}
+
+bool CServiceStore::UpdateAccountEmail(const std::string& id, const std::string& email) {
+    sqlite3_stmt* s = Stmt(kUpdateEmail);
+    BindText(s, 1, id);
+    BindText(s, 2, email);
+    return Done(s) && sqlite3_changes(m_db) == 1;
+}
+
+std::uint64_t CServiceStore::AllocateServiceId() {
+    sqlite3_stmt* read = Stmt(kReadCounter);
+    std::uint64_t next = 1;
+    if (sqlite3_step(read) == SQLITE_ROW) {
+        next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
+    }
+    sqlite3_reset(read);
+    if (next == 0) {
+        next = 1; // the pair (0, 0) means "no id" to the program
+    }
+    sqlite3_stmt* write = Stmt(kWriteCounter);
+    sqlite3_bind_int64(write, 1, static_cast<std::int64_t>(next + 1));
+    if (!Done(write)) {
+        return 0;
+    }
+    return next;
+}
+
+bool CServiceStore::InsertMessage(const MessageRow& m) {
+    sqlite3_stmt* s = Stmt(kInsertMessage);
+    BindText(s, 1, m.guid);
+    BindText(s, 2, m.accountId);
+    if (m.serviceId != 0) {
+        sqlite3_bind_int64(s, 3, static_cast<std::int64_t>(m.serviceId));
+    } else {
+        sqlite3_bind_null(s, 3);
+    }
+    sqlite3_bind_int64(s, 4, m.acceptedMs);
+    sqlite3_bind_int64(s, 5, m.resultDueMs);
+    BindText(s, 6, m.errorLabel);
+    BindText(s, 7, m.errorDescription);
+    sqlite3_bind_int(s, 8, m.parts);
+    BindOptional(s, 9, m.errorReportDueMs);
+    BindText(s, 10, m.errorReportLabel);
+    BindText(s, 11, m.errorReportDescription);
+    return Done(s);
+}
+
+bool CServiceStore::InsertRecipient(const RecipientRow& r) {
+    sqlite3_stmt* s = Stmt(kInsertRecipient);
+    BindText(s, 1, r.messageGuid);
+    sqlite3_bind_int(s, 2, r.index);
+    sqlite3_bind_int64(s, 3, static_cast<std::int64_t>(r.serviceId));
+    BindText(s, 4, r.number);
+    sqlite3_bind_int(s, 5, r.stage);
+    BindText(s, 6, r.code);
+    BindText(s, 7, r.text);
+    sqlite3_bind_int64(s, 8, r.statusMs);
+    BindOptional(s, 9, r.dueMs);
+    BindText(s, 10, r.firstCode);
+    BindText(s, 11, r.firstText);
+    BindOptional(s, 12, r.secondDueMs);
+    BindText(s, 13, r.secondCode);
+    BindText(s, 14, r.secondText);
+    sqlite3_bind_int(s, 15, r.reported ? 1 : 0);
+    sqlite3_bind_int(s, 16, r.announced ? 1 : 0);
+    return Done(s);
+}
+
+std::vector<MessageRow> CServiceStore::DueResults(std::int64_t now, int limit) {
+    sqlite3_stmt* s = Stmt(kDueResults);
+    sqlite3_bind_int64(s, 1, now);
+    sqlite3_bind_int(s, 2, limit);
+    std::vector<MessageRow> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        MessageRow m;
+        m.guid = ColumnText(s, 0);
+        m.accountId = ColumnText(s, 1);
+        m.serviceId = static_cast<std::uint64_t>(sqlite3_column_int64(s, 2));
+        m.acceptedMs = sqlite3_column_int64(s, 3);
+        m.resultDueMs = sqlite3_column_int64(s, 4);
+        m.errorLabel = ColumnText(s, 5);
+        m.errorDescription = ColumnText(s, 6);
+        m.parts = sqlite3_column_int(s, 7);
+        rows.push_back(std::move(m));
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return rows;
+}
+
+bool CServiceStore::MarkResultPosted(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kMarkResult);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+std::vector<MessageRow> CServiceStore::DueErrorReports(std::int64_t now, int limit) {
+    sqlite3_stmt* s = Stmt(kDueErrorReports);
+    sqlite3_bind_int64(s, 1, now);
+    sqlite3_bind_int(s, 2, limit);
+    std::vector<MessageRow> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        MessageRow m;
+        m.guid = ColumnText(s, 0);
+        m.accountId = ColumnText(s, 1);
+        m.serviceId = static_cast<std::uint64_t>(sqlite3_column_int64(s, 2));
+        m.errorReportDueMs = ColumnOptional(s, 3);
+        m.errorReportLabel = ColumnText(s, 4);
+        m.errorReportDescription = ColumnText(s, 5);
+        rows.push_back(std::move(m));
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return rows;
+}
+
+bool CServiceStore::ClearErrorReport(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kClearErrorReport);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+std::vector<RecipientRow> CServiceStore::DueRecipients(std::int64_t now, int limit) {
+    sqlite3_stmt* s = Stmt(kDueRecipients);
+    sqlite3_bind_int64(s, 1, now);
+    sqlite3_bind_int(s, 2, limit);
+    return ReadRecipients(s);
+}
+
+bool CServiceStore::UpdateRecipient(const RecipientRow& r) {
+    sqlite3_stmt* s = Stmt(kUpdateRecipient);
+    BindText(s, 1, r.messageGuid);
+    sqlite3_bind_int(s, 2, r.index);
+    sqlite3_bind_int(s, 3, r.stage);
+    BindText(s, 4, r.code);
+    BindText(s, 5, r.text);
+    sqlite3_bind_int64(s, 6, r.statusMs);
+    BindOptional(s, 7, r.dueMs);
+    sqlite3_bind_int(s, 8, r.reported ? 1 : 0);
+    sqlite3_bind_int(s, 9, r.announced ? 1 : 0);
+    return Done(s);
+}
+
+std::vector<RecipientRow> CServiceStore::Reportable(std::optional<std::uint64_t> fromId) {
+    if (!fromId) {
+        return ReadRecipients(Stmt(kReportableAll));
+    }
+    sqlite3_stmt* s = Stmt(kReportableFrom);
+    sqlite3_bind_int64(s, 1, static_cast<std::int64_t>(*fromId));
+    return ReadRecipients(s);
+}
+
+bool CServiceStore::MarkReported(const std::string& guid, std::int32_t index) {
+    sqlite3_stmt* s = Stmt(kMarkReported);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    return Done(s);
+}
+
+std::optional<std::int64_t> CServiceStore::NextDue() {
+    sqlite3_stmt* s = Stmt(kNextDue);
+    std::optional<std::int64_t> due;
+    if (sqlite3_step(s) == SQLITE_ROW) {
+        due = ColumnOptional(s, 0);
+    }
+    sqlite3_reset(s);
+    return due;
+}
+
+std::int64_t CServiceStore::CountMessages() {
+    sqlite3_stmt* s = Stmt(kCountMessages);
+    std::int64_t count = 0;
+    if (sqlite3_step(s) == SQLITE_ROW) {
+        count = sqlite3_column_int64(s, 0);
+    }
+    sqlite3_reset(s);
+    return count;
+}

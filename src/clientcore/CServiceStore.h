@@ -1,0 +1,128 @@
+// The embedded service's database: accounts, accepted messages, their recipients with the
+// delivery timeline, and the service id counter. One SQLite file in WAL mode; every statement
+// is prepared once. Not thread-safe: the owner serialises the calls.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+struct AccountRow {
+    std::string id;
+    std::string accountType;
+    std::string msisdn;
+    std::string groupId;
+    std::string userName;
+    std::string userEmail;
+    std::int32_t messageLength = 160;
+    std::int64_t balance = 0;
+    std::int64_t smsTotal = 0;
+    std::int32_t allowedToSend = 1;
+    std::int32_t allowOriginator = 1;
+    std::int32_t allowMsIsdnOriginator = 1;
+    std::int32_t allowSignup = 1;
+    std::string replyOriginator;
+    std::string textOriginator;
+    std::string replyDomain;
+    std::string replyType;
+    std::int64_t createdMs = 0;
+};
+
+struct MessageRow {
+    std::string guid;
+    std::string accountId;
+    std::uint64_t serviceId = 0; // 0: refused, no service id
+    std::int64_t acceptedMs = 0;
+    std::int64_t resultDueMs = 0;
+    std::string errorLabel; // empty: accepted
+    std::string errorDescription;
+    std::int32_t parts = 0;
+    std::optional<std::int64_t> errorReportDueMs;
+    std::string errorReportLabel;
+    std::string errorReportDescription;
+};
+
+// One recipient's timeline: stage 0 (accepted, nothing said yet) changes at dueMs to the first
+// status; stage 1 changes at secondDueMs to the second status, when there is one.
+struct RecipientRow {
+    std::string messageGuid;
+    std::int32_t index = 0;
+    std::uint64_t serviceId = 0;
+    std::string number;
+    std::int32_t stage = 0;
+    std::string code;
+    std::string text;
+    std::int64_t statusMs = 0;
+    std::optional<std::int64_t> dueMs;
+    std::string firstCode;
+    std::string firstText;
+    std::optional<std::int64_t> secondDueMs;
+    std::string secondCode;
+    std::string secondText;
+    bool reported = true;   // the current status has been reported
+    bool announced = false; // a report on this recipient has been made
+};
+
+class CServiceStore {
+public:
+    CServiceStore() = default;
+    ~CServiceStore();
+    CServiceStore(const CServiceStore&) = delete;
+    CServiceStore& operator=(const CServiceStore&) = delete;
+
+    // Opens or creates the database. A file that is not a sound database of ours is moved
+    // aside to "<path>.damaged" and a new one is created. False with a reason on failure.
+    bool Open(const std::string& path, std::string& error);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+
+    bool Begin();
+    bool Commit();
+    void Rollback();
+
+    // False when the id exists already or the write fails.
+    bool InsertAccount(const AccountRow& row);
+    std::optional<AccountRow> LoadAccount(const std::string& id);
+    bool UpdateAccountUsage(const std::string& id, std::int64_t balance, std::int64_t smsTotal);
+    bool UpdateAccountEmail(const std::string& id, const std::string& email);
+
+    // The next service id (never 0); 0 on failure.
+    std::uint64_t AllocateServiceId();
+    bool InsertMessage(const MessageRow& row);
+    bool InsertRecipient(const RecipientRow& row);
+
+    // Messages whose send result is due and not yet posted, oldest first.
+    std::vector<MessageRow> DueResults(std::int64_t now, int limit);
+    bool MarkResultPosted(const std::string& guid);
+    // Messages whose error report is due.
+    std::vector<MessageRow> DueErrorReports(std::int64_t now, int limit);
+    bool ClearErrorReport(const std::string& guid);
+
+    std::vector<RecipientRow> DueRecipients(std::int64_t now, int limit);
+    // Writes stage, status, due times and the reported flags.
+    bool UpdateRecipient(const RecipientRow& row);
+    // Recipients with a status not yet reported that were never reported on, or (when
+    // `fromId` is set) whose message's service id is at least *fromId.
+    std::vector<RecipientRow> Reportable(std::optional<std::uint64_t> fromId);
+    bool MarkReported(const std::string& guid, std::int32_t index);
+
+    // Earliest due time of any pending work.
+    std::optional<std::int64_t> NextDue();
+
+    // Number of messages with a service id (statistics for tests and benchmarks).
+    std::int64_t CountMessages();
+
+private:
+    bool Prepare();
+    bool CreateSchema(std::string& error);
+    bool Exec(const char* sql);
+    sqlite3_stmt* Stmt(int which);
+    void FinalizeAll();
+
+    sqlite3* m_db = nullptr;
+    std::vector<sqlite3_stmt*> m_stmts;
+};

@@ -1,0 +1,147 @@
+#include "clientcore/CSmsText.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// Characters of the GSM 7-bit default alphabet outside printable ASCII.
+constexpr char32_t kGsmExtraBasic[] = {
+    U'\n',  U'\r',  0x00A1, 0x00A3, 0x00A4, 0x00A5, 0x00A7, 0x00BF, 0x00C4, 0x00C5, 0x00C6,
+    0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00D8, 0x00DC, 0x00DF, 0x00E0, 0x00E4, 0x00E5, 0x00E6,
+    0x00E8, 0x00E9, 0x00EC, 0x00F1, 0x00F2, 0x00F6, 0x00F8, 0x00F9, 0x00FC, 0x0393, 0x0394,
+    0x0398, 0x039B, 0x039E, 0x03A0, 0x03A3, 0x03A6, 0x03A8, 0x03A9};
+
+// Characters of the extension table: each takes an escape and itself, two septets.
+constexpr char32_t kGsmExtension[] = {U'\f', U'^', U'{', U'}', U'\\',
+                                      U'[',  U'~', U']', U'|', 0x20AC};
+
+bool IsExtension(char32_t c) {
+    return std::find(std::begin(kGsmExtension), std::end(kGsmExtension), c) !=
+           std::end(kGsmExtension);
+}
+
+bool IsBasic(char32_t c) {
+    if (c >= 0x20 && c < 0x7F) {
+        return c != U'`' && !IsExtension(c);
+    }
+    return std::find(std::begin(kGsmExtraBasic), std::end(kGsmExtraBasic), c) !=
+           std::end(kGsmExtraBasic);
+}
+
+// Decodes UTF-8, refusing overlong forms, surrogates and values above U+10FFFF.
+bool DecodeUtf8(const std::string& text, std::vector<char32_t>& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        unsigned char b = *p++;
+        if (b < 0x80) {
+            out.push_back(b);
+            continue;
+        }
+        int extra = 0;
+        char32_t c = 0;
+        char32_t min = 0;
+        if ((b & 0xE0) == 0xC0) {
+            extra = 1;
+            c = b & 0x1F;
+            min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            extra = 2;
+            c = b & 0x0F;
+            min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            extra = 3;
+            c = b & 0x07;
+            min = 0x10000;
+        } else {
+            return false;
+        }
+        if (end - p < extra) {
+            return false;
+        }
+        for (int i = 0; i < extra; ++i) {
+            unsigned char cont = *p++;
+            if ((cont & 0xC0) != 0x80) {
+                return false;
+            }
+            c = (c << 6) | (cont & 0x3F);
+        }
+        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            return false;
+        }
+        out.push_back(c);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<CSmsText::Mode> CSmsText::ParseMode(const std::string& text) {
+    if (text == "reject") {
+        return Mode::Reject;
+    }
+    if (text == "split") {
+        return Mode::Split;
+    }
+    if (text == "concat") {
+        return Mode::Concat;
+    }
+    return std::nullopt;
+}
+
+std::optional<CSmsText> CSmsText::Measure(const std::string& utf8) {
+    std::vector<char32_t> chars;
+    chars.reserve(utf8.size());
+    if (!DecodeUtf8(utf8, chars)) {
+        return std::nullopt;
+    }
+    CSmsText result;
+    result.m_ucs2 = !std::all_of(chars.begin(), chars.end(),
+                                 [](char32_t c) { return IsBasic(c) || IsExtension(c); });
+    result.m_widths.reserve(chars.size());
+    for (char32_t c : chars) {
+        unsigned char width = 1;
+        if (result.m_ucs2) {
+            width = c > 0xFFFF ? 2 : 1;
+        } else if (IsExtension(c)) {
+            width = 2;
+        }
+        result.m_widths.push_back(width);
+        result.m_length += width;
+    }
+    return result;
+}
+
+std::size_t CSmsText::SingleLimit() const {
+    return m_ucs2 ? 70 : 160;
+}
+
+std::size_t CSmsText::CountParts(std::size_t capacity) const {
+    std::size_t parts = 1;
+    std::size_t used = 0;
+    for (unsigned char width : m_widths) {
+        if (used + width > capacity) {
+            ++parts;
+            used = 0;
+        }
+        used += width;
+    }
+    return parts;
+}
+
+std::size_t CSmsText::Parts(Mode mode) const {
+    if (m_length <= SingleLimit()) {
+        return 1;
+    }
+    switch (mode) {
+    case Mode::Reject:
+        return 0;
+    case Mode::Split:
+        return CountParts(SingleLimit());
+    case Mode::Concat:
+        // Each part of a concatenated message gives room to the header that joins them.
+        return CountParts(m_ucs2 ? 67 : 153);
+    }
+    return 0;
+}
