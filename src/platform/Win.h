@@ -135,4 +135,9 @@ bool UnhookGetMessageHook(HHOOK hook);
 // remove it.
 void SetQueueWakeHook(DWORD threadId, std::function<void()> wake);
 
+// For an outside event loop that pumps the calling thread's queue: milliseconds until the
+// next timer of the thread falls due (0 when one is due now), 0xFFFFFFFF without timers.
+// Timers are not queued by any thread, so the wake hook does not announce them.
+DWORD NextTimerDelay();
+
 } // namespace win

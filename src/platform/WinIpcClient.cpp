@@ -1,0 +1,291 @@
+#include "platform/WinIpcClient.h"
+
+#include "platform/Diagnostics.h"
+#include "platform/WinHandleAllocator.h"
+#include "platform/WinIpcWire.h"
+#include "platform/WinRuntimeFolder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace win::detail {
+
+namespace {
+
+// Requests that are answered at once (searches, posts) get this long.
+constexpr int kQuickTimeoutMs = 5000;
+
+void SetTimeouts(int fd, int ms) {
+    timeval tv{};
+    tv.tv_sec = ms / 1000;
+    tv.tv_usec = (ms % 1000) * 1000;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
+
+} // namespace
+
+void WinIpcClient::RemoveIfStale(const std::string& folder, UINT slot) {
+    // A socket nobody listens on is stale only when its slot is no longer locked; otherwise
+    // its owner may just be starting.
+    std::string lockPath = folder + "/" + WinHandleAllocator::LockFileName(slot);
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return;
+        }
+    }
+    ::unlink((folder + "/" + WinIpcWire::SocketName(slot)).c_str());
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+int WinIpcClient::Connect(const std::string& folder, UINT slot, int timeoutMs) {
+    const std::string path = folder + "/" + WinIpcWire::SocketName(slot);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    sockaddr_un addr{};
+    unsigned len = 0;
+    int folderFd = -1;
+    if (!WinIpcWire::MakeAddress(path, &addr, &len, &folderFd)) {
+        ::close(fd);
+        return -1;
+    }
+    int rc = 0;
+    do {
+        rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), static_cast<socklen_t>(len));
+    } while (rc != 0 && errno == EINTR);
+    int err = errno;
+    if (folderFd >= 0) {
+        ::close(folderFd);
+    }
+    if (rc != 0) {
+        ::close(fd);
+        if (err == ECONNREFUSED || err == ENOENT) {
+            RemoveIfStale(folder, slot);
+        }
+        return -1;
+    }
+    if (!WinIpcWire::PeerIsUser(fd, "win::Connect")) {
+        ::close(fd);
+        return -1;
+    }
+    if (timeoutMs > 0) {
+        SetTimeouts(fd, timeoutMs);
+    }
+    return fd;
+}
+
+bool WinIpcClient::Request(UINT slot, const std::string& request, std::string* reply,
+                           int timeoutMs) {
+    std::string folder = WinRuntimeFolder::Path();
+    if (folder.empty()) {
+        return false;
+    }
+    int fd = Connect(folder, slot, timeoutMs);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WinIpcWire::WriteFrame(fd, request) && WinIpcWire::ReadFrame(fd, reply);
+    ::close(fd);
+    return ok;
+}
+
+std::vector<UINT> WinIpcClient::PeerSlots() {
+    std::vector<UINT> slots;
+    std::string folder = WinRuntimeFolder::Path();
+    if (folder.empty()) {
+        return slots;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return slots;
+    }
+    WinHandleAllocator& handles = WinHandleAllocator::Instance();
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() <= 9 || name.compare(0, 4, "win-") != 0 ||
+            name.compare(name.size() - 5, 5, ".sock") != 0) {
+            continue;
+        }
+        std::string digits = name.substr(4, name.size() - 9);
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) ||
+            digits.size() > 5) {
+            continue;
+        }
+        UINT slot = static_cast<UINT>(std::strtoul(digits.c_str(), nullptr, 10));
+        if (slot == 0 || slot > WinHandleAllocator::kMaxSlot || handles.OwnsSlot(slot)) {
+            continue;
+        }
+        slots.push_back(slot);
+    }
+    ::closedir(dir);
+    std::sort(slots.begin(), slots.end());
+    return slots;
+}
+
+std::vector<HWND> WinIpcClient::Find(const std::string& className, const std::string& title,
+                                     bool firstOnly) {
+    std::vector<HWND> found;
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Find));
+    req.PutText(className);
+    req.PutText(title);
+    req.PutU8(firstOnly ? 1 : 0);
+    for (UINT slot : PeerSlots()) {
+        std::string reply;
+        if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+            continue;
+        }
+        WinIpcWire in(std::move(reply));
+        std::uint32_t count = 0;
+        if (!in.GetU32(&count)) {
+            continue;
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint32_t hwnd = 0;
+            if (!in.GetU32(&hwnd)) {
+                break;
+            }
+            found.push_back(hwnd);
+        }
+        if (firstOnly && !found.empty()) {
+            break;
+        }
+    }
+    return found;
+}
+
+bool WinIpcClient::Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Post));
+    req.PutU32(hwnd);
+    req.PutU32(msg);
+    req.PutU64(static_cast<std::uint64_t>(wParam));
+    req.PutU64(static_cast<std::uint64_t>(lParam));
+    std::string reply;
+    if (!Request(WinHandleAllocator::SlotOf(hwnd), req.Data(), &reply, kQuickTimeoutMs)) {
+        return false;
+    }
+    WinIpcWire in(std::move(reply));
+    std::uint8_t ok = 0;
+    return in.GetU8(&ok) && ok != 0;
+}
+
+void WinIpcClient::BroadcastPost(UINT msg, WPARAM wParam, LPARAM lParam) {
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Post));
+    req.PutU32(HWND_BROADCAST);
+    req.PutU32(msg);
+    req.PutU64(static_cast<std::uint64_t>(wParam));
+    req.PutU64(static_cast<std::uint64_t>(lParam));
+    for (UINT slot : PeerSlots()) {
+        std::string reply;
+        Request(slot, req.Data(), &reply, kQuickTimeoutMs);
+    }
+}
+
+bool WinIpcClient::Info(HWND hwnd, WinWindowInfo* info) {
+    UINT slot = WinHandleAllocator::SlotOf(hwnd);
+    if (slot == 0) {
+        return false;
+    }
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Info));
+    req.PutU32(hwnd);
+    std::string reply;
+    if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+        return false;
+    }
+    WinIpcWire in(std::move(reply));
+    std::uint8_t exists = 0;
+    WinWindowInfo out;
+    out.hwnd = hwnd;
+    if (!in.GetU8(&exists) || exists == 0 || !in.GetU32(&out.threadId) ||
+        !in.GetU32(&out.processId) || !in.GetU32(&out.parent) || !in.GetText(&out.className) ||
+        !in.GetText(&out.title)) {
+        return false;
+    }
+    if (info != nullptr) {
+        *info = std::move(out);
+    }
+    return true;
+}
+
+bool WinIpcClient::SetText(HWND hwnd, const std::string& title) {
+    UINT slot = WinHandleAllocator::SlotOf(hwnd);
+    if (slot == 0) {
+        return false;
+    }
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::SetText));
+    req.PutU32(hwnd);
+    req.PutText(title);
+    std::string reply;
+    if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+        return false;
+    }
+    WinIpcWire in(std::move(reply));
+    std::uint8_t ok = 0;
+    return in.GetU8(&ok) && ok != 0;
+}
+
+bool WinIpcClient::StartSend(const std::shared_ptr<WinSendRecord>& record,
+                             const COPYDATASTRUCT* copy) {
+    UINT slot = WinHandleAllocator::SlotOf(record->hwnd);
+    if (slot == 0) {
+        return false;
+    }
+    WinIpcWire req;
+    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Send));
+    req.PutU32(record->hwnd);
+    req.PutU32(record->message);
+    req.PutU64(static_cast<std::uint64_t>(record->wParam));
+    req.PutU64(copy != nullptr ? 0 : static_cast<std::uint64_t>(record->lParam));
+    req.PutU8(copy != nullptr ? 1 : 0);
+    if (copy != nullptr) {
+        if (copy->cbData > WinIpcWire::kMaxFrame - 64 ||
+            (copy->cbData > 0 && copy->lpData == nullptr)) {
+            return false;
+        }
+        req.PutU64(static_cast<std::uint64_t>(copy->dwData));
+        req.PutBytes(copy->lpData, copy->cbData);
+    }
+    try {
+        // The sender keeps handling its own sent messages while this thread waits for the
+        // answer; the thread ends when the peer answers or goes away.
+        std::thread([record, request = req.Data(), slot] {
+            std::string reply;
+            bool ok = Request(slot, request, &reply, 0);
+            std::uint8_t delivered = 0;
+            std::uint64_t result = 0;
+            if (ok) {
+                WinIpcWire in(std::move(reply));
+                if (!in.GetU8(&delivered) || !in.GetU64(&result)) {
+                    delivered = 0;
+                    result = 0;
+                }
+            }
+            WinThreadState::Complete(*record, delivered != 0,
+                                     delivered != 0 ? static_cast<LRESULT>(result) : 0);
+        }).detach();
+    } catch (...) {
+        platform::ReportDiagnostic("win::SendMessage", "Cannot start a delivery thread");
+        return false;
+    }
+    return true;
+}
+
+} // namespace win::detail

@@ -1,0 +1,59 @@
+// Wire format between the processes of a session: each request and each reply is one frame,
+// a 32-bit little-endian length followed by that many bytes. Inside a frame, numbers are
+// little-endian and texts are a 32-bit length followed by the bytes.
+#pragma once
+
+#include "platform/Win.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace win::detail {
+
+enum class WinIpcRequest : std::uint8_t {
+    Find = 1,    // class, title, first-only -> count, handles
+    Post = 2,    // hwnd (or HWND_BROADCAST), message, wParam, lParam -> ok
+    Send = 3,    // hwnd, message, wParam, lParam, has copy data[, dwData, bytes] -> ok, result
+    Info = 4,    // hwnd -> exists, thread, process, parent, class, title
+    SetText = 5, // hwnd, title -> ok
+};
+
+class WinIpcWire {
+public:
+    static constexpr std::size_t kMaxFrame = 64u * 1024u * 1024u;
+    static constexpr std::size_t kMaxText = 1024u * 1024u;
+
+    WinIpcWire() = default;
+    explicit WinIpcWire(std::string data) : m_data(std::move(data)) {}
+
+    void PutU8(std::uint8_t v);
+    void PutU32(std::uint32_t v);
+    void PutU64(std::uint64_t v);
+    void PutText(const std::string& text);
+    void PutBytes(const void* data, std::size_t size);
+    const std::string& Data() const { return m_data; }
+
+    bool GetU8(std::uint8_t* v);
+    bool GetU32(std::uint32_t* v);
+    bool GetU64(std::uint64_t* v);
+    bool GetText(std::string* text, std::size_t maxSize = kMaxText);
+    bool AtEnd() const { return m_pos == m_data.size(); }
+
+    // Frame I/O on a connected socket; false on error, end of stream or a frame too big.
+    static bool WriteFrame(int fd, const std::string& payload);
+    static bool ReadFrame(int fd, std::string* payload);
+    // True when the peer of the socket runs as the same user; a refusal is reported.
+    static bool PeerIsUser(int fd, const char* location);
+    // Fills a Unix socket address for `path`; long paths go through an open folder handle
+    // (returned in *folderFd, to be closed after bind or connect).
+    static bool MakeAddress(const std::string& path, void* address, unsigned* length,
+                            int* folderFd);
+    static std::string SocketName(UINT slot);
+
+private:
+    std::string m_data;
+    std::size_t m_pos = 0;
+};
+
+} // namespace win::detail

@@ -1,0 +1,214 @@
+#include "platform/WinWindowTable.h"
+
+#include "platform/WinHandleAllocator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <unistd.h>
+
+namespace win::detail {
+
+namespace {
+// Class names and titles compare without regard to (ASCII) letter case.
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y && std::tolower(x) != std::tolower(y)) {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+WinWindowTable& WinWindowTable::Instance() {
+    // Never destroyed: threads ending during process exit still remove their windows.
+    static WinWindowTable* table = new WinWindowTable;
+    return *table;
+}
+
+HWND WinWindowTable::Add(const WindowDesc& desc, WNDPROC proc,
+                         const std::shared_ptr<WinThreadState>& owner) {
+    HWND hwnd = WinHandleAllocator::Instance().Allocate();
+    if (hwnd == 0) {
+        return 0;
+    }
+    Window w;
+    w.info.hwnd = hwnd;
+    w.info.className = desc.className;
+    w.info.title = desc.title;
+    w.info.parent = desc.parent;
+    w.info.controlId = desc.controlId;
+    w.info.threadId = owner->Id();
+    w.info.processId = static_cast<DWORD>(::getpid());
+    w.owner = owner;
+    if (proc) {
+        w.proc = std::make_shared<const WNDPROC>(std::move(proc));
+    }
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    if (desc.parent != 0 && m_windows.find(desc.parent) == m_windows.end()) {
+        return 0;
+    }
+    m_windows.emplace(hwnd, std::move(w));
+    if (desc.parent == 0) {
+        m_order.push_back(hwnd);
+    }
+    return hwnd;
+}
+
+bool WinWindowTable::Remove(HWND hwnd) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    if (it->second.info.parent == 0) {
+        std::erase(m_order, hwnd);
+    }
+    m_windows.erase(it);
+    return true;
+}
+
+bool WinWindowTable::Exists(HWND hwnd) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    return m_windows.find(hwnd) != m_windows.end();
+}
+
+bool WinWindowTable::Info(HWND hwnd, WinWindowInfo* info) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    if (info != nullptr) {
+        *info = it->second.info;
+    }
+    return true;
+}
+
+bool WinWindowTable::Target(HWND hwnd, std::shared_ptr<WinThreadState>* owner,
+                            std::shared_ptr<const WNDPROC>* proc) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    if (owner != nullptr) {
+        *owner = it->second.owner;
+    }
+    if (proc != nullptr) {
+        *proc = it->second.proc;
+    }
+    return true;
+}
+
+std::shared_ptr<WinThreadState> WinWindowTable::Owner(HWND hwnd) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    return it == m_windows.end() ? nullptr : it->second.owner;
+}
+
+bool WinWindowTable::SetTitle(HWND hwnd, const std::string& title) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    it->second.info.title = title;
+    return true;
+}
+
+bool WinWindowTable::ReplaceProc(HWND hwnd, WNDPROC proc, WNDPROC* previous) {
+    std::shared_ptr<const WNDPROC> old;
+    {
+        std::unique_lock<std::shared_mutex> lock(m_mutex);
+        auto it = m_windows.find(hwnd);
+        if (it == m_windows.end()) {
+            return false;
+        }
+        old = std::move(it->second.proc);
+        it->second.proc = proc ? std::make_shared<const WNDPROC>(std::move(proc)) : nullptr;
+    }
+    if (previous != nullptr) {
+        *previous = old ? *old : WNDPROC();
+    }
+    return true;
+}
+
+bool WinWindowTable::BeginDestroy(HWND hwnd) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end() || it->second.destroying) {
+        return false;
+    }
+    it->second.destroying = true;
+    return true;
+}
+
+bool WinWindowTable::IsSelfOrDescendant(HWND hwnd, HWND ancestor) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    // Parents always exist before their children, so the chain ends; the bound guards
+    // against a damaged chain all the same.
+    for (std::size_t depth = 0; hwnd != 0 && depth <= m_windows.size(); ++depth) {
+        if (hwnd == ancestor) {
+            return true;
+        }
+        auto it = m_windows.find(hwnd);
+        if (it == m_windows.end()) {
+            return false;
+        }
+        hwnd = it->second.info.parent;
+    }
+    return false;
+}
+
+std::vector<HWND> WinWindowTable::Children(HWND parent) const {
+    std::vector<HWND> out;
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    for (const auto& [hwnd, w] : m_windows) {
+        if (w.info.parent == parent) {
+            out.push_back(hwnd);
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<HWND> WinWindowTable::WindowsOfThread(DWORD threadId) const {
+    std::vector<HWND> out;
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    for (const auto& [hwnd, w] : m_windows) {
+        if (w.info.threadId == threadId) {
+            out.push_back(hwnd);
+        }
+    }
+    return out;
+}
+
+std::vector<HWND> WinWindowTable::FindTopLevel(const std::string& className,
+                                               const std::string& title, bool firstOnly) const {
+    std::vector<HWND> out;
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    for (HWND hwnd : m_order) {
+        auto it = m_windows.find(hwnd);
+        if (it == m_windows.end()) {
+            continue;
+        }
+        const WinWindowInfo& info = it->second.info;
+        if ((className.empty() || SameText(info.className, className)) &&
+            (title.empty() || SameText(info.title, title))) {
+            out.push_back(hwnd);
+            if (firstOnly) {
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace win::detail

@@ -1,0 +1,129 @@
+// Registered window messages and the runtime folder they are kept in.
+#include "platform/Diagnostics.h"
+#include "platform/Paths.h"
+#include "platform/Win.h"
+
+#include "common/TestEnv.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+using namespace win;
+
+namespace {
+
+std::mutex g_reportsMutex;
+std::vector<std::string> g_reports;
+
+void CollectReport(const char*, const std::string& message, int) {
+    std::lock_guard<std::mutex> lock(g_reportsMutex);
+    g_reports.push_back(message);
+}
+
+bool Reported(const std::string& part) {
+    std::lock_guard<std::mutex> lock(g_reportsMutex);
+    for (const std::string& r : g_reports) {
+        if (r.find(part) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Points XDG_RUNTIME_DIR elsewhere for the duration of a test.
+class RuntimeOverride {
+public:
+    explicit RuntimeOverride(const std::string& folder) : m_old(std::getenv("XDG_RUNTIME_DIR")) {
+        ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    }
+    ~RuntimeOverride() { ::setenv("XDG_RUNTIME_DIR", m_old.c_str(), 1); }
+
+private:
+    std::string m_old;
+};
+
+} // namespace
+
+TEST(WinMessageNames, SameNameSameNumberWithoutRegardToCase) {
+    UINT a = RegisterWindowMessage("QVShowNewSMS");
+    UINT b = RegisterWindowMessage("qvshownewsms");
+    UINT c = RegisterWindowMessage("QVShowFolders");
+    EXPECT_GE(a, 0xC000u);
+    EXPECT_LE(a, 0xFFFFu);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);
+    EXPECT_EQ(RegisterWindowMessage(""), 0u);
+    EXPECT_EQ(RegisterWindowMessage("two\nlines"), 0u);
+    std::string table = twtest::ReadFile(platform::RuntimeFolder() + "/Quorvane/messages");
+    EXPECT_NE(table.find(" QVShowNewSMS\n"), std::string::npos);
+    EXPECT_EQ(table.find("qvshownewsms"), std::string::npos) << "stored once, as first written";
+}
+
+TEST(WinMessageNames, ConcurrentRegistrationsAgree) {
+    std::vector<UINT> numbers(8);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&numbers, i] {
+            numbers[i] = RegisterWindowMessage(i % 2 ? "ConcurrentName" : "CONCURRENTNAME");
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    for (UINT n : numbers) {
+        EXPECT_EQ(n, numbers[0]);
+        EXPECT_NE(n, 0u);
+    }
+}
+
+TEST(WinMessageNames, DamagedLinesInTheTableAreSkipped) {
+    std::string folder = twtest::MakeTempDir("rt-damaged");
+    ::mkdir((folder + "/Quorvane").c_str(), 0700);
+    twtest::WriteFile(folder + "/Quorvane/messages",
+                      "C000 FirstName\n"
+                      "garbage line\n"
+                      "ZZZZ Bad\n"
+                      "0001 TooLow\n"
+                      "C005 Fifth\n"
+                      "C006"); // torn last line, no name
+    ::chmod((folder + "/Quorvane/messages").c_str(), 0600);
+    RuntimeOverride over(folder);
+    // Names unknown to this process so far (the cache is per process).
+    EXPECT_EQ(RegisterWindowMessage("Fifth"), 0xC005u);
+    EXPECT_EQ(RegisterWindowMessage("DamagedTableNewName"), 0xC006u);
+    std::string table = twtest::ReadFile(folder + "/Quorvane/messages");
+    EXPECT_NE(table.find("C006\nC006 DamagedTableNewName\n"), std::string::npos) << table;
+}
+
+TEST(WinMessageNames, AnUnsafeRuntimeFolderIsRefusedAndNamesStayPrivate) {
+    platform::SetDiagnosticSink(CollectReport);
+    std::string folder = twtest::MakeTempDir("rt-open");
+    ::mkdir((folder + "/Quorvane").c_str(), 0700);
+    ::chmod((folder + "/Quorvane").c_str(), 0755);
+    {
+        RuntimeOverride over(folder);
+        UINT n = RegisterWindowMessage("NameInAnOpenFolder");
+        EXPECT_GE(n, 0xC000u) << "still usable inside the process";
+        EXPECT_EQ(RegisterWindowMessage("nameinanopenfolder"), n);
+        EXPECT_FALSE(twtest::ReadFile(folder + "/Quorvane/messages").size() > 0);
+        EXPECT_TRUE(Reported("mode 0755"));
+        // A window can still be created; it is just not visible to other processes.
+        WindowDesc desc;
+        desc.title = "private";
+        HWND hwnd = CreateWindow(desc, DefWindowProc);
+        EXPECT_NE(hwnd, 0u);
+        DestroyWindow(hwnd);
+    }
+    std::string linked = twtest::MakeTempDir("rt-link");
+    ::symlink(platform::RuntimeFolder().c_str(), (linked + "/Quorvane").c_str());
+    {
+        RuntimeOverride over(linked);
+        RegisterWindowMessage("NameBehindALink");
+        EXPECT_TRUE(Reported("not a folder"));
+    }
+    platform::SetDiagnosticSink(nullptr);
+}
