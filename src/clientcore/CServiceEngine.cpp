@@ -262,6 +262,7 @@ void CServiceEngine::Run() {
         Deliver(posts);
 
         lock.lock();
+        m_plannedWake = next;
         m_passCompleted = std::max(m_passCompleted, ticket);
         m_passDone.notify_all();
         if (stop) {
@@ -668,7 +669,13 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
     }
     guid = m.guid;
     std::lock_guard<std::mutex> guard(m_lock);
-    m_kick = true; // the engine may sleep past the new message's send result
-    m_wake.notify_all();
+    // Wake the engine only when it would otherwise sleep past the new send result.
+    bool early =
+        HasOwnClock() ? m.resultDueMs <= Now() : (!m_plannedWake || m.resultDueMs < *m_plannedWake);
+    if (early) {
+        m_kick = true;
+        m_plannedWake = m.resultDueMs;
+        m_wake.notify_all();
+    }
     return true;
 }

@@ -102,6 +102,7 @@ private:
     bool m_sweep = false;
     bool m_kick = false;
     std::optional<std::uint64_t> m_subscription;
+    std::optional<std::int64_t> m_plannedWake; // engine time of the next pass, if any
     std::vector<PendingPost> m_queued;
     std::uint64_t m_passRequested = 0;
     std::uint64_t m_passCompleted = 0;
