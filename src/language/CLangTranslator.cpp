@@ -1,0 +1,191 @@
+#include "language/CLangTranslator.h"
+
+#include "app/log/LogManager.h"
+#include "language/LangStrings.h"
+
+#include <ctime>
+#include <exception>
+
+namespace {
+
+// Start and end banners carry the local date and time in the locale's formats.
+std::string SessionBanner(const char* what) {
+    char date[64] = "";
+    char time[64] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) != nullptr) {
+        std::strftime(date, sizeof date, "%x", &local);
+        std::strftime(time, sizeof time, "%X", &local);
+    }
+    return std::string("***************** LOGSESSION ") + what + "  " + date + " : " + time +
+           " *****************";
+}
+
+} // namespace
+
+std::string CLangTranslator::DefaultLogPath() {
+    return lang::QuorvaneTempFolder() + "/language.log";
+}
+
+CLangTranslator::CLangTranslator(const CLangEdition& edition, const std::string& logPath)
+    : m_edition(edition), m_logPath(logPath.empty() ? DefaultLogPath() : logPath) {
+    m_log.open(m_logPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!m_log.is_open()) {
+        ::Log("CLangTranslator::CLangTranslator", "Error: Failed to open logfile " + m_logPath,
+              LOG_CAT_LANGUAGE, LOG_SEV_ERROR);
+        return;
+    }
+    Log(SessionBanner("STARTED"));
+}
+
+CLangTranslator::~CLangTranslator() {
+    if (m_log.is_open()) {
+        Log("\n" + SessionBanner("ENDED"));
+        m_log.close();
+    }
+    std::unique_lock lock(m_entriesLock);
+    m_entries.clear();
+}
+
+void CLangTranslator::Log(const std::string& message) const {
+    std::lock_guard lock(m_logLock);
+    if (!m_log.is_open()) {
+        ::Log("CLangTranslator::Log", "Error: Language logfile not open", LOG_CAT_LANGUAGE,
+              LOG_SEV_ERROR);
+        return;
+    }
+    m_log << message << '\n';
+    m_log.flush();
+}
+
+void CLangTranslator::SetHookVersion(const std::string& text) {
+    std::lock_guard lock(m_editionLock);
+    m_edition.SetHookVersion(text);
+}
+
+size_t CLangTranslator::EntryCount() const {
+    std::shared_lock lock(m_entriesLock);
+    return m_entries.size();
+}
+
+bool CLangTranslator::ParseFile(const std::string& path) {
+    ::Log("CLangTranslator::ParseFile", "Enter", LOG_CAT_LANGUAGE, LOG_SEV_TRACE);
+    Log("\n******* Started parsing file \"" + path +
+        "\" ******************************************\n");
+
+    std::ifstream file(path, std::ios::in | std::ios::binary);
+    if (!file.is_open()) {
+        Log("Error: could not open file: " + path);
+        return false;
+    }
+
+    const std::string fileName = lang::FileNameOf(path);
+    bool result = true;
+    try {
+        std::string raw;
+        while (std::getline(file, raw)) {
+            const std::string line = lang::Trim(raw);
+            if (line.empty() || line[0] == '#' || line[0] == '[')
+                continue;
+            const size_t equals = line.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                Log("Warning: found an invalid line in file: " + fileName + "\nLine:" + line);
+                continue;
+            }
+            const std::string key = lang::ToLower(lang::TrimRight(line.substr(0, equals)));
+            const std::string value = lang::TrimLeft(line.substr(equals + 1));
+            if (value.empty())
+                Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
+            AddTranslation(key, value, fileName);
+        }
+        if (file.bad())
+            throw std::ios_base::failure("read error");
+    } catch (...) {
+        Log("Error while trying to parse file: " + path);
+        result = false;
+    }
+
+    Log("\n******* Finished parsing file \"" + path +
+        "\" ******************************************\n");
+    return result;
+}
+
+void CLangTranslator::AddTranslation(const std::string& key, const std::string& value,
+                                     const std::string& fileName) {
+    std::unique_lock lock(m_entriesLock);
+    auto found = m_entries.find(key);
+    if (found == m_entries.end()) {
+        m_entries.emplace(key, std::make_pair(value, fileName));
+        return;
+    }
+    auto& [translation, source] = found->second;
+    if (source == fileName) {
+        Log("Error: Duplicate entry found for \"" + key + "\" in: \"" + source +
+            "\"\n\tPrevious entry translation:  \"" + translation +
+            "\"\n\tDuplicate entry translation: \"" + value + "\"");
+    } else {
+        Log("Overriding translation for \"" + key + "\". Previously defined in: \"" + source +
+            "\"\n\tPrevious translation: \"" + translation + "\"\n\tNew translation: \"" + value +
+            "\"");
+    }
+    translation = value;
+    source = fileName;
+}
+
+std::string CLangTranslator::Translate(const std::string& key,
+                                       const std::string& defaultText) const {
+    return TranslateImpl(key, &defaultText, false);
+}
+
+std::string CLangTranslator::Translate(const std::string& key, const char* defaultText) const {
+    if (defaultText == nullptr)
+        return TranslateImpl(key, nullptr, false);
+    const std::string text(defaultText);
+    return TranslateImpl(key, &text, false);
+}
+
+std::string CLangTranslator::TranslateImpl(const std::string& key, const std::string* defaultText,
+                                           bool resolvingAppName) const {
+    std::string result;
+    bool found = false;
+    {
+        std::shared_lock lock(m_entriesLock);
+        auto entry = m_entries.find(lang::ToLower(key));
+        if (entry != m_entries.end()) {
+            result = entry->second.first;
+            found = true;
+        }
+    }
+    if (!found) {
+        if (defaultText != nullptr) {
+            std::string shown = *defaultText;
+            lang::ReplaceAll(shown, "\n", "<newline>");
+            Log("Runtime warning: token not recognized: \"" + key +
+                "\", using hardcoded default: \"" + shown + "\"");
+            result = *defaultText;
+        } else {
+            Log("Runtime error: token not recognized: \"" + key +
+                "\", no hardcoded default value supplied");
+        }
+    }
+
+    lang::ReplaceAll(result, "<newline>", "\n");
+
+    std::string productName;
+    std::string version;
+    {
+        std::lock_guard lock(m_editionLock);
+        productName = m_edition.ProductName();
+        version = m_edition.VersionToken();
+    }
+    if (result.find("<appname>") != std::string::npos) {
+        // The application name may itself be translated to a text holding "<appname>"; inside
+        // that lookup the token stands for the product name, so the replacement ends.
+        const std::string appName =
+            resolvingAppName ? productName : TranslateImpl("TWD.AppName", &productName, true);
+        lang::ReplaceAll(result, "<appname>", appName);
+    }
+    lang::ReplaceAll(result, "<version>", version);
+    return result;
+}
