@@ -118,9 +118,7 @@ void CClientCore::Post(QVHWND window, std::uintptr_t code, const char* text) {
         sink(g_sinkContext, window, WM_CORE_EVENT, code, lParam);
         return;
     }
-#ifndef TW_CLIENTCORE_NO_WIN
     win::PostMessage(window, WM_CORE_EVENT, code, lParam);
-#endif
 }
 
 std::int32_t CClientCore::Initialize(const char* productName, QVHWND window) {

@@ -248,6 +248,9 @@ void CServiceEngine::Stop() {
 void CServiceEngine::Run() {
     std::unique_lock<std::mutex> lock(m_lock);
     while (true) {
+        if (m_stop && !m_announceShutdown) {
+            break; // stopped outright: no more events for a program that is going away
+        }
         bool stop = m_stop;
         bool sweep = std::exchange(m_sweep, false);
         m_kick = false;
