@@ -574,3 +574,35 @@ TEST_F(ClientCore, ManyThreadsSendingAtOnce) {
 }
 
 } // namespace
+
+namespace {
+
+// On the system clock the engine sleeps until the next item is due and wakes by itself.
+TEST(ClientCoreSystemClock, TimelineRunsByItself) {
+    Harness core;
+    QVTestSetClock(nullptr, nullptr);
+    QVTestSetDelays(0, 30, 60);
+    ASSERT_TRUE(core.Start());
+    std::string id = core.Register();
+    std::string guid;
+    ASSERT_EQ(core.Send(id, "x", "+447700900111", "concat", &guid), 1);
+    std::vector<std::string> codes;
+    std::uint64_t subscribed = 0;
+    for (int i = 0; i < 1000 && (codes.empty() || codes.back() != "Fdelivered"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (const auto& report : core.Reports()) {
+            codes.push_back(report.code);
+            if (subscribed == 0) {
+                subscribed = report.Id();
+                core.Subscribe(subscribed);
+            }
+        }
+    }
+    EXPECT_EQ(core.FetchSendResult(guid).errorFlag, 0);
+    ASSERT_EQ(codes.size(), 2u);
+    EXPECT_EQ(codes[0], "Pdelivering");
+    EXPECT_EQ(codes[1], "Fdelivered");
+    QVTestSetDelays(200, 1000, 5000);
+}
+
+} // namespace
