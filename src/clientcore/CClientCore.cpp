@@ -111,14 +111,14 @@ void CClientCore::SetEventSink(QVEventSinkFn sink, void* context) {
     g_sink = sink;
 }
 
-void CClientCore::Post(QVHWND window, std::uintptr_t code, const char* text) {
+bool CClientCore::Post(QVHWND window, std::uintptr_t code, const char* text) {
     QVEventSinkFn sink = g_sink;
     auto lParam = reinterpret_cast<std::intptr_t>(text);
     if (sink != nullptr) {
         sink(g_sinkContext, window, WM_CORE_EVENT, code, lParam);
-        return;
+        return true;
     }
-    win::PostMessage(window, WM_CORE_EVENT, code, lParam);
+    return win::PostMessage(window, WM_CORE_EVENT, code, lParam);
 }
 
 std::int32_t CClientCore::Initialize(const char* productName, QVHWND window) {
@@ -151,7 +151,7 @@ std::int32_t CClientCore::Initialize(const char* productName, QVHWND window) {
     }
     auto engine = std::make_unique<CServiceEngine>(
         m_results,
-        [this, window](std::uintptr_t code, const char* text) { Post(window, code, text); });
+        [this, window](std::uintptr_t code, const char* text) { return Post(window, code, text); });
     std::string error;
     if (!engine->Start(folder + "/service.db", error)) {
         SetLastError("the embedded service cannot start: " + error);

@@ -40,7 +40,7 @@ public:
 
 private:
     CClientCore() = default;
-    void Post(QVHWND window, std::uintptr_t code, const char* text);
+    bool Post(QVHWND window, std::uintptr_t code, const char* text);
 
     std::shared_mutex m_lock; // shared by requests, exclusive for start and stop
     std::unique_ptr<CServiceEngine> m_engine;

@@ -54,6 +54,15 @@ void CResultStore::PurgeRetired() {
     }
 }
 
+void CResultStore::Discard(const std::string& guid, std::size_t kind) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_results.find(Key(guid, kind));
+    if (it != m_results.end()) {
+        Retire(std::move(it->second.text));
+        m_results.erase(it);
+    }
+}
+
 void CResultStore::Clear() {
     std::lock_guard<std::mutex> guard(m_lock);
     m_results.clear();

@@ -84,6 +84,9 @@ public:
                         [&](const CoreResult& any) { return fill(std::get<T>(any)); });
     }
 
+    // Drops a result whose event could not be posted (its text is retired like a fetched one).
+    void Discard(const std::string& guid, std::size_t kind);
+
     // Releases every result and every event text.
     void Clear();
 

@@ -302,8 +302,11 @@ void CServiceEngine::Run() {
 
 void CServiceEngine::Deliver(std::vector<PendingPost>& posts) {
     for (PendingPost& post : posts) {
+        std::size_t kind = post.result.index();
         const char* text = m_results.Put(post.guid, std::move(post.result));
-        m_post(post.code, text);
+        if (!m_post(post.code, text)) {
+            m_results.Discard(post.guid, kind); // nobody will ever fetch it
+        }
     }
     posts.clear();
 }

@@ -22,8 +22,9 @@ class CServiceEngine {
 public:
     // Engine time in milliseconds since 1970.
     using ClockFn = std::int64_t (*)(void* context);
-    // Posts one event: the code and the GUID text (null for event 99).
-    using PostFn = std::function<void(std::uintptr_t code, const char* text)>;
+    // Posts one event: the code and the GUID text (null for event 99). False when the event
+    // could not be posted (the window is gone).
+    using PostFn = std::function<bool(std::uintptr_t code, const char* text)>;
 
     struct SendInput {
         std::string accountId;

@@ -195,8 +195,9 @@ typedef struct QVAccountStatus {
 } QVAccountStatus;
 
 /* Starts the core for the product (its name selects the core settings key
- * "Software\Quorvane\<product>\2.0\Core"). Events go to `callbackWindow`. `reserved` must be 0.
- * 1 = ready. Fails when the core already runs; call QVShutdown first. */
+ * "Software\Quorvane\<product>\2.0\Core"). Events go to `callbackWindow`; an event that
+ * cannot be posted there (the window is gone) is dropped with its result. `reserved` is
+ * ignored; pass 0. 1 = ready. Fails when the core already runs; call QVShutdown first. */
 QVCORE_API int32_t QVInitialize(const char* productName, QVHWND callbackWindow, int32_t reserved);
 /* Stops taking requests and finishes the work in hand; event 99 follows. */
 QVCORE_API int32_t QVStartShutdown(void);
