@@ -20,11 +20,13 @@ int main(int argc, char** argv) {
         std::filesystem::remove_all(root);
         twtest::UsePrivateFolders(root);
     }
+    // Tests may move to sub-folders of the root; the whole root goes at the end.
+    const std::string root = twtest::PrivateRoot();
     ::testing::InitGoogleTest(&argc, argv);
     int rc = RUN_ALL_TESTS();
     if (inherit == nullptr && std::getenv("TW_TEST_KEEP") == nullptr) {
         std::error_code ec;
-        std::filesystem::remove_all(twtest::PrivateRoot(), ec);
+        std::filesystem::remove_all(root, ec);
     }
     return rc;
 }

@@ -1,0 +1,86 @@
+#include "oebridge/COutlookExpressWrapper.h"
+
+#include "app/log/LogManager.h"
+#include "platform/VersionInfo.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+const char* const kLocation = "COutlookExpressWrapper::COutlookExpressWrapper";
+// The log category of this bridge's messages (printed as "Not defined").
+constexpr int kBridgeCategory = 9;
+} // namespace
+
+COutlookExpressWrapper::COutlookExpressWrapper(std::string programFolder)
+    : m_path(std::move(programFolder) + "/libtwox.so") {}
+
+// The destructor leaves the library alone: Shutdown unloads it.
+COutlookExpressWrapper::~COutlookExpressWrapper() = default;
+
+bool COutlookExpressWrapper::Load() {
+    if (m_library.IsOpen()) {
+        return true;
+    }
+    errno = 0;
+    if (m_library.Open(m_path)) {
+        Log(kLocation, "Loaded " + m_path, kBridgeCategory, LOG_SEV_INFO);
+        return true;
+    }
+    // The loader's own text says what went wrong (missing file, missing symbol, wrong
+    // architecture); the error number is whatever the failing open left behind.
+    const int code = errno;
+    std::string message = "No twox dll found at: " + m_path + "\nGetLastError() reports:\n" +
+                          m_library.Error() + "\nError code: " + std::to_string(code);
+    Log(kLocation, message, kBridgeCategory, LOG_SEV_INFO);
+    return false;
+}
+
+void* COutlookExpressWrapper::Export(const char* name) const {
+    return m_library.IsOpen() ? m_library.Symbol(name) : nullptr;
+}
+
+bool COutlookExpressWrapper::RegisterCallbackWindow(win::HWND window) {
+    auto fn = reinterpret_cast<void (*)(win::HWND)>(Export("RegisterCallbackWindow"));
+    if (fn == nullptr) {
+        return false;
+    }
+    fn(window);
+    return true;
+}
+
+bool COutlookExpressWrapper::SetMmsMode(std::int32_t mode) {
+    auto fn = reinterpret_cast<void (*)(std::int32_t)>(Export("SetMmsMode"));
+    if (fn == nullptr) {
+        return false;
+    }
+    fn(mode);
+    return true;
+}
+
+bool COutlookExpressWrapper::GetDllVersion(std::string& text) const {
+    auto info = static_cast<const TwVersionInfo*>(Export(TW_VERSION_SYMBOL));
+    if (info == nullptr) {
+        return false;
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%u.%u.%u ", info->major, info->minor, info->build);
+    text = std::string(buf) + (info->comments != nullptr ? info->comments : "");
+    return true;
+}
+
+win::HWND COutlookExpressWrapper::GetOeWindow() {
+    auto fn = reinterpret_cast<win::HWND (*)()>(Export("GetOeWindow"));
+    return fn != nullptr ? fn() : 0;
+}
+
+void COutlookExpressWrapper::Shutdown() {
+    if (!m_library.IsOpen()) {
+        return;
+    }
+    auto fn = reinterpret_cast<void (*)()>(Export("DllShutdown"));
+    if (fn != nullptr) {
+        fn();
+    }
+    m_library.Close();
+}
