@@ -249,7 +249,11 @@ bool PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COPYDATA) {
         return false;
     }
-    std::shared_ptr<WinThreadState> target = WinThreadState::Find(threadId);
+    // A thread's queue exists once the thread has used the message layer (threads started
+    // with win::Thread have one from the start); the calling thread always gets one.
+    std::shared_ptr<WinThreadState> target = threadId == GetCurrentThreadId()
+                                                 ? WinThreadState::Current()
+                                                 : WinThreadState::Find(threadId);
     if (!target) {
         return false;
     }

@@ -94,7 +94,10 @@ std::vector<HWND> EnumWindowsByClass(const std::string& className);
 // every top-level window of the session. WM_COPYDATA cannot be posted.
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 bool PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
-// Calls the window procedure on the window's thread and waits for its result. While it waits,
+// Calls the window procedure on the window's thread and waits for its result. Sent messages
+// are handled before posted ones when the receiving thread next waits, gets or peeks. Only
+// WM_COPYDATA carries memory to another process: any other lParam reaches another process as
+// a plain number, never as a pointer it could use. While it waits,
 // the calling thread handles messages sent to its own windows. Sending to a window of the
 // calling thread calls the procedure directly. 0 when the window does not exist.
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -105,6 +108,10 @@ void PostQuitMessage(int exitCode);
 
 // Waits for a message of the calling thread (filter 0/0/0: any). Handles sent messages while
 // waiting. Returns false when it retrieves WM_QUIT (msg->wParam holds the exit code).
+// A window filter also takes the messages of that window's children; the filter
+// static_cast<HWND>(-1) takes thread messages only; WM_QUIT is retrieved whatever the window
+// filter. Posted messages come first, then WM_QUIT, then due timers (WM_TIMER, wParam = id).
+// Messages for windows destroyed after they were queued are dropped.
 bool GetMessage(MSG* msg, HWND hwnd = 0, UINT filterMin = 0, UINT filterMax = 0);
 constexpr UINT PM_NOREMOVE = 0;
 constexpr UINT PM_REMOVE = 1;

@@ -121,7 +121,9 @@ std::vector<UINT> WinIpcClient::PeerSlots() {
             continue;
         }
         std::string digits = name.substr(4, name.size() - 9);
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) ||
+        if (digits.empty() ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return c >= '0' && c <= '9'; }) ||
             digits.size() > 5) {
             continue;
         }
@@ -268,7 +270,12 @@ bool WinIpcClient::StartSend(const std::shared_ptr<WinSendRecord>& record,
         // answer; the thread ends when the peer answers or goes away.
         std::thread([record, request = req.Data(), slot] {
             std::string reply;
-            bool ok = Request(slot, request, &reply, 0);
+            bool ok = false;
+            try {
+                ok = Request(slot, request, &reply, 0);
+            } catch (...) {
+                ok = false;
+            }
             std::uint8_t delivered = 0;
             std::uint64_t result = 0;
             if (ok) {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -81,7 +82,11 @@ bool WinIpcServer::Listen(UINT slot, const std::string& folder) {
             m_started = true;
             // Tidy up at exit; a process that is killed leaves its sockets behind, and the
             // next search removes them.
+            static const pid_t owner = ::getpid();
             std::atexit([] {
+                if (::getpid() != owner) {
+                    return; // a forked child leaves its parent's sockets alone
+                }
                 WinIpcServer& s = WinIpcServer::Instance();
                 std::lock_guard<std::mutex> l(s.m_mutex);
                 for (const std::string& p : s.m_paths) {
@@ -147,13 +152,19 @@ void WinIpcServer::Run() {
 }
 
 void WinIpcServer::Serve(int fd) {
-    SetTimeouts(fd, kRequestTimeoutMs);
-    std::string request;
-    if (WinIpcWire::ReadFrame(fd, &request)) {
-        std::string reply = Handle(request);
-        // A sent message may have taken long; the reply is written without a time limit.
-        SetTimeouts(fd, 0);
-        WinIpcWire::WriteFrame(fd, reply);
+    try {
+        SetTimeouts(fd, kRequestTimeoutMs);
+        std::string request;
+        if (WinIpcWire::ReadFrame(fd, &request)) {
+            std::string reply = Handle(request);
+            // A sent message may have taken long; the reply is written without a time limit.
+            SetTimeouts(fd, 0);
+            WinIpcWire::WriteFrame(fd, reply);
+        }
+    } catch (const std::exception& e) {
+        platform::ReportDiagnostic("win::Listener", std::string("Request failed: ") + e.what());
+    } catch (...) {
+        platform::ReportDiagnostic("win::Listener", "Unknown exception caught.");
     }
     ::close(fd);
 }
