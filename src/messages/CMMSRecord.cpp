@@ -1,0 +1,78 @@
+#include "messages/CMMSRecord.h"
+
+#include "messages/CArchiveReader.h"
+#include "messages/CArchiveWriter.h"
+#include "messages/MessagesLog.h"
+
+namespace {
+constexpr const char* kReadLocation = "CMMSRecord::Serialize(readfile)";
+constexpr const char* kWriteLocation = "CMMSRecord::Serialize(writefile)";
+} // namespace
+
+CMMSRecord CMMSRecord::FromBase(const CMessageRecord& base) {
+    CMMSRecord record;
+    record.AssignBase(base);
+    return record;
+}
+
+bool CMMSRecord::Serialize(CArchiveReader& archive) {
+    try {
+        // The magic is only checked after the base block, so every MMS entry consumes one.
+        std::string magic;
+        if (!archive.ReadString(magic)) {
+            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            return false;
+        }
+        if (!CMessageRecord::Serialize(archive)) {
+            return false;
+        }
+        int extraValues = 0;
+        if (magic == "TWDMMS355") {
+            extraValues = 2;
+        } else if (magic == "TWDMMS354") {
+            extraValues = 1;
+        } else if (magic != "TWDMMS353") {
+            messages::LogData(kReadLocation, "Unknown MMS record format", 2);
+            return false;
+        }
+        bool ok = archive.ReadString(MessageText) && archive.ReadString(MMSText2);
+        if (ok && extraValues >= 1) {
+            ok = archive.ReadInt32(MMSValue1);
+        }
+        if (ok && extraValues >= 2) {
+            ok = archive.ReadInt32(MMSValue2);
+        }
+        if (!ok) {
+            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        messages::LogData(kReadLocation, "Error loading data from file.", 2);
+        return false;
+    }
+}
+
+bool CMMSRecord::Serialize(CArchiveWriter& archive) const {
+    try {
+        if (!archive.WriteString("TWDMMS355")) {
+            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            return false;
+        }
+        if (!CMessageRecord::Serialize(archive)) {
+            return false;
+        }
+        bool ok = archive.WriteString(MessageText);
+        ok = archive.WriteString(MMSText2) && ok;
+        archive.WriteInt32(MMSValue1);
+        archive.WriteInt32(MMSValue2);
+        if (!ok) {
+            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+        return false;
+    }
+}

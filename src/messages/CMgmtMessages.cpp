@@ -1,0 +1,500 @@
+#include "messages/CMgmtMessages.h"
+
+#include "messages/CArchiveReader.h"
+#include "messages/CArchiveWriter.h"
+#include "messages/CMMSRecord.h"
+#include "messages/CSMSRecord.h"
+#include "messages/MessagesLog.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <new>
+
+namespace {
+
+constexpr const char* kSerializeLocation = "CMgmtMessages::Serialize";
+constexpr const char* kFolderVersion = "TWD353";
+constexpr const char* kOldFolderVersion = "TWD350";
+// Longest version text quoted in the log when a file has an unknown version.
+constexpr std::size_t kMaxQuotedVersion = 64;
+
+void Enter(const char* location) {
+    messages::LogData(location, "Enter", 0);
+}
+
+std::string JoinPath(const std::string& folder, const char* name) {
+    if (folder.empty()) {
+        return name;
+    }
+    if (folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + "/" + name;
+}
+
+// Reads one record of the class `T` into a scratch record and appends it to the folder.
+template <typename T> bool ReadEntry(CArchiveReader& archive, MessageRecordList& records) {
+    auto scratch = std::make_unique<T>();
+    if (!scratch->Serialize(archive)) {
+        return false;
+    }
+    records.push_back(std::move(scratch));
+    return true;
+}
+
+} // namespace
+
+CMgmtMessages::CMgmtMessages(const std::string& dataFolder) {
+    std::string folder = platform::ToNativePath(dataFolder);
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    m_dataFolder = folder;
+    m_outboxPath = JoinPath(folder, "outbox.dat");
+    m_sentboxPath = JoinPath(folder, "sentbox.dat");
+    m_loaded = SerializeOutbox(ArchiveMode::Load) && SerializeSentbox(ArchiveMode::Load);
+}
+
+CMgmtMessages::~CMgmtMessages() {
+    try {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        if (!m_persistence.load()) {
+            SaveAll();
+        }
+        m_outbox.clear();
+        m_sentbox.clear();
+    } catch (...) {
+        messages::LogData("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", 2);
+    }
+}
+
+void CMgmtMessages::SubscribeNotifyWnd(win::HWND window, win::UINT message) {
+    Enter("CMgmtMessages::SubscribeNotifyWnd");
+    m_notifyWindow.store(window);
+    m_notifyMessage.store(message);
+}
+
+void CMgmtMessages::UnSubscribeNotifyWnd() {
+    Enter("CMgmtMessages::UnSubscribeNotifyWnd");
+    m_notifyWindow.store(0);
+    m_notifyMessage.store(0);
+}
+
+void CMgmtMessages::NotifyDataChange() {
+    Enter("CMgmtMessages::NotifyDataChange");
+    const win::HWND window = m_notifyWindow.load();
+    if (window != 0) {
+        win::PostMessage(window, m_notifyMessage.load(), 0, 0);
+    }
+}
+
+std::unique_ptr<CMessageRecord> CMgmtMessages::CopyRecord(const CMessageRecord& record) {
+    if (record.MessageType == MSGTYPE_SMS) {
+        if (const auto* sms = dynamic_cast<const CSMSRecord*>(&record)) {
+            return std::make_unique<CSMSRecord>(*sms);
+        }
+        return std::make_unique<CSMSRecord>(CSMSRecord::FromBase(record));
+    }
+    if (record.MessageType == MSGTYPE_MMS) {
+        if (const auto* mms = dynamic_cast<const CMMSRecord*>(&record)) {
+            return std::make_unique<CMMSRecord>(*mms);
+        }
+        return std::make_unique<CMMSRecord>(CMMSRecord::FromBase(record));
+    }
+    return nullptr;
+}
+
+CMgmtMessages::Folder::iterator CMgmtMessages::FindByGuid(Folder& folder, const std::string& guid) {
+    for (auto it = folder.begin(); it != folder.end(); ++it) {
+        if ((*it)->GUID == guid) {
+            return it;
+        }
+    }
+    return folder.end();
+}
+
+std::int32_t CMgmtMessages::GetRecords(const Folder& folder, MessageRecordList& list,
+                                       std::int32_t statusFilter) {
+    list.clear();
+    for (const auto& record : folder) {
+        if (statusFilter == 0 || record->Status == statusFilter) {
+            if (auto copy = CopyRecord(*record)) {
+                list.push_back(std::move(copy));
+            }
+        }
+    }
+    return static_cast<std::int32_t>(list.size());
+}
+
+std::int32_t CMgmtMessages::OutboxGetRecords(MessageRecordList& list, std::int32_t statusFilter) {
+    Enter("CMgmtMessages::OutboxGetRecords");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return GetRecords(m_outbox, list, statusFilter);
+}
+
+std::int32_t CMgmtMessages::SentboxGetRecords(MessageRecordList& list, std::int32_t statusFilter) {
+    Enter("CMgmtMessages::SentboxGetRecords");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return GetRecords(m_sentbox, list, statusFilter);
+}
+
+std::unique_ptr<CMessageRecord> CMgmtMessages::OutboxGetRecord(const std::string& guid) {
+    Enter("CMgmtMessages::OutboxGetRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = FindByGuid(m_outbox, guid);
+    if (it == m_outbox.end()) {
+        messages::LogData("CMgmtMessages::OutboxGetRecord",
+                          "Warning: A record with that GUID could not be found.", 0);
+        return nullptr;
+    }
+    return CopyRecord(**it);
+}
+
+std::unique_ptr<CMessageRecord> CMgmtMessages::SentboxGetRecord(const std::string& guid) {
+    Enter("CMgmtMessages::SentboxGetRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = FindByGuid(m_sentbox, guid);
+    if (it == m_sentbox.end()) {
+        messages::LogData("CMgmtMessages::SentboxGetRecord",
+                          "Warning: A record with that GUID could not be found.", 0);
+        return nullptr;
+    }
+    return CopyRecord(**it);
+}
+
+std::unique_ptr<CMessageRecord> CMgmtMessages::GetRecord(std::int32_t lowId, std::int32_t highId) {
+    Enter("CMgmtMessages::GetRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    for (const auto& record : m_sentbox) {
+        if (record->iLowID == lowId && record->HighID == highId) {
+            return CopyRecord(*record);
+        }
+    }
+    messages::LogData("CMgmtMessages::GetRecord",
+                      "Warning: A record with that ID could not be found.", 0);
+    return nullptr;
+}
+
+bool CMgmtMessages::SentboxGetLowestNotFinalID(std::int32_t& lowId, std::int32_t& highId) {
+    Enter("CMgmtMessages::SentboxGetLowestNotFinalID");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    // The id is HighID * 2^32 + iLowID with iLowID taken as signed, compared as signed; 0
+    // means "nothing found yet", so a record whose id is 0 is never chosen.
+    std::int64_t lowest = 0;
+    const CMessageRecord* chosen = nullptr;
+    for (const auto& record : m_sentbox) {
+        if (record->Status != MSGSTATUS_AWAITING_STATUS) {
+            continue;
+        }
+        const std::int64_t id = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(record->HighID)) * 4294967296ull +
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(record->iLowID)));
+        if (id != 0 && (lowest == 0 || id < lowest)) {
+            lowest = id;
+            chosen = record.get();
+        }
+    }
+    if (chosen == nullptr) {
+        return false;
+    }
+    // Hand out the record's own words, so that the ids name the record even when its low word
+    // is negative (where the high 32 bits of the sum would be one less than HighID).
+    lowId = chosen->iLowID;
+    highId = chosen->HighID;
+    return true;
+}
+
+bool CMgmtMessages::OutboxAddRecord(const CMessageRecord& record) {
+    Enter("CMgmtMessages::OutboxAddRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::unique_ptr<CMessageRecord> copy;
+    try {
+        copy = CopyRecord(record);
+    } catch (const std::bad_alloc&) {
+        messages::LogData("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", 2);
+        return false;
+    }
+    if (!copy) {
+        messages::LogData("CMgmtMessages::OutboxAddRecord",
+                          "Error: The record has an invalid message type.", 2);
+        return false;
+    }
+    m_outbox.push_back(std::move(copy));
+    const bool saved = SerializeOutbox(ArchiveMode::Store);
+    NotifyDataChange();
+    return saved;
+}
+
+bool CMgmtMessages::DelRecord(Folder& folder, const std::string& guid) {
+    Enter("CMgmtMessages::DelRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = FindByGuid(folder, guid);
+    if (it == folder.end()) {
+        return false;
+    }
+    folder.erase(it);
+    return true;
+}
+
+bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
+    Enter("CMgmtMessages::OutboxDelRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!DelRecord(m_outbox, guid)) {
+        messages::LogData("CMgmtMessages::OutboxDelRecord",
+                          "Warning: A Outbox message with that GUID could not be found.", 2);
+        return false;
+    }
+    const bool saved = SerializeOutbox(ArchiveMode::Store);
+    NotifyDataChange();
+    return saved;
+}
+
+bool CMgmtMessages::SentboxDelRecord(const std::string& guid) {
+    Enter("CMgmtMessages::SentboxDelRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!DelRecord(m_sentbox, guid)) {
+        messages::LogData("CMgmtMessages::SentboxDelRecord",
+                          "Warning: A Sentbox message with that GUID could not be found.", 2);
+        return false;
+    }
+    const bool saved = SerializeSentbox(ArchiveMode::Store);
+    NotifyDataChange();
+    return saved;
+}
+
+bool CMgmtMessages::ModifyRecord(Folder& folder, const CMessageRecord& record,
+                                 const std::string* guid) {
+    Enter("CMgmtMessages::ModifyRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    const std::string& key = guid != nullptr ? *guid : record.GUID;
+    auto it = FindByGuid(folder, key);
+    if (it == folder.end()) {
+        messages::LogData("CMgmtMessages::ModifyRecord",
+                          "Warning: A message with that GUID could not be found.", 2);
+        return false;
+    }
+    std::unique_ptr<CMessageRecord> copy;
+    try {
+        copy = CopyRecord(record);
+    } catch (const std::bad_alloc&) {
+        messages::LogData("CMgmtMessages::ModifyRecord", "Error: Out of memory.", 2);
+        return false;
+    }
+    if (!copy) {
+        messages::LogData("CMgmtMessages::ModifyRecord",
+                          "Error: The record has an invalid message type.", 2);
+        return false;
+    }
+    folder.erase(it);
+    folder.push_back(std::move(copy));
+    NotifyDataChange();
+    return true;
+}
+
+bool CMgmtMessages::OutboxModifyRecord(const CMessageRecord& record) {
+    Enter("CMgmtMessages::OutboxModifyRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!ModifyRecord(m_outbox, record, nullptr)) {
+        return false;
+    }
+    return SerializeOutbox(ArchiveMode::Store);
+}
+
+bool CMgmtMessages::OutboxModifyRecord(const std::string& guid, const CMessageRecord& record) {
+    Enter("CMgmtMessages::OutboxModifyRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!ModifyRecord(m_outbox, record, &guid)) {
+        return false;
+    }
+    return SerializeOutbox(ArchiveMode::Store);
+}
+
+bool CMgmtMessages::SentboxModifyRecord(const CMessageRecord& record) {
+    Enter("CMgmtMessages::SentboxModifyRecord");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!ModifyRecord(m_sentbox, record, nullptr)) {
+        return false;
+    }
+    return SerializeSentbox(ArchiveMode::Store);
+}
+
+bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid) {
+    Enter("CMgmtMessages::OutboxMoveToSentbox");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = FindByGuid(m_outbox, guid);
+    if (it == m_outbox.end()) {
+        messages::LogData("CMgmtMessages::OutboxMoveToSentbox",
+                          "Warning: A scheduled message with that GUID could not be found.", 2);
+        return false;
+    }
+    m_sentbox.push_back(std::move(*it));
+    m_outbox.erase(it);
+    // The sentbox is saved first: should the second save fail (or the program stop in
+    // between), the record is on disk in both folders rather than in neither.
+    const bool saved = SerializeSentbox(ArchiveMode::Store) && SerializeOutbox(ArchiveMode::Store);
+    if (saved) {
+        NotifyDataChange();
+    }
+    return saved;
+}
+
+bool CMgmtMessages::SetPersistence(bool persistence) {
+    Enter("CMgmtMessages::SetPersistence");
+    return m_persistence.exchange(persistence);
+}
+
+bool CMgmtMessages::SaveAll() {
+    Enter("CMgmtMessages::SaveAll");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    const bool outbox = Serialize(m_outbox, m_outboxPath, ArchiveMode::Store, true);
+    const bool sentbox = Serialize(m_sentbox, m_sentboxPath, ArchiveMode::Store, true);
+    return outbox && sentbox;
+}
+
+bool CMgmtMessages::SerializeOutbox(ArchiveMode mode) {
+    Enter("CMgmtMessages::SerializeOutbox");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return Serialize(m_outbox, m_outboxPath, mode);
+}
+
+bool CMgmtMessages::SerializeSentbox(ArchiveMode mode) {
+    Enter("CMgmtMessages::SerializeSentbox");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return Serialize(m_sentbox, m_sentboxPath, mode);
+}
+
+bool CMgmtMessages::Serialize(Folder& folder, const std::string& path, ArchiveMode mode,
+                              bool force) {
+    Enter(kSerializeLocation);
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!force && !m_persistence.load()) {
+        return true;
+    }
+    return mode == ArchiveMode::Load ? Load(folder, path) : Store(folder, path);
+}
+
+bool CMgmtMessages::ReadFolderData(std::string_view bytes, MessageRecordList& records,
+                                   std::string& error) {
+    records.clear();
+    try {
+        CArchiveReader archive(bytes);
+        std::string version;
+        std::int32_t count = 0;
+        if (!archive.ReadString(version)) {
+            error = "Failed to read file data.";
+            return false;
+        }
+        const bool current = version == kFolderVersion;
+        if (!current && version != kOldFolderVersion) {
+            if (version.size() > kMaxQuotedVersion) {
+                version.resize(kMaxQuotedVersion);
+            }
+            error = "Fileversion not supported: \"" + version + "\"";
+            return false;
+        }
+        if (!archive.ReadInt32(count)) {
+            error = "Failed to read file data.";
+            return false;
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            std::int32_t type = MSGTYPE_SMS;
+            if (current && !archive.ReadInt32(type)) {
+                records.clear();
+                error = "Failed to read file data.";
+                return false;
+            }
+            bool ok = false;
+            if (type == MSGTYPE_SMS) {
+                ok = ReadEntry<CSMSRecord>(archive, records);
+            } else if (type == MSGTYPE_MMS) {
+                ok = ReadEntry<CMMSRecord>(archive, records);
+            } else {
+                records.clear();
+                error = "Invalid message type specifier read.";
+                return false;
+            }
+            if (!ok) {
+                records.clear();
+                error = "Invalid file data read. Format error.";
+                return false;
+            }
+        }
+        return true;
+    } catch (const std::exception&) {
+        records.clear();
+        error = "Failed to read file data.";
+        return false;
+    }
+}
+
+bool CMgmtMessages::WriteFolderData(const MessageRecordList& records, std::string& out) {
+    CArchiveWriter archive;
+    // Typical records take a few hundred bytes; one reservation avoids most regrowth.
+    archive.Reserve(64 + records.size() * 320);
+    archive.WriteString(kFolderVersion);
+    archive.WriteInt32(static_cast<std::int32_t>(records.size()));
+    for (const auto& record : records) {
+        archive.WriteInt32(record->MessageType);
+        if (!record->Serialize(archive)) {
+            return false;
+        }
+    }
+    out.append(archive.Data());
+    return true;
+}
+
+bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
+    messages::LogData(kSerializeLocation, "Reading data from file \"" + path + "\"", 0);
+    folder.clear();
+    try {
+        std::string bytes;
+        switch (CArchiveReader::LoadFile(path, bytes)) {
+        case CArchiveReader::LoadResult::OpenFailed:
+            messages::LogData(kSerializeLocation, "Could not open the file.", 2);
+            return true;
+        case CArchiveReader::LoadResult::ReadFailed:
+            messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+            return true;
+        case CArchiveReader::LoadResult::Ok:
+            break;
+        }
+        std::string error;
+        Folder loaded;
+        if (!ReadFolderData(bytes, loaded, error)) {
+            messages::LogData(kSerializeLocation, error, 2);
+            return true;
+        }
+        folder = std::move(loaded);
+    } catch (...) {
+        folder.clear();
+        messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+    }
+    return true;
+}
+
+bool CMgmtMessages::Store(const Folder& folder, const std::string& path) {
+    messages::LogData(kSerializeLocation, "Storing data to file \"" + path + "\"", 0);
+    try {
+        platform::CreateFolder(m_dataFolder);
+        std::string bytes;
+        if (!WriteFolderData(folder, bytes)) {
+            messages::LogData(kSerializeLocation, "Failed to store message record data to file.", 2,
+                              true);
+            return false;
+        }
+        if (!platform::WriteFileAtomic(path, bytes)) {
+            // The new file is written beside the old one, which stays whole on any failure.
+            const int error = errno;
+            const bool writeFailed =
+                error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG;
+            messages::LogData(
+                kSerializeLocation,
+                writeFailed ? "Failed to write file data." : "Could not open the file.", 2, true);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        messages::LogData(kSerializeLocation, "Failed to write file data.", 2, true);
+        return false;
+    }
+}

@@ -1,0 +1,85 @@
+#include "messages/CSMSRecord.h"
+
+#include "messages/CArchiveReader.h"
+#include "messages/CArchiveWriter.h"
+#include "messages/MessagesLog.h"
+
+namespace {
+constexpr const char* kReadLocation = "CSMSRecord::Serialize(readfile)";
+constexpr const char* kWriteLocation = "CSMSRecord::Serialize(writefile)";
+} // namespace
+
+CSMSRecord CSMSRecord::FromBase(const CMessageRecord& base) {
+    CSMSRecord record;
+    record.AssignBase(base);
+    return record;
+}
+
+// The flat layout of old files: no base block, and iLowID before HighID.
+bool CSMSRecord::ReadFlatLayout(CArchiveReader& archive) {
+    std::int32_t count = 0;
+    return archive.ReadString(GUID) && archive.ReadInt32(iLowID) && archive.ReadInt32(HighID) &&
+           archive.ReadString(MessageText) && archive.ReadString(Sender) &&
+           archive.ReadString(DateTime) && archive.ReadString(StatusLabel) &&
+           archive.ReadString(AccountID) && archive.ReadString(Originator) &&
+           archive.ReadString(FlashMode) && archive.ReadString(ErrorText) &&
+           archive.ReadInt32(Status) && archive.ReadInt32(ReservedValue) &&
+           archive.ReadInt32(StatusQueryCount) && archive.ReadInt32(TruncateMode) &&
+           archive.ReadInt32(count) && ReadRecipients(archive, count, Recipients);
+}
+
+bool CSMSRecord::Serialize(CArchiveReader& archive) {
+    try {
+        std::string magic;
+        if (!archive.ReadString(magic)) {
+            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            return false;
+        }
+        if (magic == "TWDSMS353") {
+            if (!CMessageRecord::Serialize(archive)) {
+                return false;
+            }
+            if (!archive.ReadString(MessageText) || !archive.ReadString(FlashMode) ||
+                !archive.ReadInt32(TruncateMode)) {
+                messages::LogData(kReadLocation, "Error loading data from file.", 2);
+                return false;
+            }
+            return true;
+        }
+        if (magic == "TWD350SMS") {
+            if (!ReadFlatLayout(archive)) {
+                messages::LogData(kReadLocation, "Error loading data from file.", 2);
+                return false;
+            }
+            return true;
+        }
+        messages::LogData(kReadLocation, "Unknown SMS record format", 2);
+        return false;
+    } catch (...) {
+        messages::LogData(kReadLocation, "Error loading data from file.", 2);
+        return false;
+    }
+}
+
+bool CSMSRecord::Serialize(CArchiveWriter& archive) const {
+    try {
+        if (!archive.WriteString("TWDSMS353")) {
+            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            return false;
+        }
+        if (!CMessageRecord::Serialize(archive)) {
+            return false;
+        }
+        bool ok = archive.WriteString(MessageText);
+        ok = archive.WriteString(FlashMode) && ok;
+        archive.WriteInt32(TruncateMode);
+        if (!ok) {
+            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+        return false;
+    }
+}
