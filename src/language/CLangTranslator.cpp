@@ -182,8 +182,9 @@ std::string CLangTranslator::TranslateImpl(const std::string& key, const std::st
     if (result.find("<appname>") != std::string::npos) {
         // The application name may itself be translated to a text holding "<appname>"; inside
         // that lookup the token stands for the product name, so the replacement ends.
+        const bool self = resolvingAppName || lang::EqualsNoCase(key, "TWD.AppName");
         const std::string appName =
-            resolvingAppName ? productName : TranslateImpl("TWD.AppName", &productName, true);
+            self ? productName : TranslateImpl("TWD.AppName", &productName, true);
         lang::ReplaceAll(result, "<appname>", appName);
     }
     lang::ReplaceAll(result, "<version>", version);

@@ -83,13 +83,15 @@ std::string CTextTable::GetTextImpl(int row, int depth) const {
     // Rows 0 and 1 are looked up once for the tokens; a token inside those rows stands for
     // the product name or the version text itself, which ends the replacement.
     if (text.find("<appname>") != std::string::npos) {
-        std::string name = depth == 0 ? GetTextImpl(kNameRow, depth + 1) : std::string();
+        std::string name =
+            depth == 0 && row != kNameRow ? GetTextImpl(kNameRow, depth + 1) : std::string();
         if (name.empty())
             name = m_productName;
         lang::ReplaceAll(text, "<appname>", name);
     }
     if (text.find("<version>") != std::string::npos) {
-        std::string version = depth == 0 ? GetTextImpl(kVersionRow, depth + 1) : std::string();
+        std::string version =
+            depth == 0 && row != kVersionRow ? GetTextImpl(kVersionRow, depth + 1) : std::string();
         if (version.empty())
             version = m_versionText;
         lang::ReplaceAll(text, "<version>", version);
