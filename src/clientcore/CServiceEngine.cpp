@@ -19,6 +19,7 @@ constexpr int kBatch = 500;
 constexpr std::size_t kMaxRecipients = 1000;
 constexpr std::size_t kMaxParts = 255;
 constexpr std::int64_t kStartingBalance = 50;
+constexpr std::int64_t kKeepFinishedMs = 30LL * 24 * 3600 * 1000;
 
 // What the service does with one recipient.
 struct Plan {
@@ -210,6 +211,13 @@ bool CServiceEngine::Start(const std::string& databasePath, std::string& error) 
         std::lock_guard<std::mutex> db(m_dbLock);
         if (!m_store.Open(databasePath, error)) {
             return false;
+        }
+        // Finished messages are kept for a while, then forgotten, so the file stays small.
+        if (m_store.Begin()) {
+            m_store.PruneFinished(Now() - kKeepFinishedMs);
+            if (!m_store.Commit()) {
+                m_store.Rollback();
+            }
         }
     }
     std::lock_guard<std::mutex> guard(m_lock);

@@ -30,6 +30,8 @@ enum Statement {
     kMarkReported,
     kNextDue,
     kCountMessages,
+    kPruneRecipients,
+    kPruneMessages,
     kBegin,
     kCommit,
     kRollback,
@@ -83,6 +85,13 @@ const char* const kSql[kStatementCount] = {
     " UNION ALL SELECT MIN(error_report_due_ms) FROM messages WHERE error_report_due_ms IS NOT"
     " NULL UNION ALL SELECT MIN(due_ms) FROM recipients WHERE due_ms IS NOT NULL)",
     "SELECT COUNT(*) FROM messages WHERE service_id IS NOT NULL",
+    "DELETE FROM recipients WHERE message_guid IN (SELECT guid FROM messages m WHERE"
+    " m.accepted_ms < ?1 AND m.result_posted = 1 AND m.error_report_due_ms IS NULL AND NOT"
+    " EXISTS (SELECT 1 FROM recipients r WHERE r.message_guid = m.guid AND"
+    " (r.due_ms IS NOT NULL OR r.reported = 0)))",
+    "DELETE FROM messages WHERE accepted_ms < ?1 AND result_posted = 1 AND"
+    " error_report_due_ms IS NULL AND NOT EXISTS (SELECT 1 FROM recipients r WHERE"
+    " r.message_guid = messages.guid)",
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
@@ -555,6 +564,20 @@ std::optional<std::int64_t> CServiceStore::NextDue() {
     }
     sqlite3_reset(s);
     return due;
+}
+
+int CServiceStore::PruneFinished(std::int64_t cutoffMs) {
+    sqlite3_stmt* recipients = Stmt(kPruneRecipients);
+    sqlite3_bind_int64(recipients, 1, cutoffMs);
+    if (!Done(recipients)) {
+        return 0;
+    }
+    sqlite3_stmt* messages = Stmt(kPruneMessages);
+    sqlite3_bind_int64(messages, 1, cutoffMs);
+    if (!Done(messages)) {
+        return 0;
+    }
+    return sqlite3_changes(m_db);
 }
 
 std::int64_t CServiceStore::CountMessages() {

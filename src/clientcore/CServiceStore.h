@@ -113,6 +113,10 @@ public:
     // Earliest due time of any pending work.
     std::optional<std::int64_t> NextDue();
 
+    // Forgets messages accepted before `cutoffMs` that have nothing left to do: send result
+    // posted, no error report or status change pending. Returns the number forgotten.
+    int PruneFinished(std::int64_t cutoffMs);
+
     // Number of messages with a service id (statistics for tests and benchmarks).
     std::int64_t CountMessages();
 

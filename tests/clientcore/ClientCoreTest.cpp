@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -599,10 +600,57 @@ TEST(ClientCoreSystemClock, TimelineRunsByItself) {
         }
     }
     EXPECT_EQ(core.FetchSendResult(guid).errorFlag, 0);
-    ASSERT_EQ(codes.size(), 2u);
-    EXPECT_EQ(codes[0], "Pdelivering");
-    EXPECT_EQ(codes[1], "Fdelivered");
+    // A busy machine may wake the engine after both steps were due: then the first report
+    // already carries the final status.
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.back(), "Fdelivered");
+    ASSERT_LE(codes.size(), 2u);
+    if (codes.size() == 2) {
+        EXPECT_EQ(codes[0], "Pdelivering");
+    }
     QVTestSetDelays(200, 1000, 5000);
+}
+
+} // namespace
+
+namespace {
+
+std::int64_t CountRows(const std::string& table) {
+    std::string path = platform::AppDataFolder() + "/TWD/service.db";
+    sqlite3* db = nullptr;
+    std::int64_t count = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* s = nullptr;
+        std::string sql = "SELECT COUNT(*) FROM " + table;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW) {
+            count = sqlite3_column_int64(s, 0);
+        }
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+TEST_F(ClientCore, FinishedMessagesAreForgottenAfterAMonth) {
+    std::string id = core.Register();
+    std::string done, waiting, fresh;
+    ASSERT_EQ(core.Send(id, "done", "+447700900111", "concat", &done), 1);
+    ASSERT_EQ(core.Send(id, "waiting", "+447700900222,+15550000002", "concat", &waiting), 1);
+    core.Advance(1000);
+    auto first = core.Reports();
+    ASSERT_FALSE(first.empty());
+    core.Subscribe(first[0].Id());
+    core.Advance(5000);
+    core.Reports();
+    core.now += 31LL * 24 * 3600 * 1000;
+    ASSERT_EQ(core.Send(id, "fresh", "+447700900333", "concat", &fresh), 1);
+    core.Stop();
+    ASSERT_TRUE(core.Start());
+    core.Stop();
+    EXPECT_EQ(CountRows("messages"), 1);
+    EXPECT_EQ(CountRows("recipients"), 1);
+    EXPECT_EQ(CountRows("accounts"), 1);
 }
 
 } // namespace
