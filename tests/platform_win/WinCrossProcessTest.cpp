@@ -333,3 +333,78 @@ TEST(WinCrossProcess, APeerOfAnotherUserIsRefused) {
     platform::SetDiagnosticSink(nullptr);
     DestroyWindow(mine);
 }
+
+namespace {
+
+// Sends raw bytes to this process's own listener and returns what comes back.
+std::string RawExchange(HWND anyOwnWindow, const std::string& bytes) {
+    std::string path =
+        platform::RuntimeFolder() + "/Quorvane/win-" + std::to_string(anyOwnWindow >> 20) + ".sock";
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return "connect failed";
+    }
+    ssize_t w = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    (void)w;
+    ::shutdown(fd, SHUT_WR);
+    std::string reply;
+    char buf[256];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) {
+        reply.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return reply;
+}
+
+std::string Frame(const std::string& payload) {
+    std::string out;
+    std::uint32_t n = static_cast<std::uint32_t>(payload.size());
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    }
+    return out + payload;
+}
+
+} // namespace
+
+TEST(WinCrossProcess, MalformedRequestsAreAnsweredWithNothingAndHarmNothing) {
+    int hits = 0;
+    WindowDesc desc;
+    desc.title = "Robust";
+    HWND mine = CreateWindow(desc, [&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+        hits += m == WM_COPYDATA ? 1 : 0;
+        return 0;
+    });
+    ASSERT_NE(mine, 0u);
+    const std::string empty = Frame("");
+    // A frame longer than allowed: the connection is just closed.
+    EXPECT_EQ(RawExchange(mine, std::string("\xff\xff\xff\xff", 4) + "x"), "");
+    // A frame cut short.
+    EXPECT_EQ(RawExchange(mine, std::string("\x10\x00\x00\x00\x01", 5)), "");
+    // Unknown request type, empty request, truncated search.
+    EXPECT_EQ(RawExchange(mine, Frame("\x63")), empty);
+    EXPECT_EQ(RawExchange(mine, Frame("")), empty);
+    EXPECT_EQ(RawExchange(mine, Frame(std::string("\x01\x05\x00\x00\x00"
+                                                  "ab",
+                                                  7))),
+              empty);
+    // A send whose copy-data length runs past the end of the frame.
+    std::string send("\x03", 1);
+    for (int i = 0; i < 4; ++i) {
+        send.push_back(static_cast<char>((mine >> (8 * i)) & 0xFF));
+    }
+    send += std::string("\x4a\x00\x00\x00", 4) + std::string(16, '\0') + "\x01" +
+            std::string(8, '\0') + std::string("\xff\xff\x00\x00", 4) + "short";
+    EXPECT_EQ(RawExchange(mine, Frame(send)), empty);
+    EXPECT_EQ(hits, 0);
+    // The listener still serves well-formed requests.
+    EXPECT_EQ(RawExchange(mine, Frame(std::string("\x02", 1) + std::string(4, '\0') +
+                                      std::string(4, '\0') + std::string(16, '\0'))),
+              Frame(std::string("\x00", 1)));
+    DestroyWindow(mine);
+}

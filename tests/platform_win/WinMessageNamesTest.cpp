@@ -81,6 +81,11 @@ TEST(WinMessageNames, ConcurrentRegistrationsAgree) {
 }
 
 TEST(WinMessageNames, DamagedLinesInTheTableAreSkipped) {
+    // Names unknown to this process so far (numbers are cached per process).
+    static int run = 0;
+    const std::string suffix = std::to_string(++run);
+    const std::string known = "Fifth" + suffix;
+    const std::string added = "DamagedTableNewName" + suffix;
     std::string folder = twtest::MakeTempDir("rt-damaged");
     ::mkdir((folder + "/Quorvane").c_str(), 0700);
     twtest::WriteFile(folder + "/Quorvane/messages",
@@ -88,15 +93,16 @@ TEST(WinMessageNames, DamagedLinesInTheTableAreSkipped) {
                       "garbage line\n"
                       "ZZZZ Bad\n"
                       "0001 TooLow\n"
-                      "C005 Fifth\n"
-                      "C006"); // torn last line, no name
+                      "C005 " +
+                          known +
+                          "\n"
+                          "C006"); // torn last line, no name
     ::chmod((folder + "/Quorvane/messages").c_str(), 0600);
     RuntimeOverride over(folder);
-    // Names unknown to this process so far (the cache is per process).
-    EXPECT_EQ(RegisterWindowMessage("Fifth"), 0xC005u);
-    EXPECT_EQ(RegisterWindowMessage("DamagedTableNewName"), 0xC006u);
+    EXPECT_EQ(RegisterWindowMessage(known), 0xC005u);
+    EXPECT_EQ(RegisterWindowMessage(added), 0xC006u);
     std::string table = twtest::ReadFile(folder + "/Quorvane/messages");
-    EXPECT_NE(table.find("C006\nC006 DamagedTableNewName\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("C006\nC006 " + added + "\n"), std::string::npos) << table;
 }
 
 TEST(WinMessageNames, AnUnsafeRuntimeFolderIsRefusedAndNamesStayPrivate) {
@@ -106,9 +112,11 @@ TEST(WinMessageNames, AnUnsafeRuntimeFolderIsRefusedAndNamesStayPrivate) {
     ::chmod((folder + "/Quorvane").c_str(), 0755);
     {
         RuntimeOverride over(folder);
-        UINT n = RegisterWindowMessage("NameInAnOpenFolder");
+        static int run = 0;
+        std::string name = "NameInAnOpenFolder" + std::to_string(++run);
+        UINT n = RegisterWindowMessage(name);
         EXPECT_GE(n, 0xC000u) << "still usable inside the process";
-        EXPECT_EQ(RegisterWindowMessage("nameinanopenfolder"), n);
+        EXPECT_EQ(RegisterWindowMessage(name), n);
         EXPECT_FALSE(twtest::ReadFile(folder + "/Quorvane/messages").size() > 0);
         EXPECT_TRUE(Reported("mode 0755"));
         // A window can still be created; it is just not visible to other processes.
