@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace win;
@@ -125,6 +126,15 @@ TEST(WinMessageNames, AnUnsafeRuntimeFolderIsRefusedAndNamesStayPrivate) {
         HWND hwnd = CreateWindow(desc, DefWindowProc);
         EXPECT_NE(hwnd, 0u);
         DestroyWindow(hwnd);
+    }
+    if (::geteuid() == 0) {
+        std::string foreign = twtest::MakeTempDir("rt-foreign");
+        ::mkdir((foreign + "/Quorvane").c_str(), 0700);
+        ASSERT_EQ(::chown((foreign + "/Quorvane").c_str(), 65534, 65534), 0);
+        RuntimeOverride over(foreign);
+        RegisterWindowMessage("NameInAForeignFolder");
+        EXPECT_TRUE(Reported("owned by user 65534"));
+        EXPECT_TRUE(FindWindow("", "anything") == 0);
     }
     std::string linked = twtest::MakeTempDir("rt-link");
     ::symlink(platform::RuntimeFolder().c_str(), (linked + "/Quorvane").c_str());
