@@ -408,3 +408,21 @@ TEST(WinCrossProcess, MalformedRequestsAreAnsweredWithNothingAndHarmNothing) {
               Frame(std::string("\x00", 1)));
     DestroyWindow(mine);
 }
+
+TEST(WinCrossProcess, ARuntimeFolderWithALongPathStillWorks) {
+    // Socket addresses hold about 107 bytes; longer folders are reached another way.
+    std::string folder = twtest::MakeTempDir("long-runtime-folder-" + std::string(60, 'x')) + "/" +
+                         std::string(60, 'y');
+    std::filesystem::create_directories(folder);
+    ::chmod(folder.c_str(), 0700);
+    ASSERT_GT(folder.size(), 120u);
+    std::string old = std::getenv("XDG_RUNTIME_DIR");
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    {
+        Helper helper("Long Path Helper");
+        ASSERT_NE(helper.Window(), 0u);
+        EXPECT_EQ(FindWindow("", "Long Path Helper"), helper.Window());
+        EXPECT_EQ(SendMessage(helper.Window(), WM_USER + 1, 4, 1), 9);
+    }
+    ::setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
+}
