@@ -7,6 +7,7 @@
 #include "platform/WinWindowTable.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -135,6 +136,11 @@ void WinIpcServer::Run() {
             }
             int conn = ::accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
             if (conn < 0) {
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    // Out of descriptors: the pending connection stays queued, so wait a
+                    // little instead of spinning on it.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                }
                 continue;
             }
             if (!WinIpcWire::PeerIsUser(conn, "win::Listener")) {
