@@ -41,7 +41,9 @@ CLangTranslator::CLangTranslator(const CLangEdition& edition, const std::string&
 
 CLangTranslator::~CLangTranslator() {
     if (m_log.is_open()) {
-        Log("\n" + SessionBanner("ENDED"));
+        std::string banner = "\n";
+        banner += SessionBanner("ENDED");
+        Log(banner);
         m_log.close();
     }
     std::unique_lock lock(m_entriesLock);
@@ -170,6 +172,9 @@ std::string CLangTranslator::TranslateImpl(const std::string& key, const std::st
         }
     }
 
+    // Every token starts with "<"; most texts have none.
+    if (result.find('<') == std::string::npos)
+        return result;
     lang::ReplaceAll(result, "<newline>", "\n");
 
     std::string productName;

@@ -1,6 +1,7 @@
 #include "language/CTextTable.h"
 
 #include "common/TestEnv.h"
+#include "language/CLangTranslator.h"
 #include "language/LangStrings.h"
 
 #include <gtest/gtest.h>
@@ -288,6 +289,47 @@ TEST(TextTableTemplate, FullTemplateReadsBackAsACompleteLanguageFile) {
     EXPECT_EQ(missing.str(), "");
     for (const auto& [number, row] : table.Rows())
         EXPECT_EQ(row.translation, row.defaultText) << row.key;
+}
+
+} // namespace
+
+namespace {
+
+// Damaged files of every kind: random bytes drawn mostly from the characters the readers
+// look at. Neither reader may crash; what they cannot use is reported, never thrown.
+TEST(LanguageFileReaders, RandomInputNeverBreaksThem) {
+    const std::string dir = twtest::MakeTempDir("random");
+    const std::string alphabet = "=#[] \t\r\n<>appnameversionewlkyKEY.\x01\xff\xc3\xa9";
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    CTextTable base = Windows();
+    for (int round = 0; round < 200; ++round) {
+        std::string content;
+        const size_t length = next() % 400;
+        for (size_t i = 0; i < length; ++i) {
+            const uint32_t pick = next();
+            content += (pick % 8 == 0) ? static_cast<char>(pick >> 8)
+                                       : alphabet[(pick >> 8) % alphabet.size()];
+        }
+        const std::string path = dir + "/random.lang";
+        twtest::WriteFile(path, content);
+
+        CLangTranslator translator(CLangEdition("Tidewell Windows", "2.0.353", false),
+                                   dir + "/language.log");
+        EXPECT_TRUE(translator.ParseFile(path));
+        translator.Translate("TWD.AppName", "<appname> <version><newline>");
+
+        CTextTable table = base;
+        std::ostringstream report;
+        table.LoadLanguageFile(path, report);
+        table.WriteMissingRows(report);
+        for (const auto& [number, row] : table.Rows())
+            table.GetText(number);
+        EXPECT_NE(report.str().find("***** Done loading random.lang"), std::string::npos);
+    }
 }
 
 } // namespace
