@@ -28,6 +28,11 @@ void CBrandingBase::Reset() {
     m_languageFiles.clear();
     m_done = false;
     m_useImageFiles = true;
+    ReleaseImages();
+}
+
+void CBrandingBase::ReleaseImages() {
+    std::lock_guard lock(m_lock);
     m_iconImages.clear();
     m_iconHandles.clear();
     m_bitmapImages.clear();

@@ -68,6 +68,9 @@ public:
     bool WriteLanguageTemplate(const std::string& path, const std::string& fileName,
                                const std::string& customer, const std::string& language) const;
 
+    // Drops the shared images (before the Qt application goes away at exit).
+    void ReleaseImages();
+
     size_t IconRowCount() const;
     size_t BitmapRowCount() const;
     size_t TextRowCount() const;

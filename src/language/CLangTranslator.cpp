@@ -76,7 +76,9 @@ bool CLangTranslator::ParseFile(const std::string& path) {
     Log("\n******* Started parsing file \"" + path +
         "\" ******************************************\n");
 
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    std::ifstream file;
+    if (lang::IsReadableFile(path))
+        file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open()) {
         Log("Error: could not open file: " + path);
         return false;

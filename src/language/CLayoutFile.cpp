@@ -28,7 +28,9 @@ std::string CLayoutFile::FileErrorText(const std::string& path) {
 
 bool CLayoutFile::Read(const std::string& path, Values& values, const std::string& caption) {
     values.clear();
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    std::ifstream file;
+    if (lang::IsReadableFile(path))
+        file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open()) {
         ::Log("CLayoutFile::Read", "Could not open layout file " + path, LOG_CAT_FILEIO,
               LOG_SEV_ERROR);

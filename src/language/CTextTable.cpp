@@ -104,7 +104,9 @@ void CTextTable::LoadLanguageFile(const std::string& path, std::ostream& report)
     const std::string fileName = lang::FileNameOf(path);
     report << "\n" << kStars91 << "\n***** Loading " << fileName << "\n\n";
 
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    std::ifstream file;
+    if (lang::IsReadableFile(path))
+        file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open()) {
         report << "\tError: Could not open file: " << path << "\n";
     } else {

@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace lang {
 
@@ -73,6 +74,11 @@ std::string ProgramVersionText() {
 #else
     return "Undefined";
 #endif
+}
+
+bool IsReadableFile(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && !std::filesystem::is_directory(path, error);
 }
 
 std::string QuorvaneTempFolder() {

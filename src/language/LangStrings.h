@@ -20,6 +20,8 @@ void ReplaceAll(std::string& text, std::string_view token, std::string_view repl
 std::string FileNameOf(const std::string& path);
 // "%d.%d.%d" of the compiled-in program version, "Undefined" when it was not compiled in.
 std::string ProgramVersionText();
+// True when `path` names something that can be read as a file (not a folder).
+bool IsReadableFile(const std::string& path);
 // The "Quorvane" folder below the temporary folder, created when absent (mode 0700).
 std::string QuorvaneTempFolder();
 

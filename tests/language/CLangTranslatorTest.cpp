@@ -123,6 +123,11 @@ TEST_F(TranslatorTest, MissingFileIsLoggedAndContributesNothing) {
     const std::string log = twtest::ReadFile(logPath);
     EXPECT_NE(log.find("Error: could not open file: " + path + "\n"), std::string::npos);
     EXPECT_EQ(log.find("Finished parsing"), std::string::npos);
+
+    // A folder of that name is no file either.
+    EXPECT_FALSE(translator.ParseFile(dir));
+    EXPECT_NE(twtest::ReadFile(logPath).find("Error: could not open file: " + dir + "\n"),
+              std::string::npos);
 }
 
 TEST_F(TranslatorTest, UnknownKeyLogsWarningWithNewlineTokenAndReturnsDefault) {
