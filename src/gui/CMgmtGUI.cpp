@@ -1,0 +1,565 @@
+#include "gui/CMgmtGUI.h"
+
+#include "app/log/LogManager.h"
+#include "gui/CDialogKinds.h"
+#include "gui/CDlgAbout.h"
+#include "gui/CDlgUsageReminder.h"
+#include "gui/CGuiMessages.h"
+#include "gui/CGuiText.h"
+#include "gui/CTrayIcon.h"
+#include "gui/CUsageReminder.h"
+#include "gui/GuiDefs.h"
+#include "language/CMgmtBranding.h"
+#include "platform/MsgBox.h"
+#include "platform/Shell.h"
+
+#include <QMetaObject>
+
+#include <cctype>
+#include <ctime>
+#include <stdexcept>
+
+using namespace gui;
+
+namespace {
+
+void LogApp(const char* function, const std::string& text, int severity = LOG_SEV_TRACE) {
+    Log(function, text, LOG_CAT_APPLICATION, severity);
+}
+
+bool VerbIs(const std::string& verb, const char* name) {
+    std::string a = verb;
+    std::string b = name;
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string AppName() {
+    return CGuiText::Tr("TWD.AppName", CGuiText::Row(0));
+}
+
+} // namespace
+
+CMgmtGUI::CMgmtGUI(const std::string& verb, IGuiApplication& app, const CDialogFactory& factory)
+    : m_app(app), m_factory(factory) {
+    m_flagOptions = VerbIs(verb, "SMSOptions");
+    m_flagAddressBook = VerbIs(verb, "AddressBook");
+    m_flagFolders = VerbIs(verb, "MessageFolders") || VerbIs(verb, "MessageFolder");
+    m_flagNewSMS = VerbIs(verb, "NewSMS") || VerbIs(verb, "NewMessage");
+    m_flagNewMMS = VerbIs(verb, "NewMMS");
+    m_trayWanted = m_app.GetDispSystemTray();
+
+    m_about = new CDlgAbout(m_app.GetInstallRoot());
+
+    std::string failure;
+    if (!Initialize(failure)) {
+        Log("CMgmtGUI::Initialize", failure, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        win::MessageBox(0,
+                        CGuiText::Tr("TWD.CriticalErrorAbort",
+                                     "An internal error occured, if this error persists please "
+                                     "reistall <appname><newline>Closing application"),
+                        AppName(), win::MB_OK | win::MB_ICONSTOP | win::MB_SYSTEMMODAL);
+    }
+}
+
+CMgmtGUI::~CMgmtGUI() {
+    try {
+        Uninitialize();
+    } catch (const std::exception& e) {
+        LogApp("CMgmtGUI::Uninitialize", std::string("Caught CException: ") + e.what(),
+               LOG_SEV_ERROR);
+    } catch (...) {
+        LogApp("CMgmtGUI::Uninitialize", "Unknown exception caught.", LOG_SEV_ERROR);
+    }
+    delete m_about;
+    m_about = nullptr;
+}
+
+bool CMgmtGUI::Initialize(std::string& failure) {
+    const GuiMessageIds& ids = CGuiMessages::Get();
+    if (ids.showNewSMS == 0 || ids.threadEndNotify == 0) {
+        failure = "Failed to create event";
+        return false;
+    }
+
+    win::WindowDesc desc;
+    desc.className = "TWD_HIDDEN_WND";
+    desc.title = "TWD_HIDDEN_WND";
+    m_hwnd = win::CreateWindow(
+        desc,
+        [this](win::HWND, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) -> win::LRESULT {
+            try {
+                return WindowProc(msg, wParam, lParam);
+            } catch (const std::exception& e) {
+                LogApp("CMgmtGUI::WindowProc", std::string("Caught exception. ") + e.what(),
+                       LOG_SEV_ERROR);
+            } catch (...) {
+                LogApp("CMgmtGUI::WindowProc", "Unknown exception caught.", LOG_SEV_ERROR);
+            }
+            return 0;
+        });
+    if (m_hwnd == 0) {
+        failure = "Failed to create GUI main window";
+        return false;
+    }
+
+    CTrayIcon::Callbacks callbacks;
+    callbacks.command = [this](int command) { OnTrayCommand(command); };
+    callbacks.doubleClick = [this] {
+        win::PostMessage(m_hwnd, CGuiMessages::Get().trayNotify, 0, TRAY_LBUTTONDBLCLK);
+    };
+    callbacks.balloonClick = [this] {
+        win::PostMessage(m_hwnd, CGuiMessages::Get().trayNotify, 0, TRAY_BALLOONUSERCLICK);
+    };
+    m_tray = std::make_unique<CTrayIcon>(CMgmtBranding::Instance().GetIcon(0, 16, 16),
+                                         CGuiText::Tr("GUIMgmt.SystemTrayToolTip", "<appname>"),
+                                         std::move(callbacks));
+    if (m_trayWanted) {
+        win::PostMessage(m_hwnd, ids.showSysTrayIcon, 1, 0);
+    }
+
+    DialogSessionParams folders{DLG_FOLDERS, 0, m_flagFolders, false};
+    m_folders = MakeSession(folders);
+    if (!m_folders) {
+        failure = "Failed to create GUI thread for SMS folders";
+        return false;
+    }
+    m_foldersSignal.AddWaiter(m_folders->Id());
+    m_folders->Start();
+    DialogSessionParams options{DLG_OPTIONS, 0, m_flagOptions, false};
+    m_options = MakeSession(options);
+    if (!m_options) {
+        failure = "Failed to create GUI thread for SMS Options";
+        return false;
+    }
+    m_optionsSignal.AddWaiter(m_options->Id());
+    m_options->Start();
+
+    if (m_flagNewSMS) {
+        win::PostMessage(m_hwnd, ids.showNewSMS, 0, 0);
+    }
+    if (m_flagNewMMS) {
+        win::PostMessage(m_hwnd, ids.showNewMMS, 0, 0);
+    }
+    if (m_flagAddressBook) {
+        win::PostMessage(m_hwnd, ids.showAddressBook, 0, 0);
+    }
+    win::PostMessage(m_hwnd, ids.showUsageReminder, 0, 0);
+    m_initialized = true;
+    return true;
+}
+
+std::unique_ptr<CDialogSession> CMgmtGUI::MakeSession(const DialogSessionParams& params) {
+    uint32_t id = m_nextSessionId++;
+    if (m_nextSessionId == 0) {
+        m_nextSessionId = 1;
+    }
+    return std::make_unique<CDialogSession>(id, params, m_factory, m_hwnd);
+}
+
+void CMgmtGUI::Uninitialize() {
+    const char* fn = "CMgmtGUI::Uninitialize";
+    LogApp(fn, "Enter");
+    OnShowSysTrayIcon(0);
+    if (m_hwnd != 0) {
+        win::KillTimer(m_hwnd, TIMER_USAGE_REMINDER);
+        win::HWND hwnd = m_hwnd;
+        m_hwnd = 0;
+        win::DestroyWindow(hwnd);
+    }
+    // Every session ends at once: the dialogs live on this thread, so nothing can keep
+    // shutdown waiting.
+    for (auto& [id, session] : m_compose) {
+        session->EndAll();
+    }
+    for (auto& [id, session] : m_sent) {
+        session->EndAll();
+    }
+    if (m_folders) {
+        m_folders->EndAll();
+    }
+    if (m_options) {
+        m_options->EndAll();
+    }
+    m_compose.clear();
+    m_sent.clear();
+    m_folders.reset();
+    m_options.reset();
+    m_tray.reset();
+}
+
+CShowSignal& CMgmtGUI::SignalOf(int type) {
+    switch (CDialogKinds::SignalFor(type)) {
+    case ShowSignalKind::Options:
+        return m_optionsSignal;
+    case ShowSignalKind::Folders:
+        return m_foldersSignal;
+    case ShowSignalKind::NewSMS:
+        return m_newSmsSignal;
+    case ShowSignalKind::Shared:
+    default:
+        return m_sharedSignal;
+    }
+}
+
+void CMgmtGUI::Signal(CShowSignal& signal) {
+    std::optional<uint32_t> woken = signal.Set();
+    if (!woken) {
+        return;
+    }
+    if (m_folders && m_folders->Id() == *woken) {
+        m_folders->QueueShow();
+    } else if (m_options && m_options->Id() == *woken) {
+        m_options->QueueShow();
+    } else if (auto it = m_compose.find(*woken); it != m_compose.end()) {
+        it->second->QueueShow();
+    } else if (auto sent = m_sent.find(*woken); sent != m_sent.end()) {
+        sent->second->QueueShow();
+    }
+}
+
+void CMgmtGUI::ShowDialog(int type, win::WPARAM wParam) {
+    const char* fn = "CMgmtGUI::ShowDialog";
+    LogApp(fn, "Enter");
+    m_app.SetLastUsedDate();
+    if (m_app.ShowRegistration() != 1 || m_app.GetAccountID().empty()) {
+        return;
+    }
+    if (CDialogKinds::IsPerRequest(type)) {
+        ShowMultipleInstanceDlg(type, wParam);
+    } else if (type == DLG_FOLDERS) {
+        Signal(m_foldersSignal);
+    } else if (type == DLG_OPTIONS) {
+        Signal(m_optionsSignal);
+    } else {
+        LogApp(fn, "Warning: undefined dialogtype requested, skipping.", LOG_SEV_ERROR);
+    }
+}
+
+void CMgmtGUI::ShowMultipleInstanceDlg(int type, win::WPARAM wParam) {
+    const char* fn = "CMgmtGUI::ShowMultipleInstanceDlg";
+    try {
+        std::optional<LaunchRow> row = CDialogKinds::Launch(type);
+        if (!row) {
+            LogApp("CMgmtGUI::ShowDialog", "Warning: undefined dialogtype requested, skipping.",
+                   LOG_SEV_ERROR);
+            return;
+        }
+        LogApp(fn, row->logLine);
+        bool newSession = row->alwaysNewSession || !m_app.GetDispAllowOneInstance();
+        if (!newSession) {
+            if (m_compose.empty()) {
+                newSession = true;
+            } else {
+                // One-instance mode: the open new-message dialog comes to the front; the
+                // request's reference is not handed to it.
+                Signal(m_newSmsSignal);
+                return;
+            }
+        }
+        DialogSessionParams params{type, wParam, true, true};
+        std::unique_ptr<CDialogSession> session = MakeSession(params);
+        if (!session) {
+            throw std::runtime_error(std::string(row->failureText) + " at #1");
+        }
+        SessionTable& table = row->sentTable ? m_sent : m_compose;
+        uint32_t id = session->Id();
+        auto [it, inserted] = table.emplace(id, std::move(session));
+        if (!inserted) {
+            throw std::runtime_error(std::string(row->failureText) + " at #2");
+        }
+        SignalOf(type).AddWaiter(id);
+        it->second->Start();
+    } catch (const std::exception& e) {
+        LogApp(fn, std::string("Caught exception. ") + e.what(), LOG_SEV_ERROR);
+    } catch (...) {
+        LogApp(fn, "Unknown exception caught.", LOG_SEV_ERROR);
+    }
+}
+
+void CMgmtGUI::Forget(CDialogSession& session) {
+    SignalOf(session.Type()).RemoveWaiter(session.Id());
+}
+
+void CMgmtGUI::OnThreadEndNotify(uint32_t sessionId) {
+    const char* fn = "CMgmtGUI::OnThreadEndNotify";
+    std::unique_ptr<CDialogSession> session;
+    for (SessionTable* table : {&m_compose, &m_sent}) {
+        auto it = table->find(sessionId);
+        if (it != table->end()) {
+            session = std::move(it->second);
+            table->erase(it);
+            break;
+        }
+    }
+    if (!session) {
+        // Not one of ours (or already reaped): nothing to do.
+        LogApp(fn, "End notification for unknown thread id " + std::to_string(sessionId));
+        return;
+    }
+    Forget(*session);
+    if (!session->IsEnded()) {
+        session->EndAll();
+        LogApp(fn,
+               "Problem ending thread with id: " + std::to_string(sessionId) +
+                   " Warning, thread had to be terminated. This wait timeout should not occur.",
+               LOG_SEV_ERROR);
+    }
+}
+
+win::LRESULT CMgmtGUI::OnShowSysTrayIcon(win::WPARAM show) {
+    if (!m_tray) {
+        return 0;
+    }
+    bool ok = true;
+    if (show == 1 && !m_trayShown) {
+        ok = m_tray->Show();
+        m_trayShown = ok;
+    } else if (show == 0 && m_trayShown) {
+        m_tray->Hide();
+        m_trayShown = false;
+    }
+    if (!ok) {
+        LogApp("CMgmtGUI::OnShowSysTrayIcon",
+               "Warning: Problem showing or removing system tray icon", LOG_SEV_ERROR);
+    }
+    return 0;
+}
+
+void CMgmtGUI::OnTrayCommand(int command) {
+    switch (command) {
+    case TRAY_CMD_NEWSMS:
+        ShowDialog(DLG_NEWSMS, 0);
+        break;
+    case TRAY_CMD_NEWMMS:
+        ShowDialog(DLG_NEWMMS, 0);
+        break;
+    case TRAY_CMD_FOLDERS:
+        ShowDialog(DLG_FOLDERS, 0);
+        break;
+    case TRAY_CMD_OPTIONS:
+        ShowDialog(DLG_OPTIONS, 0);
+        break;
+    case TRAY_CMD_ADDRESSBOOK:
+        win::PostMessage(m_hwnd, CGuiMessages::Get().showAddressBook, 0, 0);
+        break;
+    case TRAY_CMD_QUIT:
+        win::PostMessage(m_hwnd, WM_TW_SHUTDOWN, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMgmtGUI::OnTrayNotify(win::LPARAM notification) {
+    if (notification == TRAY_RBUTTONUP || notification == TRAY_CONTEXTMENU) {
+        if (!m_tray) {
+            return;
+        }
+        win::SetForegroundWindow(m_hwnd);
+        int command = m_tray->TrackMenu();
+        win::PostMessage(m_hwnd, win::WM_NULL, 0, 0);
+        OnTrayCommand(command);
+    } else if (notification == TRAY_LBUTTONDBLCLK) {
+        ShowDialog(m_app.GetSysTrayDefaultAction(), 0);
+    } else if (notification == TRAY_BALLOONUSERCLICK) {
+        win::PostMessage(m_hwnd, CGuiMessages::Get().showNewSMS, 0, 0);
+    }
+}
+
+void CMgmtGUI::OnMailClientAction(win::WPARAM action, win::LPARAM message) {
+    const GuiMessageIds& ids = CGuiMessages::Get();
+    win::WPARAM reference = 0;
+    if (message != 0) {
+        GuiSmsFields texts;
+        if (m_app.ReadMailClientMessage(message, texts)) {
+            GuiSmsFields fields;
+            if (action == OE_VIEWSMS) {
+                fields.sender = texts.sender;
+                fields.recipients = texts.recipients;
+                fields.messageText = texts.messageText;
+            } else if (action == OE_REPLY) {
+                fields.recipients = texts.sender; // the reply goes to the sender
+            } else if (action == OE_FORWARD) {
+                fields.messageText = texts.messageText;
+            }
+            fields.dateTime = texts.dateTime;
+            reference = m_app.AddMessageReference(fields);
+        } else {
+            LogApp("CMgmtGUI::OnMailClientAction", "Could not read the mail client's message",
+                   LOG_SEV_ERROR);
+        }
+    }
+    switch (static_cast<int>(action)) {
+    case OE_NEWSMS:
+        win::SendMessage(m_hwnd, ids.showNewSMS, 0, 0);
+        break;
+    case OE_VIEWSMS:
+        win::SendMessage(m_hwnd, ids.showViewSMS, reference, 0);
+        break;
+    case OE_REPLY:
+        win::SendMessage(m_hwnd, ids.showNewReply, reference, 0);
+        break;
+    case OE_FORWARD:
+        win::SendMessage(m_hwnd, ids.showNewSMSForward, reference, 0);
+        break;
+    case OE_OUTBOX:
+    case OE_SENT: {
+        win::SendMessage(m_hwnd, ids.showFolders, 0, 0);
+        win::WPARAM command = action == OE_OUTBOX ? CMD_FOLDERS_SHOW_OUTBOX : CMD_FOLDERS_SHOW_SENT;
+        // Queued behind the folders dialog's show, so the dialog exists when it arrives.
+        QMetaObject::invokeMethod(
+            this,
+            [this, command] {
+                if (m_folders) {
+                    m_folders->SendCommand(command);
+                }
+            },
+            Qt::QueuedConnection);
+        break;
+    }
+    case OE_HELP:
+        win::SendMessage(m_hwnd, ids.showHelp, 0, 0);
+        break;
+    case OE_ABOUT:
+        win::SendMessage(m_hwnd, ids.showAbout, 0, 0);
+        break;
+    case OE_OPTIONS:
+        win::SendMessage(m_hwnd, ids.showOptions, 0, 0);
+        break;
+    case OE_NEWMMS:
+        win::SendMessage(m_hwnd, ids.showNewMMS, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMgmtGUI::OnShowAddressBook() {
+    if (m_addressBook) {
+        if (!m_addressBook()) {
+            LogApp("CMgmtGUI::OnShowAddressBook", "Failed to open the address book", LOG_SEV_ERROR);
+        }
+        return;
+    }
+    LogApp("CMgmtGUI::OnShowAddressBook", "No address book program is available", LOG_SEV_INFO);
+}
+
+void CMgmtGUI::OnShowHelp() {
+    std::string target = CGuiText::Tr("Help.MessageFolder", CGuiText::Row(261));
+    if (target.empty()) {
+        return;
+    }
+    if (!platform::ShellOpen(target)) {
+        LogApp("CMgmtGUI::OnShowHelp", "Failed to open the help page " + target, LOG_SEV_ERROR);
+    }
+}
+
+void CMgmtGUI::OnShowAbout() {
+    if (m_about == nullptr) {
+        return;
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void CMgmtGUI::OnUsageReminder() {
+    UsageReminderSettings settings;
+    settings.disable = m_app.GetUsageReminderDisable();
+    settings.alertListbox = m_app.GetAlertListbox();
+    settings.timeSpanDays = m_app.GetTimeSpan();
+    settings.lastUsed = m_app.GetLastUsed();
+    if (CUsageReminder::Decide(settings, std::time(nullptr)) != CUsageReminder::Decision::Remind) {
+        return;
+    }
+    m_app.SetLastUsedDate();
+    if (m_trayShown && m_tray && m_tray->SupportsMessages()) {
+        win::SetTimer(m_hwnd, TIMER_USAGE_REMINDER, USAGE_REMINDER_DELAY_MS);
+        return;
+    }
+    CDlgUsageReminder dialog(m_app);
+    if (dialog.exec() == QDialog::Accepted) {
+        win::PostMessage(m_hwnd, CGuiMessages::Get().showNewSMS, 0, 0);
+    }
+}
+
+void CMgmtGUI::OnReminderTimer() {
+    win::KillTimer(m_hwnd, TIMER_USAGE_REMINDER);
+    ShowReminderBalloon();
+}
+
+void CMgmtGUI::ShowReminderBalloon() {
+    if (!m_tray) {
+        return;
+    }
+    m_tray->ShowBalloon(
+        CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonTitle", "<appname>"),
+        CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonText",
+                     "You have not sent a message for a while. Click here to write one."),
+        static_cast<int>(USAGE_REMINDER_DELAY_MS));
+}
+
+win::LRESULT CMgmtGUI::WindowProc(win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {
+    const GuiMessageIds& ids = CGuiMessages::Get();
+    if (msg == WM_TW_SHUTDOWN) {
+        m_app.OnShutDown();
+    } else if (msg == WM_TW_FORCEDSHUTDOWN) {
+        m_app.OnForcedShutDown();
+    } else if (msg == win::WM_TIMER) {
+        if (wParam == TIMER_USAGE_REMINDER) {
+            OnReminderTimer();
+        }
+    } else if (msg < 0xC000) {
+        return 0;
+    } else if (msg == ids.showNewSMS) {
+        ShowDialog(DLG_NEWSMS, wParam);
+    } else if (msg == ids.showNewMMS) {
+        ShowDialog(DLG_NEWMMS, wParam);
+    } else if (msg == ids.showNewSMSForward) {
+        ShowDialog(DLG_FORWARDSMS, wParam);
+    } else if (msg == ids.showNewMMSForward) {
+        ShowDialog(DLG_FORWARDMMS, wParam);
+    } else if (msg == ids.showNewSMSModify) {
+        ShowDialog(DLG_MODIFYSMS, wParam);
+    } else if (msg == ids.showNewMMSModify) {
+        ShowDialog(DLG_MODIFYMMS, wParam);
+    } else if (msg == ids.showSentSMS) {
+        ShowDialog(DLG_SENTSMS, wParam);
+    } else if (msg == ids.showSentMMS) {
+        ShowDialog(DLG_SENTMMS, wParam);
+    } else if (msg == ids.showNewReply) {
+        ShowDialog(DLG_REPLYSMS, wParam);
+    } else if (msg == ids.showViewSMS) {
+        ShowDialog(DLG_VIEWSMS, wParam);
+    } else if (msg == ids.showFolders) {
+        ShowDialog(DLG_FOLDERS, 0);
+    } else if (msg == ids.showOptions) {
+        ShowDialog(DLG_OPTIONS, 0);
+    } else if (msg == ids.showAddressBook) {
+        OnShowAddressBook();
+    } else if (msg == ids.showHelp) {
+        OnShowHelp();
+    } else if (msg == ids.showAbout) {
+        OnShowAbout();
+    } else if (msg == ids.showOeWindow) {
+        OnMailClientAction(wParam, lParam);
+    } else if (msg == ids.showSysTrayIcon) {
+        return OnShowSysTrayIcon(wParam);
+    } else if (msg == ids.showUsageReminder) {
+        OnUsageReminder();
+    } else if (msg == ids.trayNotify) {
+        OnTrayNotify(lParam);
+    } else if (msg == ids.threadEndNotify) {
+        OnThreadEndNotify(static_cast<uint32_t>(lParam));
+    }
+    return 0;
+}
