@@ -1,0 +1,974 @@
+#include "platform/Registry.h"
+
+#include "platform/Diagnostics.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+// A hive larger than this is not read (a settings hive holds a few kilobytes).
+constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerCopy(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = Lower(c);
+    }
+    return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// In-memory hive
+
+struct Value {
+    std::string name;  // spelling as first written; empty = default value
+    std::string lname; // lower-case, for lookups
+    RegType type = RegType::String;
+    std::string text; // String: the decoded text; Other: the data after "=" as it stood
+    std::uint32_t dword = 0;
+};
+
+struct Key {
+    std::string path; // below the root, spelling as first written; empty = the root key
+    std::vector<Value> values;
+
+    const Value* Find(std::string_view lname) const {
+        for (const Value& v : values) {
+            if (v.lname == lname) {
+                return &v;
+            }
+        }
+        return nullptr;
+    }
+    Value* Find(std::string_view lname) {
+        return const_cast<Value*>(static_cast<const Key*>(this)->Find(lname));
+    }
+};
+
+struct Hive {
+    std::vector<Key> keys;                         // file order
+    std::unordered_map<std::string, size_t> index; // lower-case path -> keys
+    size_t damaged = 0;                            // damaged lines skipped while parsing
+
+    const Key* Find(const std::string& lpath) const {
+        auto it = index.find(lpath);
+        return it == index.end() ? nullptr : &keys[it->second];
+    }
+    Key* Find(const std::string& lpath) {
+        auto it = index.find(lpath);
+        return it == index.end() ? nullptr : &keys[it->second];
+    }
+    // Adds the key (and every missing key above it); returns it.
+    Key& Ensure(const std::string& path) {
+        std::string lpath = LowerCopy(path);
+        if (Key* k = Find(lpath)) {
+            return *k;
+        }
+        size_t sep = path.rfind('\\');
+        if (sep != std::string::npos) {
+            Ensure(path.substr(0, sep));
+        }
+        index.emplace(lpath, keys.size());
+        keys.push_back(Key{path, {}});
+        return keys.back();
+    }
+    void Reindex() {
+        index.clear();
+        for (size_t i = 0; i < keys.size(); ++i) {
+            index.emplace(LowerCopy(keys[i].path), i);
+        }
+    }
+};
+
+// Normalises a key path: drops one trailing "\", refuses empty key names and line breaks.
+bool NormalizePath(const std::string& in, std::string& out) {
+    std::string_view p(in);
+    if (!p.empty() && p.back() == '\\') {
+        p.remove_suffix(1);
+    }
+    if (p.empty()) {
+        out.clear();
+        return true;
+    }
+    size_t start = 0;
+    while (true) {
+        size_t sep = p.find('\\', start);
+        size_t end = sep == std::string_view::npos ? p.size() : sep;
+        if (end == start) {
+            return false;
+        }
+        if (sep == std::string_view::npos) {
+            break;
+        }
+        start = sep + 1;
+    }
+    for (char c : p) {
+        if (c == '\n' || c == '\r' || c == '\0') {
+            return false;
+        }
+    }
+    out.assign(p);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Text form
+
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+// Reads a quoted text starting at line[pos] == '"'. On success pos is just past the closing
+// quote.
+bool ParseQuoted(std::string_view line, size_t& pos, std::string& out) {
+    out.clear();
+    size_t i = pos + 1;
+    while (i < line.size()) {
+        char c = line[i];
+        if (c == '"') {
+            pos = i + 1;
+            return true;
+        }
+        if (c == '\\') {
+            if (i + 1 >= line.size()) {
+                return false;
+            }
+            char e = line[i + 1];
+            switch (e) {
+            case '\\':
+                out += '\\';
+                break;
+            case '"':
+                out += '"';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '0':
+                out += '\0';
+                break;
+            default:
+                // Not an escape this format knows: keep both characters.
+                out += '\\';
+                out += e;
+            }
+            i += 2;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    return false;
+}
+
+size_t SkipBlanks(std::string_view line, size_t pos) {
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) {
+        ++pos;
+    }
+    return pos;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+unsigned HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return static_cast<unsigned>(c - '0');
+    }
+    return static_cast<unsigned>(Lower(c) - 'a' + 10);
+}
+
+// Binary and other typed data: "hex:", "hex(N):" followed by comma-separated byte pairs.
+bool IsValidOtherData(std::string_view data) {
+    size_t colon = data.find(':');
+    if (colon == std::string_view::npos) {
+        return false;
+    }
+    std::string_view type = data.substr(0, colon);
+    if (!EqualsNoCase(type, "hex")) {
+        if (type.size() < 6 || !EqualsNoCase(type.substr(0, 4), "hex(") || type.back() != ')') {
+            return false;
+        }
+        for (char c : type.substr(4, type.size() - 5)) {
+            if (!IsHexDigit(c)) {
+                return false;
+            }
+        }
+    }
+    for (char c : data.substr(colon + 1)) {
+        if (!(IsHexDigit(c) || c == ',' || c == ' ' || c == '\t' || c == '\\' || c == '\n' ||
+              c == '\r')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, const char* rootName, const std::string& file, bool report)
+        : m_text(text), m_root(rootName), m_file(file), m_report(report) {}
+
+    Hive Run() {
+        Hive hive;
+        size_t pos = 0;
+        size_t lineNo = 0;
+        bool sawHeader = false;
+        bool sawContent = false;
+        Key* current = nullptr;
+        bool skippingSection = false;
+        if (m_text.size() >= 3 && m_text.substr(0, 3) == "\xEF\xBB\xBF") {
+            pos = 3;
+        }
+        while (pos < m_text.size()) {
+            size_t nl = m_text.find('\n', pos);
+            size_t end = nl == std::string_view::npos ? m_text.size() : nl;
+            std::string_view line = m_text.substr(pos, end - pos);
+            pos = nl == std::string_view::npos ? m_text.size() : nl + 1;
+            ++lineNo;
+            // Binary data may continue over several lines ending in "\".
+            size_t firstLine = lineNo;
+            while (!line.empty() && line.back() != '"' && EndsWithContinuation(line) &&
+                   pos < m_text.size() && LooksLikeOtherValue(line)) {
+                size_t nl2 = m_text.find('\n', pos);
+                size_t end2 = nl2 == std::string_view::npos ? m_text.size() : nl2;
+                line = m_text.substr(line.data() - m_text.data(),
+                                     end2 - static_cast<size_t>(line.data() - m_text.data()));
+                pos = nl2 == std::string_view::npos ? m_text.size() : nl2 + 1;
+                ++lineNo;
+            }
+            while (!line.empty() &&
+                   (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+                line.remove_suffix(1);
+            }
+            size_t lead = SkipBlanks(line, 0);
+            line.remove_prefix(lead);
+            if (line.empty() || line[0] == ';') {
+                continue;
+            }
+            if (line.find('\0') != std::string_view::npos) {
+                Damaged(hive, firstLine, "a line holding a zero byte");
+                continue;
+            }
+            if (!sawContent) {
+                sawContent = true;
+                if (line == "REGEDIT4") {
+                    sawHeader = true;
+                    continue;
+                }
+                Damaged(hive, firstLine, "the file does not start with REGEDIT4");
+            } else if (line == "REGEDIT4" && !sawHeader) {
+                sawHeader = true;
+                continue;
+            }
+            if (line[0] == '[') {
+                current = nullptr;
+                skippingSection = true;
+                std::string path;
+                if (ParseSection(line, path)) {
+                    current = &hive.Ensure(path);
+                    skippingSection = false;
+                } else {
+                    Damaged(hive, firstLine, "a key line that cannot be read");
+                }
+                continue;
+            }
+            if (current == nullptr) {
+                if (!skippingSection) {
+                    Damaged(hive, firstLine, "a value outside of any key");
+                }
+                // The values of an unreadable key line were reported with it.
+                continue;
+            }
+            Value v;
+            if (!ParseValue(line, v)) {
+                Damaged(hive, firstLine, "a value line that cannot be read");
+                continue;
+            }
+            if (Value* old = current->Find(v.lname)) {
+                std::string keep = std::move(old->name);
+                *old = std::move(v);
+                old->name = std::move(keep);
+            } else {
+                current->values.push_back(std::move(v));
+            }
+            // Ensure may have reallocated the key table; values are added to `current` only
+            // after the section line, so the pointer stays valid until the next section.
+        }
+        return hive;
+    }
+
+private:
+    static bool EndsWithContinuation(std::string_view line) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.remove_suffix(1);
+        }
+        return !line.empty() && line.back() == '\\';
+    }
+    static bool LooksLikeOtherValue(std::string_view line) {
+        size_t eq = line.find("=hex");
+        if (eq == std::string_view::npos) {
+            eq = line.find("=HEX");
+        }
+        return eq != std::string_view::npos;
+    }
+
+    bool ParseSection(std::string_view line, std::string& path) {
+        if (line.size() < 2 || line.back() != ']') {
+            return false;
+        }
+        std::string_view inner = line.substr(1, line.size() - 2);
+        if (!inner.empty() && inner[0] == '-') {
+            return false; // a deletion request belongs in an import script, not in a hive
+        }
+        std::string_view root(m_root);
+        if (inner.size() < root.size() || !EqualsNoCase(inner.substr(0, root.size()), root)) {
+            return false;
+        }
+        std::string_view rest = inner.substr(root.size());
+        if (rest.empty()) {
+            path.clear();
+            return true;
+        }
+        if (rest[0] != '\\' || rest.size() == 1) {
+            return false;
+        }
+        std::string given(rest.substr(1));
+        return NormalizePath(given, path) && !path.empty() && path.back() != '\\' &&
+               given.back() != '\\';
+    }
+
+    static bool ParseValue(std::string_view line, Value& v) {
+        size_t pos = 0;
+        if (line[0] == '@') {
+            v.name.clear();
+            pos = 1;
+        } else if (line[0] == '"') {
+            if (!ParseQuoted(line, pos, v.name)) {
+                return false;
+            }
+        } else {
+            return false;
+        }
+        pos = SkipBlanks(line, pos);
+        if (pos >= line.size() || line[pos] != '=') {
+            return false;
+        }
+        pos = SkipBlanks(line, pos + 1);
+        std::string_view data = line.substr(pos);
+        v.lname = LowerCopy(v.name);
+        if (!data.empty() && data[0] == '"') {
+            size_t p = 0;
+            if (!ParseQuoted(data, p, v.text) || SkipBlanks(data, p) != data.size()) {
+                return false;
+            }
+            v.type = RegType::String;
+            return true;
+        }
+        if (data.size() > 6 && EqualsNoCase(data.substr(0, 6), "dword:")) {
+            std::string_view digits = data.substr(6);
+            if (digits.empty() || digits.size() > 8) {
+                return false;
+            }
+            std::uint32_t n = 0;
+            for (char c : digits) {
+                if (!IsHexDigit(c)) {
+                    return false;
+                }
+                n = (n << 4) | HexValue(c);
+            }
+            v.type = RegType::DWord;
+            v.dword = n;
+            return true;
+        }
+        if (IsValidOtherData(data)) {
+            v.type = RegType::Other;
+            v.text.assign(data);
+            return true;
+        }
+        return false;
+    }
+
+    void Damaged(Hive& hive, size_t line, const char* what) {
+        ++hive.damaged;
+        if (m_report) {
+            ReportDiagnostic("Registry::ReadHive",
+                             m_file + ", line " + std::to_string(line) + ": skipped " + what);
+        }
+    }
+
+    std::string_view m_text;
+    const char* m_root;
+    const std::string& m_file;
+    bool m_report;
+};
+
+std::string Serialize(const Hive& hive, const char* rootName) {
+    std::string out = "REGEDIT4\n\n";
+    for (const Key& k : hive.keys) {
+        out += '[';
+        out += rootName;
+        if (!k.path.empty()) {
+            out += '\\';
+            out += k.path;
+        }
+        out += "]\n";
+        auto writeValue = [&out](const Value& v) {
+            if (v.name.empty()) {
+                out += '@';
+            } else {
+                out += '"';
+                AppendEscaped(out, v.name);
+                out += '"';
+            }
+            out += '=';
+            switch (v.type) {
+            case RegType::DWord: {
+                static const char digits[] = "0123456789abcdef";
+                out += "dword:";
+                for (int shift = 28; shift >= 0; shift -= 4) {
+                    out += digits[(v.dword >> shift) & 0xF];
+                }
+                break;
+            }
+            case RegType::Other:
+                out += v.text;
+                break;
+            default:
+                out += '"';
+                AppendEscaped(out, v.text);
+                out += '"';
+            }
+            out += '\n';
+        };
+        // The default value comes first, as in every exported hive.
+        if (const Value* def = k.Find("")) {
+            writeValue(*def);
+        }
+        for (const Value& v : k.values) {
+            if (!v.name.empty()) {
+                writeValue(v);
+            }
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+struct FileId {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long long mtime = 0;
+    long long ctime = 0;
+
+    bool operator==(const FileId&) const = default;
+};
+
+FileId IdOf(const struct stat& st) {
+    FileId id;
+    id.exists = true;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    id.ctime = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    return id;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// Reads the whole file through `fd`.
+bool ReadAll(int fd, off_t sizeHint, std::string& out) {
+    out.clear();
+    out.resize(static_cast<size_t>(sizeHint) + 1);
+    size_t used = 0;
+    while (true) {
+        if (used == out.size()) {
+            if (out.size() > static_cast<size_t>(kMaxHiveBytes)) {
+                return false;
+            }
+            out.resize(out.size() * 2 + 4096);
+        }
+        ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        used += static_cast<size_t>(n);
+    }
+    out.resize(used);
+    return true;
+}
+
+// Opens and reads the hive. On Ok, `fdOut` (when given) keeps the file open.
+ReadResult ReadHiveFile(const std::string& path, std::string& bytes, FileId& id,
+                        int* fdOut = nullptr) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            id = FileId{};
+            bytes.clear();
+            return ReadResult::Missing;
+        }
+        return ReadResult::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxHiveBytes ||
+        !ReadAll(fd, st.st_size, bytes)) {
+        int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return ReadResult::Failed;
+    }
+    id = IdOf(st);
+    if (fdOut != nullptr) {
+        *fdOut = fd;
+    } else {
+        ::close(fd);
+    }
+    return ReadResult::Ok;
+}
+
+// Parsed hives of this process, keyed by file path. An entry is reused only while the file
+// keeps its identity; the entry holds the file open so that its inode number cannot be
+// handed to a newer file while the entry lives.
+struct CacheEntry {
+    FileId id;
+    std::shared_ptr<const Hive> hive;
+    int pinFd = -1;
+};
+
+std::mutex& CacheMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::unordered_map<std::string, CacheEntry>& Cache() {
+    static auto* cache = new std::unordered_map<std::string, CacheEntry>();
+    return *cache;
+}
+
+void StoreInCache(const std::string& path, const FileId& id, std::shared_ptr<const Hive> hive,
+                  int pinFd) {
+    CacheEntry& e = Cache()[path];
+    if (e.pinFd >= 0) {
+        ::close(e.pinFd);
+    }
+    e.id = id;
+    e.hive = std::move(hive);
+    e.pinFd = pinFd;
+}
+
+const std::shared_ptr<const Hive>& EmptyHive() {
+    static const std::shared_ptr<const Hive> empty = std::make_shared<const Hive>();
+    return empty;
+}
+
+std::string HivePathOf(RegRoot root) {
+    if (root == RegRoot::CurrentUser) {
+        return ConfigHome() + "/Quorvane/user.reg";
+    }
+    return SystemConfigFolder() + "/Quorvane/system.reg";
+}
+
+// The current content of the hive of `root`.
+std::shared_ptr<const Hive> Snapshot(RegRoot root) {
+    std::string path = HivePathOf(root);
+    struct stat st {};
+    FileId now;
+    if (::stat(path.c_str(), &st) == 0) {
+        now = IdOf(st);
+    }
+    std::lock_guard<std::mutex> guard(CacheMutex());
+    auto it = Cache().find(path);
+    if (it != Cache().end() && it->second.id == now && it->second.hive) {
+        return it->second.hive;
+    }
+    if (!now.exists) {
+        StoreInCache(path, now, EmptyHive(), -1);
+        return EmptyHive();
+    }
+    std::string bytes;
+    FileId id;
+    int fd = -1;
+    ReadResult r = ReadHiveFile(path, bytes, id, &fd);
+    if (r == ReadResult::Missing) {
+        StoreInCache(path, id, EmptyHive(), -1);
+        return EmptyHive();
+    }
+    if (r == ReadResult::Failed) {
+        ReportDiagnostic("Registry::ReadHive", "cannot read " + path + ": " + std::strerror(errno));
+        // Not cached: the next query tries again.
+        return EmptyHive();
+    }
+    auto hive = std::make_shared<const Hive>(Parser(bytes, RegRootName(root), path, true).Run());
+    StoreInCache(path, id, hive, fd);
+    return hive;
+}
+
+// Outcome of a change applied to a hive.
+enum class Change { Failed, Unchanged, Changed };
+
+// Applies `change` to the current-user hive under the hive's lock.
+template <typename F> bool ModifyHive(F&& change) {
+    const std::string path = HivePathOf(RegRoot::CurrentUser);
+    const std::string folder = path.substr(0, path.rfind('/'));
+    if (!CreateFolder(folder)) {
+        ReportDiagnostic("Registry::WriteHive",
+                         "cannot create " + folder + ": " + std::strerror(errno));
+        return false;
+    }
+    const std::string lockPath = path + ".lock";
+    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd < 0) {
+        ReportDiagnostic("Registry::WriteHive",
+                         "cannot open " + lockPath + ": " + std::strerror(errno));
+        return false;
+    }
+    while (::flock(lockFd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ReportDiagnostic("Registry::WriteHive",
+                             "cannot lock " + lockPath + ": " + std::strerror(errno));
+            ::close(lockFd);
+            return false;
+        }
+    }
+    bool ok = false;
+    std::string bytes;
+    FileId id;
+    ReadResult r = ReadHiveFile(path, bytes, id);
+    if (r == ReadResult::Failed) {
+        // Never replace a hive that could not be read: its values would be lost.
+        ReportDiagnostic("Registry::WriteHive",
+                         "cannot read " + path + ", nothing written: " + std::strerror(errno));
+    } else {
+        Hive hive = Parser(bytes, RegRootName(RegRoot::CurrentUser), path, false).Run();
+        size_t damaged = hive.damaged;
+        Change c = change(hive);
+        if (c == Change::Unchanged) {
+            ok = true;
+        } else if (c == Change::Changed) {
+            hive.damaged = 0;
+            std::string text = Serialize(hive, RegRootName(RegRoot::CurrentUser));
+            if (damaged > 0 && !WriteFileAtomic(path + ".damaged", bytes)) {
+                ReportDiagnostic("Registry::WriteHive", "cannot keep a copy of the damaged " +
+                                                            path +
+                                                            ", nothing "
+                                                            "written");
+            } else if (!WriteFileAtomic(path, text)) {
+                ReportDiagnostic("Registry::WriteHive",
+                                 "cannot write " + path + ": " + std::strerror(errno));
+            } else {
+                ok = true;
+                if (damaged > 0) {
+                    ReportDiagnostic("Registry::WriteHive",
+                                     path + " held " + std::to_string(damaged) +
+                                         " damaged line(s); its former content is kept in " + path +
+                                         ".damaged");
+                }
+                // The file is ours until the lock is released: remember what it holds.
+                int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+                struct stat st {};
+                if (fd >= 0 && ::fstat(fd, &st) == 0) {
+                    auto snap = std::make_shared<const Hive>(std::move(hive));
+                    std::lock_guard<std::mutex> guard(CacheMutex());
+                    StoreInCache(path, IdOf(st), std::move(snap), fd);
+                } else if (fd >= 0) {
+                    ::close(fd);
+                }
+            }
+        }
+    }
+    ::flock(lockFd, LOCK_UN);
+    ::close(lockFd);
+    return ok;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+std::string RegHivePath(RegRoot root) {
+    return HivePathOf(root);
+}
+
+const char* RegRootName(RegRoot root) {
+    return root == RegRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+}
+
+bool RegKey::Open(RegRoot root, const std::string& path) {
+    Close();
+    std::string norm;
+    if (!NormalizePath(path, norm)) {
+        return false;
+    }
+    if (!norm.empty() && Snapshot(root)->Find(LowerCopy(norm)) == nullptr) {
+        return false;
+    }
+    m_root = root;
+    m_path = std::move(norm);
+    m_open = true;
+    m_writable = false;
+    return true;
+}
+
+bool RegKey::Create(RegRoot root, const std::string& path) {
+    Close();
+    std::string norm;
+    if (root != RegRoot::CurrentUser || !NormalizePath(path, norm)) {
+        return false;
+    }
+    bool exists = norm.empty() || Snapshot(root)->Find(LowerCopy(norm)) != nullptr;
+    if (!exists) {
+        bool ok = ModifyHive([&norm](Hive& h) {
+            if (h.Find(LowerCopy(norm)) != nullptr) {
+                return Change::Unchanged;
+            }
+            h.Ensure(norm);
+            return Change::Changed;
+        });
+        if (!ok) {
+            return false;
+        }
+    }
+    m_root = root;
+    m_path = std::move(norm);
+    m_open = true;
+    m_writable = true;
+    return true;
+}
+
+void RegKey::Close() {
+    m_open = false;
+    m_writable = false;
+    m_path.clear();
+}
+
+namespace {
+
+const Value* FindValue(const Hive& hive, const std::string& path, const std::string& name) {
+    const Key* k = path.empty() ? hive.Find(std::string()) : hive.Find(LowerCopy(path));
+    return k == nullptr ? nullptr : k->Find(LowerCopy(name));
+}
+
+// Sets one value, creating the key when it is missing.
+bool SetValue(const std::string& path, const std::string& name, RegType type,
+              const std::string& text, std::uint32_t dword) {
+    return ModifyHive([&](Hive& h) {
+        Key& k = h.Ensure(path);
+        std::string lname = LowerCopy(name);
+        Value* v = k.Find(lname);
+        if (v != nullptr) {
+            if (v->type == type && (type == RegType::DWord ? v->dword == dword : v->text == text)) {
+                return Change::Unchanged;
+            }
+        } else {
+            k.values.push_back(Value{name, lname, type, {}, 0});
+            v = &k.values.back();
+        }
+        v->type = type;
+        v->text = type == RegType::String ? text : std::string();
+        v->dword = type == RegType::DWord ? dword : 0;
+        return Change::Changed;
+    });
+}
+
+} // namespace
+
+std::optional<std::uint32_t> RegKey::QueryDWORD(const std::string& name) const {
+    if (!m_open) {
+        return std::nullopt;
+    }
+    auto hive = Snapshot(m_root);
+    const Value* v = FindValue(*hive, m_path, name);
+    if (v == nullptr || v->type != RegType::DWord) {
+        return std::nullopt;
+    }
+    return v->dword;
+}
+
+std::optional<std::string> RegKey::QueryString(const std::string& name) const {
+    if (!m_open) {
+        return std::nullopt;
+    }
+    auto hive = Snapshot(m_root);
+    const Value* v = FindValue(*hive, m_path, name);
+    if (v == nullptr || v->type != RegType::String) {
+        return std::nullopt;
+    }
+    return v->text;
+}
+
+RegType RegKey::QueryType(const std::string& name) const {
+    if (!m_open) {
+        return RegType::None;
+    }
+    auto hive = Snapshot(m_root);
+    const Value* v = FindValue(*hive, m_path, name);
+    return v == nullptr ? RegType::None : v->type;
+}
+
+bool RegKey::SetDWORD(const std::string& name, std::uint32_t value) {
+    if (!IsWritable()) {
+        return false;
+    }
+    return SetValue(m_path, name, RegType::DWord, std::string(), value);
+}
+
+bool RegKey::SetString(const std::string& name, const std::string& text) {
+    if (!IsWritable()) {
+        return false;
+    }
+    return SetValue(m_path, name, RegType::String, text, 0);
+}
+
+bool RegKey::DeleteValue(const std::string& name) {
+    if (!IsWritable()) {
+        return false;
+    }
+    if (FindValue(*Snapshot(m_root), m_path, name) == nullptr) {
+        return true;
+    }
+    const std::string& path = m_path;
+    return ModifyHive([&](Hive& h) {
+        Key* k = h.Find(LowerCopy(path));
+        if (k == nullptr) {
+            return Change::Unchanged;
+        }
+        std::string lname = LowerCopy(name);
+        for (auto it = k->values.begin(); it != k->values.end(); ++it) {
+            if (it->lname == lname) {
+                k->values.erase(it);
+                return Change::Changed;
+            }
+        }
+        return Change::Unchanged;
+    });
+}
+
+std::vector<std::string> RegKey::SubKeyNames() const {
+    std::vector<std::string> names;
+    if (!m_open) {
+        return names;
+    }
+    auto hive = Snapshot(m_root);
+    std::string prefix = m_path.empty() ? std::string() : LowerCopy(m_path) + "\\";
+    for (const Key& k : hive->keys) {
+        if (k.path.empty() || k.path.size() <= prefix.size() ||
+            !EqualsNoCase(std::string_view(k.path).substr(0, prefix.size()), prefix)) {
+            continue;
+        }
+        std::string_view rest = std::string_view(k.path).substr(prefix.size());
+        if (rest.find('\\') == std::string_view::npos) {
+            names.emplace_back(rest);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> RegKey::ValueNames() const {
+    std::vector<std::string> names;
+    if (!m_open) {
+        return names;
+    }
+    auto hive = Snapshot(m_root);
+    const Key* k = hive->Find(LowerCopy(m_path));
+    if (k != nullptr) {
+        for (const Value& v : k->values) {
+            names.push_back(v.name);
+        }
+    }
+    return names;
+}
+
+bool RegKeyExists(RegRoot root, const std::string& path) {
+    RegKey k;
+    return k.Open(root, path);
+}
+
+bool RegDeleteKey(RegRoot root, const std::string& path) {
+    std::string norm;
+    if (root != RegRoot::CurrentUser || !NormalizePath(path, norm) || norm.empty()) {
+        return false;
+    }
+    if (!RegKeyExists(root, norm)) {
+        return true;
+    }
+    return ModifyHive([&norm](Hive& h) {
+        std::string lpath = LowerCopy(norm);
+        std::string lprefix = lpath + "\\";
+        size_t before = h.keys.size();
+        std::erase_if(h.keys, [&](const Key& k) {
+            std::string l = LowerCopy(k.path);
+            return l == lpath || l.compare(0, lprefix.size(), lprefix) == 0;
+        });
+        if (h.keys.size() == before) {
+            return Change::Unchanged;
+        }
+        h.Reindex();
+        return Change::Changed;
+    });
+}
+
+} // namespace platform
