@@ -9,6 +9,10 @@
 
 class CArchiveWriter {
 public:
+    CArchiveWriter() = default;
+    // Appends to `buffer`, keeping what it holds (and its capacity).
+    explicit CArchiveWriter(std::string buffer) : m_data(std::move(buffer)) {}
+
     void Reserve(std::size_t bytes) { m_data.reserve(bytes); }
 
     void WriteInt32(std::int32_t value);
@@ -20,6 +24,12 @@ public:
 
     bool Failed() const { return m_failed; }
     const std::string& Data() const { return m_data; }
+    // Hands the buffer over, leaving the writer empty.
+    std::string TakeData() { return std::move(m_data); }
+    // Bytes WriteString takes for a text of `length` bytes.
+    static std::size_t StringSize(std::size_t length) {
+        return length + (length < 0xFF ? 1 : length < 0xFFFE ? 3 : 7);
+    }
     std::size_t Size() const { return m_data.size(); }
 
 private:

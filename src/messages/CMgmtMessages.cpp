@@ -427,20 +427,54 @@ bool CMgmtMessages::ReadFolderData(std::string_view bytes, MessageRecordList& re
     }
 }
 
+namespace {
+
+// The exact number of bytes a record takes in a folder file (type specifier included), so that
+// a save can serialise into one buffer allocated once.
+std::size_t EntrySize(const CMessageRecord& record) {
+    auto text = [](const std::string& s) { return CArchiveWriter::StringSize(s.size()); };
+    std::size_t size = 4 + text("TWDMSG353") + 6 * 4;
+    for (const std::string* s :
+         {&record.AccountID, &record.DateTime, &record.ErrorText, &record.GUID, &record.Originator,
+          &record.Sender, &record.StatusLabel}) {
+        size += text(*s);
+    }
+    for (const MessageRecipient& r : record.Recipients) {
+        size += 4 + text(r.Number) + text(r.SecondText) + text(r.StatusText);
+    }
+    if (const auto* sms = dynamic_cast<const CSMSRecord*>(&record)) {
+        size += text("TWDSMS353") + text(sms->MessageText) + text(sms->FlashMode) + 4;
+    } else if (const auto* mms = dynamic_cast<const CMMSRecord*>(&record)) {
+        size += text("TWDMMS355") + text(mms->MessageText) + text(mms->MMSText2) + 8;
+    }
+    return size;
+}
+
+} // namespace
+
 bool CMgmtMessages::WriteFolderData(const MessageRecordList& records, std::string& out) {
-    CArchiveWriter archive;
-    // Typical records take a few hundred bytes; one reservation avoids most regrowth.
-    archive.Reserve(64 + records.size() * 320);
+    std::size_t size = CArchiveWriter::StringSize(6) + 4;
+    for (const auto& record : records) {
+        size += EntrySize(*record);
+    }
+    const std::size_t start = out.size();
+    CArchiveWriter archive(std::move(out));
+    archive.Reserve(start + size);
     archive.WriteString(kFolderVersion);
     archive.WriteInt32(static_cast<std::int32_t>(records.size()));
+    bool ok = true;
     for (const auto& record : records) {
         archive.WriteInt32(record->MessageType);
         if (!record->Serialize(archive)) {
-            return false;
+            ok = false;
+            break;
         }
     }
-    out.append(archive.Data());
-    return true;
+    out = archive.TakeData();
+    if (!ok) {
+        out.resize(start);
+    }
+    return ok;
 }
 
 bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
