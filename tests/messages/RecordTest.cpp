@@ -1,4 +1,7 @@
 #include "LogCapture.h"
+#include "common/TestEnv.h"
+
+#include "language/CLangTranslator.h"
 
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
@@ -226,6 +229,20 @@ TEST(Record, AfterTheEleventhReportSilentRecipientsAreUnknown) {
     EXPECT_EQ(sms.Recipients[2].StatusText, "Buffered");
     EXPECT_EQ(sms.Status, MSGSTATUS_AWAITING_STATUS);
     sms.UpdateRecipientStatus("+333", "Delivered", "F");
+    EXPECT_EQ(sms.Status, MSGSTATUS_FINAL);
+}
+
+TEST(Record, UnknownStatusTextComesFromTheLanguageTables) {
+    const std::string folder = twtest::MakeTempDir("lang");
+    twtest::WriteFile(folder + "/twd.lang",
+                      "sendMessage.LabelRecipientStatusUnknown = Unbekannt\n");
+    CLangTranslator translator(CLangEdition(), folder + "/language.log");
+    ASSERT_TRUE(translator.ParseFile(folder + "/twd.lang"));
+    CSMSRecord sms;
+    sms.SetRecipients("+111");
+    sms.StatusQueryCount = 10;
+    sms.UpdateRecipientStatus("+999", "x", "F", &translator);
+    EXPECT_EQ(sms.Recipients[0].StatusText, "Unbekannt");
     EXPECT_EQ(sms.Status, MSGSTATUS_FINAL);
 }
 
