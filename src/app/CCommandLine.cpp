@@ -1,0 +1,85 @@
+#include "app/CCommandLine.h"
+
+#include <cctype>
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+CCommandLine::CCommandLine(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i] != nullptr ? argv[i] : "";
+        if (EqualsNoCase(arg, "--regserver")) {
+            m_register = true;
+        } else if (EqualsNoCase(arg, "--unregserver")) {
+            m_unregister = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            continue; // other switches are not ours (a toolkit may add some)
+        } else if (m_verb.empty()) {
+            m_verb = arg;
+        }
+    }
+}
+
+std::string CCommandLine::ResolveVerb(const std::string& verb,
+                                      const std::function<std::uint32_t()>& startupAction) {
+    if (EqualsNoCase(verb, "default")) {
+        switch (startupAction ? startupAction() : 0) {
+        case 0:
+            return "NewSMS";
+        case 1:
+            return "MessageFolders";
+        case 3:
+            return "SMSOptions";
+        case 6:
+            return "NewMMS";
+        default:
+            return verb;
+        }
+    }
+    if (verb.empty()) {
+        return "NoShowDummy";
+    }
+    return verb;
+}
+
+std::string CCommandLine::ForwardMessageName(const std::string& verb, std::uint32_t* plainMessage) {
+    if (plainMessage != nullptr) {
+        *plainMessage = 0;
+    }
+    struct Row {
+        const char* verb;
+        const char* message;
+    };
+    static const Row rows[] = {
+        {"SMSOptions", "QVShowOptions"},     {"AddressBook", "QVShowAddressBook"},
+        {"MessageFolders", "QVShowFolders"}, {"MessageFolder", "QVShowFolders"},
+        {"NewSMS", "QVShowNewSMS"},          {"NewMessage", "QVShowNewSMS"},
+        {"NewMMS", "QVShowNewMMS"},
+    };
+    for (const Row& r : rows) {
+        if (EqualsNoCase(verb, r.verb)) {
+            return r.message;
+        }
+    }
+    if (EqualsNoCase(verb, "Shutdown") || EqualsNoCase(verb, "ShutdownNow")) {
+        if (plainMessage != nullptr) {
+            *plainMessage = EqualsNoCase(verb, "Shutdown") ? 1123 : 1124;
+        }
+        return std::string();
+    }
+    return "QVShowFolders";
+}
+
+bool CCommandLine::IsShutdownVerb(const std::string& verb) {
+    return EqualsNoCase(verb, "Shutdown") || EqualsNoCase(verb, "ShutdownNow");
+}

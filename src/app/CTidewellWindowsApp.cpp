@@ -1,0 +1,313 @@
+#include "app/CTidewellWindowsApp.h"
+
+#include "app/CEditionValues.h"
+#include "app/log/LogManager.h"
+#include "language/CLangTranslator.h"
+#include "language/CMgmtBranding.h"
+#include "messages/CMgmtSMS.h"
+#include "oebridge/COutlookExpressWrapper.h"
+#include "platform/MsgBox.h"
+#include "platform/Paths.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sys/utsname.h>
+
+namespace {
+
+const char* const kApp = "CTidewellWindowsApp::InitInstance";
+
+// Plain messages of the hidden window: orderly and forced shutdown.
+constexpr win::UINT WM_TWD_SHUTDOWN = win::WM_USER + 99;
+constexpr win::UINT WM_TWD_SHUTDOWN_NOW = win::WM_USER + 100;
+
+const char* const kHiddenWindowTitle = "TWD_HIDDEN_WND";
+const char* const kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+} // namespace
+
+CTidewellWindowsApp::CTidewellWindowsApp(int argc, const char* const* argv)
+    : m_commandLine(argc, argv) {}
+
+CTidewellWindowsApp::~CTidewellWindowsApp() {
+    if (!m_exited) {
+        ExitInstance();
+    }
+    Log("CTidewellWindowsApp::~CTidewellWindowsApp", "Quitting application", LOG_CAT_APPLICATION,
+        LOG_SEV_ERROR);
+    Log("CTidewellWindowsApp::~CTidewellWindowsApp", std::string(80, '*'), LOG_CAT_APPLICATION,
+        LOG_SEV_ERROR);
+    m_refMap.Clear();
+}
+
+std::string CTidewellWindowsApp::OperatingSystemName() {
+    struct utsname info {};
+    if (::uname(&info) != 0) {
+        Log("CTidewellWindowsApp::GetOsVersion", "Error in GetVersionEx", LOG_CAT_APPLICATION,
+            LOG_SEV_ERROR, true);
+        return "Unknown";
+    }
+    return std::string(info.sysname) + " " + info.release;
+}
+
+std::string CTidewellWindowsApp::FormatLastUsed(const std::tm& local) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%d-%d %d:%d", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min);
+    return text;
+}
+
+std::string CTidewellWindowsApp::GetApplicationPath() const {
+    return platform::ProgramFolder();
+}
+
+std::string CTidewellWindowsApp::GetInstallRootPath(const std::string& fileName) {
+    return platform::ToNativePath(m_reg.GetInstallRoot() + "\\" + fileName);
+}
+
+void CTidewellWindowsApp::SetLastUsedDate() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    m_reg.SetLastUsed(FormatLastUsed(local));
+}
+
+bool CTidewellWindowsApp::InitInstance() {
+    // 1-3. Command line (parsed at construction) and the automation registration switches.
+    // The automation object joins here; until then the switches only end start-up.
+    if (m_commandLine.UnregisterServer()) {
+        Log(kApp, "Unregister switch given: no automation registration to remove",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return false;
+    }
+    if (m_commandLine.RegisterServer()) {
+        Log(kApp, "Register switch given: automation registration is not available",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return false;
+    }
+
+    // 4. Log verbosity.
+    const int logLevel = static_cast<int>(m_reg.GetLogLevel());
+    CLogManager::Instance().SetFileLevel(&logLevel);
+    if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
+        CLogManager::Instance().SetMinimumSeverity(0);
+    }
+
+    // 5.
+    Log(kApp, "****** Initializing application *******", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    Log(kApp, "****** Running on a " + OperatingSystemName() + " system ******",
+        LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+
+    // 6. The hook library decides the edition and with it every settings root.
+    m_oeWrapper = std::make_unique<COutlookExpressWrapper>(GetApplicationPath());
+    const bool outlookExpress = m_oeWrapper->Load();
+    CEditionValues::Select(outlookExpress);
+    const EditionValues& edition = CEditionValues::Get();
+    CQVRegClass::RootPaths roots;
+    roots.rootWithSeparator = edition.rootKeyWithSeparator;
+    roots.root = edition.rootKey;
+    roots.core = edition.coreKey;
+    roots.debug = edition.debugKey;
+    roots.accounts = edition.accountsKey;
+    roots.countryCode = edition.countryCodeKey;
+    m_reg.SetRootPaths(roots);
+
+    // 7.
+    m_verb = CCommandLine::ResolveVerb(m_commandLine.Verb(),
+                                       [this] { return m_reg.GetDispStartupAction(); });
+
+    // 8. Single instance: hand the verb to the running instance.
+    if (win::HWND first = win::FindWindow("", kHiddenWindowTitle); first != 0) {
+        std::uint32_t plain = 0;
+        std::string name = CCommandLine::ForwardMessageName(m_verb, &plain);
+        win::UINT message = plain != 0 ? plain : win::RegisterWindowMessage(name);
+        win::PostMessage(first, message, 0, 0);
+        win::SetForegroundWindow(first);
+        Log(kApp, "Forwarded \"" + m_verb + "\" to the running instance", LOG_CAT_APPLICATION,
+            LOG_SEV_INFO);
+        return false;
+    }
+
+    // 9.
+    if (CCommandLine::IsShutdownVerb(m_verb)) {
+        return false;
+    }
+    const CLangEdition langEdition(edition.productName, edition.version, outlookExpress);
+    CMgmtBranding::Instance().Start(langEdition, m_reg.GetInstallRoot(), GetApplicationPath());
+
+    // 10.
+    if (HandleGeneratorVerb()) {
+        return false;
+    }
+
+    // 11. Language tables; later files override earlier ones.
+    m_translator = std::make_unique<CLangTranslator>(langEdition);
+    const std::string folder = GetApplicationPath();
+    m_translator->ParseFile(folder + "/twd.lang");
+    m_translator->ParseFile(folder + "/twdcompany.lang");
+    if (outlookExpress) {
+        m_translator->ParseFile(folder + "/twox.lang");
+        m_translator->ParseFile(folder + "/twoxcompany.lang");
+        std::string hookVersion;
+        if (m_oeWrapper->GetDllVersion(hookVersion)) {
+            m_translator->SetHookVersion(hookVersion);
+        }
+    }
+
+    // 12. The country-code library joins here (home country lookup).
+
+    // 13. Message store, then the core manager (which joins here: when the messaging core
+    // does not initialise, start-up ends).
+    m_store =
+        std::make_unique<CMgmtSMS>(platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"));
+
+    // 14. First-start signup; its result does not stop start-up.
+    ShowRegistration();
+
+    // 15. The user's picture, music and video folders.
+    m_picturesFolder = m_reg.ReadString("", kShellFoldersKey, "My Pictures");
+    m_musicFolder = m_reg.ReadString("", kShellFoldersKey, "My Music");
+    m_videosFolder = m_reg.ReadString("", kShellFoldersKey, "My Videos");
+    if (m_picturesFolder.empty()) {
+        m_picturesFolder = platform::UserFolder("PICTURES");
+    }
+    if (m_musicFolder.empty()) {
+        m_musicFolder = platform::UserFolder("MUSIC");
+    }
+    if (m_videosFolder.empty()) {
+        m_videosFolder = platform::UserFolder("VIDEOS");
+    }
+
+    // 16. The hidden window that receives every request (the dialog manager takes it over).
+    if (!CreateHiddenWindow()) {
+        Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return false;
+    }
+
+    // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
+    if (outlookExpress) {
+        m_mmsMode = static_cast<std::int32_t>(m_reg.GetMMSMode());
+        m_oeWrapper->SetMmsMode(m_mmsMode);
+        m_oeWrapper->RegisterCallbackWindow(m_hiddenWindow);
+        std::string version;
+        m_oeWrapper->GetDllVersion(version);
+    }
+    return true;
+}
+
+bool CTidewellWindowsApp::HandleGeneratorVerb() {
+    const CMgmtBranding& branding = CMgmtBranding::Instance();
+    GeneratedFile result;
+    if (EqualsNoCase(m_verb, "langfile")) {
+        result = branding.GenerateLanguageFile();
+    } else if (EqualsNoCase(m_verb, "icons")) {
+        result = branding.GenerateIconList();
+    } else if (EqualsNoCase(m_verb, "bitmaps")) {
+        result = branding.GenerateBitmapList();
+    } else {
+        return false;
+    }
+    win::MessageBox(0, result.message, result.caption, win::MB_OK | win::MB_ICONINFORMATION);
+    return true;
+}
+
+bool CTidewellWindowsApp::CreateHiddenWindow() {
+    win::WindowDesc desc;
+    desc.className = "TWDHiddenWindow";
+    desc.title = kHiddenWindowTitle;
+    m_hiddenWindow =
+        win::CreateWindow(desc, [this](win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) {
+            return HiddenWindowProc(h, m, w, l);
+        });
+    return m_hiddenWindow != 0;
+}
+
+win::LRESULT CTidewellWindowsApp::HiddenWindowProc(win::HWND hwnd, win::UINT msg,
+                                                   win::WPARAM wParam, win::LPARAM lParam) {
+    if (msg == WM_TWD_SHUTDOWN) {
+        OnShutDown();
+        return 0;
+    }
+    if (msg == WM_TWD_SHUTDOWN_NOW) {
+        OnForcedShutDown();
+        return 0;
+    }
+    if (msg >= 0xC000) {
+        // Requests for dialogs: no dialog can be shown by this build yet.
+        Log("CTidewellWindowsApp::HiddenWindowProc",
+            "Request " + std::to_string(msg) + " received; no dialog is available for it",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return 0;
+    }
+    return win::DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+int CTidewellWindowsApp::Run() {
+    win::MSG msg;
+    while (win::GetMessage(&msg)) {
+        win::DispatchMessage(msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int CTidewellWindowsApp::ShowRegistration() {
+    Log("CTidewellWindowsApp::ShowRegistration", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    if (!m_reg.GetDefaultAccount().empty()) {
+        return 1;
+    }
+    // The first-start dialog and the registration with the service join here; without them
+    // a start without an account shows nothing and registers nothing.
+    return 0;
+}
+
+void CTidewellWindowsApp::OnShutDown() {
+    Log("CTidewellWindowsApp::OnShutDown", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    int flags[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    std::sscanf(m_reg.GetAlertListbox().c_str(), "%d,%d,%d,%d,%d,%d,%d,%d,%d", &flags[0], &flags[1],
+                &flags[2], &flags[3], &flags[4], &flags[5], &flags[6], &flags[7], &flags[8]);
+    if (flags[5] != 0 && m_store && m_store->OutboxIsMessagesPending()) {
+        std::string text =
+            m_translator ? m_translator->Translate("Alert.AlertOutbox",
+                                                   "There are messages in your outbox, do you want "
+                                                   "to quit anyway?")
+                         : "There are messages in your outbox, do you want to "
+                           "quit anyway?";
+        std::string caption = m_translator
+                                  ? m_translator->Translate("Alert.txtMessageBoxTitle", "<appname>")
+                                  : CEditionValues::Get().productName;
+        int answer = win::MessageBox(0, text, caption, win::MB_ICONINFORMATION | win::MB_OKCANCEL);
+        if (answer != win::IDOK) {
+            Log("CTidewellWindowsApp::OnShutDown",
+                "User cancelled Quit request because outbox not empty", LOG_CAT_APPLICATION,
+                LOG_SEV_TRACE);
+            return;
+        }
+    }
+    win::PostQuitMessage(0);
+}
+
+void CTidewellWindowsApp::OnForcedShutDown() {
+    Log("CTidewellWindowsApp::OnForcedShutDown", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    win::PostQuitMessage(0);
+}
+
+int CTidewellWindowsApp::ExitInstance(int exitCode) {
+    if (m_exited) {
+        return exitCode;
+    }
+    m_exited = true;
+    Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    if (m_hiddenWindow != 0) {
+        win::DestroyWindow(m_hiddenWindow);
+        m_hiddenWindow = 0;
+    }
+    // The core manager is deleted here, before the store, once it joins.
+    m_store.reset();
+    if (m_oeWrapper) {
+        m_oeWrapper->Shutdown();
+        m_oeWrapper.reset();
+    }
+    m_translator.reset();
+    return exitCode;
+}

@@ -1,0 +1,154 @@
+// The program itself, started as real processes in the test's private folders.
+#include "common/TestEnv.h"
+#include "platform/Win.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::string Program() {
+    return twtest::BinDir() + "/tidewell";
+}
+std::string LogFile() {
+    return std::string(std::getenv("TMPDIR")) + "/Quorvane/TWD.log";
+}
+
+pid_t Start(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::string program = Program();
+    argv.push_back(program.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+// Exit code of the process, or -1 when it did not end within the time.
+int WaitFor(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+int RunToEnd(const std::vector<std::string>& args) {
+    pid_t pid = Start(args);
+    return pid > 0 ? WaitFor(pid) : -2;
+}
+
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// Gives each test fresh folders, so no earlier run's files or windows interfere.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { twtest::UsePrivateFolders(twtest::MakeTempDir("program")); }
+};
+
+} // namespace
+
+TEST_F(ProgramTest, SecondStartForwardsItsVerbAndShutdownEndsTheFirst) {
+    pid_t first = Start({});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }))
+        << "the first instance never showed its hidden window";
+
+    EXPECT_EQ(RunToEnd({"NewMessage"}), 0);
+    const std::string expected =
+        "Request " + std::to_string(win::RegisterWindowMessage("QVShowNewSMS")) + " received";
+    EXPECT_TRUE(WaitUntil([&] {
+        return twtest::ReadFile(LogFile()).find(expected) != std::string::npos;
+    })) << twtest::ReadFile(LogFile());
+    // A verb outside the table opens the message folders.
+    EXPECT_EQ(RunToEnd({"SomethingElse"}), 0);
+    const std::string folders =
+        "Request " + std::to_string(win::RegisterWindowMessage("QVShowFolders")) + " received";
+    EXPECT_TRUE(
+        WaitUntil([&] { return twtest::ReadFile(LogFile()).find(folders) != std::string::npos; }));
+    // The forwarding starts never create a store of their own.
+    EXPECT_FALSE(
+        std::filesystem::exists(std::string(std::getenv("XDG_DATA_HOME")) + "/TWD/outbox.dat"));
+
+    EXPECT_EQ(RunToEnd({"Shutdown"}), 0);
+    int code = WaitFor(first);
+    if (code < 0) {
+        ::kill(first, SIGKILL);
+        WaitFor(first);
+    }
+    EXPECT_EQ(code, 0) << "the first instance ends on the forwarded shutdown";
+    std::string log = twtest::ReadFile(LogFile());
+    EXPECT_NE(log.find("Quitting application"), std::string::npos);
+    EXPECT_NE(log.find("LOG SESSION ENDED"), std::string::npos);
+}
+
+TEST_F(ProgramTest, ShutdownNowEndsTheFirstInstance) {
+    pid_t first = Start({"default"});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }));
+    EXPECT_EQ(RunToEnd({"shutdownnow"}), 0);
+    int code = WaitFor(first);
+    if (code < 0) {
+        ::kill(first, SIGKILL);
+        WaitFor(first);
+    }
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(ProgramTest, ShutdownWithoutRunningInstanceStartsNothing) {
+    EXPECT_EQ(RunToEnd({"Shutdown"}), 0);
+    std::string quorvane = std::string(std::getenv("TMPDIR")) + "/Quorvane";
+    EXPECT_FALSE(std::filesystem::exists(quorvane + "/branding.log"));
+    EXPECT_FALSE(std::filesystem::exists(quorvane + "/language.log"));
+    EXPECT_EQ(RunToEnd({"ShutdownNow"}), 0);
+}
+
+TEST_F(ProgramTest, GeneratorVerbsWriteTheirFilesAndEnd) {
+    std::string quorvane = std::string(std::getenv("TMPDIR")) + "/Quorvane";
+    EXPECT_EQ(RunToEnd({"langfile"}), 0);
+    EXPECT_TRUE(std::filesystem::exists(quorvane + "/default.lang"));
+    EXPECT_EQ(RunToEnd({"ICONS"}), 0);
+    EXPECT_TRUE(std::filesystem::exists(quorvane + "/icons.txt"));
+    EXPECT_EQ(RunToEnd({"Bitmaps"}), 0);
+    EXPECT_TRUE(std::filesystem::exists(quorvane + "/bitmaps.txt"));
+    // Every start past the single-instance check writes the branding report.
+    EXPECT_TRUE(std::filesystem::exists(quorvane + "/branding.log"));
+    std::string log = twtest::ReadFile(quorvane + "/TWD.log");
+    EXPECT_NE(log.find("No twox dll found at: " + twtest::BinDir() + "/libtwox.so"),
+              std::string::npos)
+        << log;
+}
