@@ -195,10 +195,9 @@ void CBrandingBase::RunCheck(const std::string& logPath, const std::string& prod
                              int nameRow, const std::string& versionText, int versionRow) {
     std::lock_guard lock(m_lock);
     m_productName = productName;
-    m_nameRow = nameRow;
     m_versionText = versionText;
-    m_versionRow = versionRow;
     m_texts.SetEditionTexts(productName, versionText);
+    m_texts.SetTokenRows(nameRow, versionRow);
 
     std::ofstream file(logPath, std::ios::out | std::ios::trunc | std::ios::binary);
     std::ostringstream discard;

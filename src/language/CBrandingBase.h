@@ -102,8 +102,6 @@ private:
     std::vector<std::string> m_languageFiles;
     std::string m_productName;
     std::string m_versionText;
-    int m_nameRow = CTextTable::kNameRow;
-    int m_versionRow = CTextTable::kVersionRow;
     bool m_done = false;
     bool m_useImageFiles = true;
 

@@ -65,6 +65,11 @@ void CTextTable::SetEditionTexts(const std::string& productName, const std::stri
     m_versionText = versionText;
 }
 
+void CTextTable::SetTokenRows(int nameRow, int versionRow) {
+    m_nameRow = nameRow;
+    m_versionRow = versionRow;
+}
+
 const TextRow* CTextTable::FindRow(int row) const {
     auto found = m_rows.find(row);
     return found == m_rows.end() ? nullptr : &found->second;
@@ -84,14 +89,15 @@ std::string CTextTable::GetTextImpl(int row, int depth) const {
     // the product name or the version text itself, which ends the replacement.
     if (text.find("<appname>") != std::string::npos) {
         std::string name =
-            depth == 0 && row != kNameRow ? GetTextImpl(kNameRow, depth + 1) : std::string();
+            depth == 0 && row != m_nameRow ? GetTextImpl(m_nameRow, depth + 1) : std::string();
         if (name.empty())
             name = m_productName;
         lang::ReplaceAll(text, "<appname>", name);
     }
     if (text.find("<version>") != std::string::npos) {
-        std::string version =
-            depth == 0 && row != kVersionRow ? GetTextImpl(kVersionRow, depth + 1) : std::string();
+        std::string version = depth == 0 && row != m_versionRow
+                                  ? GetTextImpl(m_versionRow, depth + 1)
+                                  : std::string();
         if (version.empty())
             version = m_versionText;
         lang::ReplaceAll(text, "<version>", version);

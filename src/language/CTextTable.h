@@ -42,6 +42,8 @@ public:
 
     // Product name and version text used when rows 0 and 1 give no text, and in the template.
     void SetEditionTexts(const std::string& productName, const std::string& versionText);
+    // The rows that stand for "<appname>" and "<version>" (0 and 1 unless set).
+    void SetTokenRows(int nameRow, int versionRow);
 
     // The row's translation when a language file defined it, else its default text, with
     // "<appname>", "<version>" and "<newline>" replaced. Unknown rows give an empty text.
@@ -69,4 +71,6 @@ private:
     std::map<int, TextRow> m_rows;
     std::string m_productName;
     std::string m_versionText;
+    int m_nameRow = kNameRow;
+    int m_versionRow = kVersionRow;
 };
