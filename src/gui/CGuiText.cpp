@@ -22,10 +22,15 @@ std::string CGuiText::Tr(const std::string& key, const std::string& defaultText)
     if (tr != nullptr) {
         return tr->Translate(key, defaultText);
     }
+    // No language files loaded: the default, with the tokens the translator would replace.
     std::string text = defaultText;
-    for (size_t pos = 0; (pos = text.find("<newline>", pos)) != std::string::npos;) {
-        text.replace(pos, 9, "\n");
-        pos += 1;
+    const std::pair<std::string, std::string> tokens[] = {
+        {"<newline>", "\n"}, {"<appname>", Row(0)}, {"<version>", Row(1)}};
+    for (const auto& [token, value] : tokens) {
+        for (size_t pos = 0; (pos = text.find(token, pos)) != std::string::npos;) {
+            text.replace(pos, token.size(), value);
+            pos += value.size();
+        }
     }
     return text;
 }

@@ -96,10 +96,10 @@ QMessageBox* CQtMessageBox::Build(QWidget* parent, const std::string& text,
     } else if (answers.size() == 1) {
         box->setEscapeButton(box->button(ButtonFor(answers.front())));
     }
-    if ((type & (win::MB_SYSTEMMODAL | win::MB_TOPMOST)) != 0) {
-        box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
     box->setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    if ((type & (win::MB_SYSTEMMODAL | win::MB_TOPMOST)) != 0) {
+        box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
+    }
     return box;
 }
 
