@@ -280,7 +280,8 @@ public:
             // Binary data may continue over several lines ending in "\".
             size_t firstLine = lineNo;
             while (!line.empty() && line.back() != '"' && EndsWithContinuation(line) &&
-                   pos < m_text.size() && LooksLikeOtherValue(line)) {
+                   pos < m_text.size() && LooksLikeOtherValue(line) &&
+                   IsContinuationLine(NextLine(pos))) {
                 size_t nl2 = m_text.find('\n', pos);
                 size_t end2 = nl2 == std::string_view::npos ? m_text.size() : nl2;
                 line = m_text.substr(line.data() - m_text.data(),
@@ -355,6 +356,22 @@ private:
             line.remove_suffix(1);
         }
         return !line.empty() && line.back() == '\\';
+    }
+    std::string_view NextLine(size_t pos) const {
+        size_t nl = m_text.find('\n', pos);
+        return m_text.substr(pos, (nl == std::string_view::npos ? m_text.size() : nl) - pos);
+    }
+    // Only byte pairs, commas, blanks and a final "\" continue binary data.
+    static bool IsContinuationLine(std::string_view line) {
+        bool any = false;
+        for (char c : line) {
+            if (IsHexDigit(c)) {
+                any = true;
+            } else if (!(c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\\')) {
+                return false;
+            }
+        }
+        return any;
     }
     static bool LooksLikeOtherValue(std::string_view line) {
         size_t eq = line.find("=hex");
