@@ -15,7 +15,7 @@ CDlgAbout::CDlgAbout(const std::string& installRoot, QWidget* parent)
     setWindowIcon(CMgmtBranding::Instance().GetIcon(0, 32, 32));
     setModal(false);
 
-    m_page = new CInfoPage(CMgmtBranding::Instance().GetBitmap(2), this);
+    m_page = new CInfoPage(CMgmtBranding::Instance().GetBitmap(2), 520, this);
     const std::vector<InfoLine> lines = {
         {InfoLine::Title, "lblTitle", 225},      {InfoLine::Subtitle, "lblVersion", 226},
         {InfoLine::Text, "lblInfo3", 227},       {InfoLine::Text, "lblInfo4", 228},
@@ -43,6 +43,5 @@ CDlgAbout::CDlgAbout(const std::string& installRoot, QWidget* parent)
     row->setContentsMargins(12, 0, 12, 0);
     row->addWidget(buttons);
     layout->addLayout(row);
-    setMinimumSize(520, 460);
-    adjustSize();
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }

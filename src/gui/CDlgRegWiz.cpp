@@ -15,7 +15,7 @@ CDlgRegWiz::CDlgRegWiz(const std::string& installRoot, QWidget* parent)
     SetTitle(CGuiText::Row(203));
     setWindowIcon(CMgmtBranding::Instance().GetIcon(0, 32, 32));
 
-    m_page = new CInfoPage(CMgmtBranding::Instance().GetBitmap(1), this);
+    m_page = new CInfoPage(CMgmtBranding::Instance().GetBitmap(1), 560, this);
     const std::vector<InfoLine> lines = {
         {InfoLine::Title, "lblTitle", 205},      {InfoLine::Text, "lblInfo2", 206},
         {InfoLine::Text, "lblInfo3", 207},       {InfoLine::Text, "lblInfo4", 208},
@@ -45,8 +45,7 @@ CDlgRegWiz::CDlgRegWiz(const std::string& installRoot, QWidget* parent)
     row->addStretch(1);
     row->addWidget(m_next);
     layout->addLayout(row);
-    setMinimumSize(560, 500);
-    adjustSize();
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 int CDlgRegWiz::ShowRegistration(const std::string& defaultAccount, const std::string& installRoot,

@@ -24,7 +24,7 @@ CDlgUsageReminder::CDlgUsageReminder(IGuiApplication& app, QWidget* parent)
     setWindowIcon(CMgmtBranding::Instance().GetIcon(0, 32, 32));
     setModal(true);
 
-    auto* page = new CInfoPage(QPixmap(), this);
+    auto* page = new CInfoPage(QPixmap(), 480, this);
     auto* header = new QWidget(page);
     auto* headerRow = new QHBoxLayout(header);
     headerRow->setContentsMargins(0, 0, 0, 0);
@@ -71,8 +71,7 @@ CDlgUsageReminder::CDlgUsageReminder(IGuiApplication& app, QWidget* parent)
     row->addWidget(m_yes);
     row->addWidget(m_no);
     layout->addLayout(row);
-    setMinimumWidth(480);
-    adjustSize();
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CDlgUsageReminder::done(int result) {

@@ -6,20 +6,33 @@
 #include "platform/Shell.h"
 
 #include <QLabel>
+#include <algorithm>
+
+#include <QImage>
 #include <QPainter>
 #include <QVBoxLayout>
 
-CInfoPage::CInfoPage(const QPixmap& background, QWidget* parent)
+CInfoPage::CInfoPage(const QPixmap& background, int width, QWidget* parent)
     : QWidget(parent), m_background(background) {
+    // A fixed width, so that the text wraps once and the decoration keeps its proportions.
+    setFixedWidth(width);
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(28, 22, 28, 22);
     m_column->setSpacing(6);
-    // The bitmap's lower part is decoration: keep the text clear of it.
     if (!m_background.isNull()) {
-        m_column->setContentsMargins(28, 22, 28, 70);
+        m_column->setContentsMargins(28, 22, 28, 22 + DecorationHeight());
     }
     setAutoFillBackground(false);
-    setMinimumWidth(480);
+}
+
+int CInfoPage::DecorationHeight() const {
+    if (m_background.isNull() || m_background.width() <= 0) {
+        return 0;
+    }
+    // The bitmap spans the page's width; its lower part is decoration the text keeps clear of.
+    double scaledHeight =
+        double(std::max(width(), minimumWidth())) * m_background.height() / m_background.width();
+    return static_cast<int>(scaledHeight * 0.3);
 }
 
 void CInfoPage::paintEvent(QPaintEvent*) {
@@ -28,9 +41,11 @@ void CInfoPage::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), palette().base());
         return;
     }
-    // Cover the page, the bitmap's bottom edge on the page's bottom edge.
-    QSize scaled = m_background.size().scaled(size(), Qt::KeepAspectRatioByExpanding);
-    QRect target(QPoint((width() - scaled.width()) / 2, height() - scaled.height()), scaled);
+    // The bitmap at the page's width on the bottom edge; above it, its top colour.
+    QImage top = m_background.toImage();
+    painter.fillRect(rect(), QColor(top.pixel(top.width() / 2, 0)));
+    int h = width() * m_background.height() / m_background.width();
+    QRect target(0, height() - h, width(), h);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(target, m_background);
 }

@@ -26,7 +26,7 @@ class CInfoPage : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CInfoPage(const QPixmap& background, QWidget* parent = nullptr);
+    CInfoPage(const QPixmap& background, int width, QWidget* parent = nullptr);
 
     QLabel* AddTitle(const std::string& text);
     QLabel* AddSubtitle(const std::string& text);
@@ -47,6 +47,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    int DecorationHeight() const;
 
 private:
     QLabel* AddLabel(const QString& html, bool rich);
