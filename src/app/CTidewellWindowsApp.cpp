@@ -1,7 +1,10 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/log/LogManager.h"
+#include "core/CMgmtCore.h"
+#include "core/CQVClientCoreLib.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
 #include "messages/CMgmtSMS.h"
@@ -142,7 +145,7 @@ bool CTidewellWindowsApp::InitInstance() {
     }
 
     // 11. Language tables; later files override earlier ones.
-    m_translator = std::make_unique<CLangTranslator>(langEdition);
+    m_translator = std::make_shared<CLangTranslator>(langEdition);
     const std::string folder = GetApplicationPath();
     m_translator->ParseFile(folder + "/twd.lang");
     m_translator->ParseFile(folder + "/twdcompany.lang");
@@ -157,10 +160,16 @@ bool CTidewellWindowsApp::InitInstance() {
 
     // 12. The country-code library joins here (home country lookup).
 
-    // 13. Message store, then the core manager (which joins here: when the messaging core
-    // does not initialise, start-up ends).
+    // 13. Message store, then the core manager; when the messaging core does not initialise
+    // (the core manager has shown the critical error), start-up ends.
     m_store =
-        std::make_unique<CMgmtSMS>(platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"));
+        std::make_shared<CMgmtSMS>(platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"));
+    m_core = std::make_unique<CMgmtCore>(std::make_shared<CCoreRegSettings>(m_reg), m_store,
+                                         m_translator, edition.productName, edition.applicationId,
+                                         edition.accountsKey, std::make_shared<CQVClientCoreLib>());
+    if (!m_core->IsInitialised()) {
+        return false;
+    }
 
     // 14. First-start signup; its result does not stop start-up.
     ShowRegistration();
@@ -302,7 +311,7 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
         win::DestroyWindow(m_hiddenWindow);
         m_hiddenWindow = 0;
     }
-    // The core manager is deleted here, before the store, once it joins.
+    m_core.reset();
     m_store.reset();
     if (m_oeWrapper) {
         m_oeWrapper->Shutdown();

@@ -14,6 +14,7 @@
 class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
+class CMgmtCore;
 
 class CTidewellWindowsApp {
 public:
@@ -55,6 +56,7 @@ public:
     const std::string& VideosFolder() const { return m_videosFolder; }
     CLangTranslator* Translator() const { return m_translator.get(); }
     CMgmtSMS* Store() const { return m_store.get(); }
+    CMgmtCore* Core() const { return m_core.get(); }
 
     // "LastUsed" text of a local time: "%d-%d-%d %d:%d" of day, month, year, hour, minute.
     static std::string FormatLastUsed(const std::tm& local);
@@ -72,8 +74,9 @@ private:
     CMsgRefMap m_refMap;
     CQVRegClass m_reg;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
-    std::unique_ptr<CLangTranslator> m_translator;
-    std::unique_ptr<CMgmtSMS> m_store;
+    std::shared_ptr<CLangTranslator> m_translator;
+    std::shared_ptr<CMgmtSMS> m_store;
+    std::unique_ptr<CMgmtCore> m_core;
     std::int32_t m_mmsMode = 0;
     std::string m_picturesFolder;
     std::string m_musicFolder;
