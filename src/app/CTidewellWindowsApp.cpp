@@ -5,12 +5,20 @@
 #include "app/log/LogManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
+#include "gui/CDlgRegWiz.h"
+#include "gui/CGuiStartup.h"
+#include "gui/CGuiText.h"
+#include "gui/CMgmtGUI.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
 #include "messages/CMgmtSMS.h"
+#include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
+#include "oebridge/SmsMessage.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
+
+#include <QApplication>
 
 #include <chrono>
 #include <cstdio>
@@ -20,10 +28,6 @@ namespace {
 
 const char* const kApp = "CTidewellWindowsApp::InitInstance";
 
-// Plain messages of the hidden window: orderly and forced shutdown.
-constexpr win::UINT WM_TWD_SHUTDOWN = win::WM_USER + 99;
-constexpr win::UINT WM_TWD_SHUTDOWN_NOW = win::WM_USER + 100;
-
 const char* const kHiddenWindowTitle = "TWD_HIDDEN_WND";
 const char* const kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -31,7 +35,16 @@ const char* const kShellFoldersKey =
 } // namespace
 
 CTidewellWindowsApp::CTidewellWindowsApp(int argc, const char* const* argv)
-    : m_commandLine(argc, argv) {}
+    : m_commandLine(argc, argv) {
+    // Only the program name goes to Qt: the verbs are the program's own, and Qt would take
+    // some of them ("-display", "-style", ...) for itself.
+    m_args.emplace_back(argc > 0 && argv[0] != nullptr ? argv[0] : "tidewell");
+    for (auto& a : m_args) {
+        m_qtArgv.push_back(a.data());
+    }
+    m_qtArgv.push_back(nullptr);
+    m_qtArgc = 1;
+}
 
 CTidewellWindowsApp::~CTidewellWindowsApp() {
     if (!m_exited) {
@@ -144,6 +157,14 @@ bool CTidewellWindowsApp::InitInstance() {
         return false;
     }
 
+    // Everything from here on needs the GUI: without a display the start ends here, with
+    // the reason in the log and on standard error.
+    m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv.data());
+    if (!m_qapp) {
+        m_startUpExitCode = 1;
+        return false;
+    }
+
     // 11. Language tables; later files override earlier ones.
     m_translator = std::make_shared<CLangTranslator>(langEdition);
     const std::string folder = GetApplicationPath();
@@ -157,6 +178,7 @@ bool CTidewellWindowsApp::InitInstance() {
             m_translator->SetHookVersion(hookVersion);
         }
     }
+    CGuiText::SetTranslator(m_translator.get());
 
     // 12. The country-code library joins here (home country lookup).
 
@@ -188,8 +210,10 @@ bool CTidewellWindowsApp::InitInstance() {
         m_videosFolder = platform::UserFolder("VIDEOS");
     }
 
-    // 16. The hidden window that receives every request (the dialog manager takes it over).
-    if (!CreateHiddenWindow()) {
+    // 16. The dialog manager with the hidden window that receives every request, the tray
+    // icon and the dialogs asked for on the command line.
+    m_gui = std::make_unique<CMgmtGUI>(m_verb, *this, m_dialogFactory);
+    if (!m_gui->IsInitialized()) {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
@@ -198,7 +222,7 @@ bool CTidewellWindowsApp::InitInstance() {
     if (outlookExpress) {
         m_mmsMode = static_cast<std::int32_t>(m_reg.GetMMSMode());
         m_oeWrapper->SetMmsMode(m_mmsMode);
-        m_oeWrapper->RegisterCallbackWindow(m_hiddenWindow);
+        m_oeWrapper->RegisterCallbackWindow(m_gui->HiddenWindow());
         std::string version;
         m_oeWrapper->GetDllVersion(version);
     }
@@ -221,38 +245,11 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
     return true;
 }
 
-bool CTidewellWindowsApp::CreateHiddenWindow() {
-    win::WindowDesc desc;
-    desc.className = "TWDHiddenWindow";
-    desc.title = kHiddenWindowTitle;
-    m_hiddenWindow =
-        win::CreateWindow(desc, [this](win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) {
-            return HiddenWindowProc(h, m, w, l);
-        });
-    return m_hiddenWindow != 0;
-}
-
-win::LRESULT CTidewellWindowsApp::HiddenWindowProc(win::HWND hwnd, win::UINT msg,
-                                                   win::WPARAM wParam, win::LPARAM lParam) {
-    if (msg == WM_TWD_SHUTDOWN) {
-        OnShutDown();
-        return 0;
-    }
-    if (msg == WM_TWD_SHUTDOWN_NOW) {
-        OnForcedShutDown();
-        return 0;
-    }
-    if (msg >= 0xC000) {
-        // Requests for dialogs: no dialog can be shown by this build yet.
-        Log("CTidewellWindowsApp::HiddenWindowProc",
-            "Request " + std::to_string(msg) + " received; no dialog is available for it",
-            LOG_CAT_APPLICATION, LOG_SEV_INFO);
-        return 0;
-    }
-    return win::DefWindowProc(hwnd, msg, wParam, lParam);
-}
-
 int CTidewellWindowsApp::Run() {
+    if (m_qapp) {
+        // The Qt loop also runs the platform queue; its WM_QUIT ends the loop with its code.
+        return m_qapp->exec();
+    }
     win::MSG msg;
     while (win::GetMessage(&msg)) {
         win::DispatchMessage(msg);
@@ -262,12 +259,44 @@ int CTidewellWindowsApp::Run() {
 
 int CTidewellWindowsApp::ShowRegistration() {
     Log("CTidewellWindowsApp::ShowRegistration", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
-    if (!m_reg.GetDefaultAccount().empty()) {
+    const std::string account = m_reg.GetDefaultAccount();
+    if (!account.empty()) {
         return 1;
     }
-    // The first-start dialog and the registration with the service join here; without them
-    // a start without an account shows nothing and registers nothing.
-    return 0;
+    if (!m_qapp || !m_core) {
+        Log("CTidewellWindowsApp::ShowRegistration", "No user interface to sign up with",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return 0;
+    }
+    return CDlgRegWiz::ShowRegistration(
+        account, m_reg.GetInstallRoot(), [this] { SetLastUsedDate(); },
+        [this] { return m_core->CORE_RegisterEx(); });
+}
+
+unsigned CTidewellWindowsApp::AddMessageReference(const GuiSmsFields& fields) {
+    CSMSRecord record;
+    record.Sender = fields.sender;
+    if (!fields.recipients.empty()) {
+        record.SetRecipients(fields.recipients);
+    }
+    record.MessageText = fields.messageText;
+    if (!fields.dateTime.empty()) {
+        record.DateTime = fields.dateTime;
+    }
+    return m_refMap.Add(record);
+}
+
+bool CTidewellWindowsApp::ReadMailClientMessage(win::LPARAM message, GuiSmsFields& texts) {
+    // Sent by the hook library's thread in this process: the object lives during the call.
+    const auto* sms = reinterpret_cast<const SmsMessage*>(message);
+    if (sms == nullptr) {
+        return false;
+    }
+    texts.sender = sms->GetSender();
+    texts.recipients = sms->GetRecipients();
+    texts.messageText = sms->GetText();
+    texts.dateTime = sms->GetDate();
+    return true;
 }
 
 void CTidewellWindowsApp::OnShutDown() {
@@ -307,12 +336,16 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_exited = true;
     Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
-    if (m_hiddenWindow != 0) {
-        win::DestroyWindow(m_hiddenWindow);
-        m_hiddenWindow = 0;
-    }
+    // The dialogs end first, while everything they use is still there. The core stops
+    // before the GUI goes, since its threads may still ask the GUI thread for a message box.
+    m_gui.reset();
     m_core.reset();
     m_store.reset();
+    if (m_qapp) {
+        CGuiStartup::Shutdown();
+        m_qapp.reset();
+    }
+    CGuiText::SetTranslator(nullptr);
     if (m_oeWrapper) {
         m_oeWrapper->Shutdown();
         m_oeWrapper.reset();

@@ -1,30 +1,39 @@
-// The process object of the program: start-up, the main thread's hidden window and message
-// loop, the message reference map, first-start signup and an orderly exit.
+// The process object of the program: start-up, the GUI and its event loop, the message
+// reference map, first-start signup, the quit requests and an orderly exit. It is the
+// application the dialog manager talks to.
 #pragma once
 
 #include "app/CCommandLine.h"
 #include "app/CMsgRefMap.h"
 #include "config/CQVRegClass.h"
+#include "gui/CDialogFactory.h"
+#include "gui/IGuiApplication.h"
 #include "platform/Win.h"
 
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
+class QApplication;
+class CMgmtGUI;
 class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
 
-class CTidewellWindowsApp {
+class CTidewellWindowsApp : public IGuiApplication {
 public:
     CTidewellWindowsApp(int argc, const char* const* argv);
-    ~CTidewellWindowsApp();
+    ~CTidewellWindowsApp() override;
     CTidewellWindowsApp(const CTidewellWindowsApp&) = delete;
     CTidewellWindowsApp& operator=(const CTidewellWindowsApp&) = delete;
 
-    // True to run the message loop, false to end at once (ExitInstance still runs).
+    // True to run the message loop, false to end at once (ExitInstance still runs; the exit
+    // code is then StartUpExitCode()).
     bool InitInstance();
+    // 0, or non-zero when start-up failed for want of a display.
+    int StartUpExitCode() const { return m_startUpExitCode; }
     // The main thread's message loop; returns the exit code of the quit message.
     int Run();
     // Orderly teardown in reverse order of creation; returns the exit code.
@@ -38,11 +47,29 @@ public:
 
     // 1: an account exists; 2: first-start dialog accepted and registration succeeded;
     // 0: cancelled or failed.
-    int ShowRegistration();
-    void SetLastUsedDate();
+    int ShowRegistration() override;
+    void SetLastUsedDate() override;
     // Quit request that may be refused (non-empty outbox), and one that never is.
-    void OnShutDown();
-    void OnForcedShutDown();
+    void OnShutDown() override;
+    void OnForcedShutDown() override;
+
+    // The rest of what the dialog manager asks of the application.
+    unsigned AddMessageReference(const GuiSmsFields& fields) override;
+    bool ReadMailClientMessage(win::LPARAM message, GuiSmsFields& texts) override;
+    bool GetDispSystemTray() override { return m_reg.GetDispSystemTray() != 0; }
+    bool GetDispAllowOneInstance() override { return m_reg.GetDispAllowOneInstance() != 0; }
+    int GetSysTrayDefaultAction() override {
+        return static_cast<int>(m_reg.GetSysTrayDefaultAction());
+    }
+    std::string GetAccountID() override { return m_reg.GetAccountID(); }
+    std::string GetAlertListbox() override { return m_reg.GetAlertListbox(); }
+    long GetTimeSpan() override { return static_cast<long>(m_reg.GetTimeSpan()); }
+    std::string GetLastUsed() override { return m_reg.GetLastUsed(); }
+    std::string GetUsageReminderDisable() override { return m_reg.GetUsageReminderDisable(); }
+    void SetUsageReminderDisable(const std::string& value) override {
+        m_reg.SetUsageReminderDisable(value);
+    }
+    std::string GetInstallRoot() override { return m_reg.GetInstallRoot(); }
 
     // Folder of the program file, without trailing separator.
     std::string GetApplicationPath() const;
@@ -57,6 +84,9 @@ public:
     CLangTranslator* Translator() const { return m_translator.get(); }
     CMgmtSMS* Store() const { return m_store.get(); }
     CMgmtCore* Core() const { return m_core.get(); }
+    CMgmtGUI* Gui() const { return m_gui.get(); }
+    // Where the dialog kinds register their creators, before InitInstance.
+    CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
     // "LastUsed" text of a local time: "%d-%d-%d %d:%d" of day, month, year, hour, minute.
     static std::string FormatLastUsed(const std::tm& local);
@@ -65,11 +95,12 @@ public:
 
 private:
     bool HandleGeneratorVerb();
-    bool CreateHiddenWindow();
-    win::LRESULT HiddenWindowProc(win::HWND hwnd, win::UINT msg, win::WPARAM wParam,
-                                  win::LPARAM lParam);
 
     CCommandLine m_commandLine;
+    // The arguments as QApplication wants them: a count and pointers that outlive it.
+    std::vector<std::string> m_args;
+    std::vector<char*> m_qtArgv;
+    int m_qtArgc = 0;
     std::string m_verb;
     CMsgRefMap m_refMap;
     CQVRegClass m_reg;
@@ -77,11 +108,14 @@ private:
     std::shared_ptr<CLangTranslator> m_translator;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
+    std::unique_ptr<QApplication> m_qapp;
+    CDialogFactory m_dialogFactory;
+    std::unique_ptr<CMgmtGUI> m_gui;
     std::int32_t m_mmsMode = 0;
     std::string m_picturesFolder;
     std::string m_musicFolder;
     std::string m_videosFolder;
     std::string m_homeCountry;
-    win::HWND m_hiddenWindow = 0;
+    int m_startUpExitCode = 0;
     bool m_exited = false;
 };

@@ -13,9 +13,7 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     {
         CTidewellWindowsApp app(argc, argv);
-        if (app.InitInstance()) {
-            exitCode = app.Run();
-        }
+        exitCode = app.InitInstance() ? app.Run() : app.StartUpExitCode();
         exitCode = app.ExitInstance(exitCode);
     }
     return exitCode;

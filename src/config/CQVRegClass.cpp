@@ -454,6 +454,9 @@ int CQVRegClass::SetNewMessageSize(const std::string& text) const {
 std::string CQVRegClass::GetUsageReminderDisable() const {
     return ReadString("0", P()->rootWithSeparator, "UsageReminderDisable");
 }
+int CQVRegClass::SetUsageReminderDisable(const std::string& text) const {
+    return WriteString(text, P()->rootWithSeparator, "UsageReminderDisable");
+}
 std::string CQVRegClass::GetCountry() const {
     return ReadString("", P()->rootWithSeparator, "Country");
 }

@@ -162,6 +162,7 @@ public:
     std::string GetNewMessageSize() const;
     int SetNewMessageSize(const std::string& text) const;
     std::string GetUsageReminderDisable() const;
+    int SetUsageReminderDisable(const std::string& text) const;
     std::string GetCountry() const;
     std::string GetMMSSupportedAudioExt() const;
     int SetMMSSupportedAudioExt(const std::string& text) const;

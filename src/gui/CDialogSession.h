@@ -6,6 +6,7 @@
 #pragma once
 
 #include "gui/CDialogFactory.h"
+#include "gui/CDlgBase.h"
 #include "platform/Win.h"
 
 #include <QObject>
@@ -13,8 +14,6 @@
 
 #include <cstdint>
 #include <string>
-
-class CDlgBase;
 
 struct DialogSessionParams {
     int type = 0;

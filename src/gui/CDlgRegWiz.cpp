@@ -5,6 +5,7 @@
 #include "gui/CInfoPage.h"
 #include "gui/CLayoutVisibility.h"
 #include "language/CMgmtBranding.h"
+#include "platform/MsgBox.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -71,4 +72,12 @@ int CDlgRegWiz::ShowRegistration(const std::string& defaultAccount, const std::s
         Log(fn, "Unknown exception caught.", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
     return registered ? 2 : 0;
+}
+
+void CDlgRegWiz::OnCommand(win::WPARAM command) {
+    if (command == static_cast<win::WPARAM>(win::IDOK)) {
+        m_next->click();
+    } else if (command == static_cast<win::WPARAM>(win::IDCANCEL)) {
+        reject();
+    }
 }

@@ -28,6 +28,10 @@ public:
                                 const std::function<void()>& setLastUsedDate,
                                 const std::function<bool()>& registerAccount);
 
+protected:
+    // Through the platform window: IDOK presses Next, IDCANCEL closes the window.
+    void OnCommand(win::WPARAM command) override;
+
 private:
     CInfoPage* m_page = nullptr;
     QPushButton* m_next = nullptr;

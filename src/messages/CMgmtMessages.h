@@ -4,6 +4,7 @@
 // files and the persistence switch. Records go in and out as copies.
 #pragma once
 
+#include "messages/CMessageRecord.h"
 #include "platform/Win.h"
 
 #include <atomic>
@@ -13,8 +14,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CMessageRecord;
 
 using MessageRecordList = std::vector<std::unique_ptr<CMessageRecord>>;
 

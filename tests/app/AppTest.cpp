@@ -1,13 +1,22 @@
 #include "app/CTidewellWindowsApp.h"
 
 #include "app/CEditionValues.h"
+#include "app/log/LogManager.h"
 #include "common/TestEnv.h"
+#include "gui/CMgmtGUI.h"
 #include "messages/CMgmtSMS.h"
+#include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
+#include "oebridge/SmsMessage.h"
 #include "platform/MsgBox.h"
+#include "platform/Registry.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -21,10 +30,15 @@ bool QuitPosted() {
     return false;
 }
 
+std::string LogFile() {
+    return CLogManager::Instance().FilePath();
+}
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         twtest::UsePrivateFolders(twtest::MakeTempDir("app"));
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         m_boxes = std::make_shared<win::ScriptedMessageBox>();
         win::SetMessageBoxBackend(m_boxes);
     }
@@ -84,18 +98,56 @@ TEST(OutlookExpressWrapper, CallsTheExportsOfALoadedLibrary) {
     EXPECT_FALSE(wrapper.IsLoaded());
 }
 
-TEST_F(AppTest, StartUpWithoutAccountAndQuitChecks) {
+// Waits on another thread for the first-start window and answers it through its platform
+// window the way another process could: IDOK presses Next, IDCANCEL closes it.
+class WelcomeAnswer {
+public:
+    explicit WelcomeAnswer(win::WPARAM command)
+        : m_thread([this, command] {
+              auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+              while (!m_stop && std::chrono::steady_clock::now() < end) {
+                  if (win::HWND w = win::FindWindow("", "Welcome"); w != 0) {
+                      win::PostMessage(w, win::WM_COMMAND, command, 0);
+                      m_answered = true;
+                      return;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+          }) {}
+    ~WelcomeAnswer() {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool Answered() const { return m_answered; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_answered{false};
+    std::thread m_thread;
+};
+
+TEST_F(AppTest, FirstStartRegistersOnTheEmbeddedServiceAndQuitChecks) {
     const char* argv[] = {"tidewell"};
     CTidewellWindowsApp app(1, argv);
-    ASSERT_TRUE(app.InitInstance());
+    {
+        WelcomeAnswer next(win::IDOK);
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_TRUE(next.Answered()) << "a new user sees the first-start window";
+    }
     EXPECT_EQ(app.ResolvedVerb(), "NoShowDummy");
     EXPECT_EQ(CEditionValues::Get().productName, "Tidewell Windows");
-    EXPECT_EQ(app.ShowRegistration(), 0) << "no account and no way to register yet";
+    const std::string account = app.Reg().GetDefaultAccount();
+    EXPECT_FALSE(account.empty()) << "Next gives the user an account";
+    EXPECT_FALSE(app.Reg().GetLastUsed().empty());
+    EXPECT_EQ(app.ShowRegistration(), 1);
+    ASSERT_NE(app.Gui(), nullptr);
+    EXPECT_EQ(win::FindWindow("", "TWD_HIDDEN_WND"), app.Gui()->HiddenWindow());
     ASSERT_NE(app.Store(), nullptr);
 
-    // An empty outbox never asks.
+    // The quit checks answer through the scripted boxes from here on.
+    win::SetMessageBoxBackend(m_boxes);
     app.OnShutDown();
-    EXPECT_EQ(m_boxes->CallCount(), 0u);
+    EXPECT_EQ(m_boxes->CallCount(), 0u) << "an empty outbox never asks";
     EXPECT_TRUE(QuitPosted());
 
     CSMSRecord pending;
@@ -123,18 +175,81 @@ TEST_F(AppTest, StartUpWithoutAccountAndQuitChecks) {
 
     app.OnForcedShutDown();
     EXPECT_TRUE(QuitPosted());
-
-    app.SetLastUsedDate();
-    EXPECT_FALSE(app.Reg().GetLastUsed().empty());
     EXPECT_EQ(app.ExitInstance(0), 0);
 }
 
+TEST_F(AppTest, ClosingTheFirstStartWindowLeavesNoAccountAndRequestsAskAgain) {
+    const char* argv[] = {"tidewell"};
+    CTidewellWindowsApp app(1, argv);
+    {
+        WelcomeAnswer cancel(win::IDCANCEL);
+        ASSERT_TRUE(app.InitInstance()) << "a cancelled signup does not stop start-up";
+        EXPECT_TRUE(cancel.Answered());
+    }
+    EXPECT_TRUE(app.Reg().GetDefaultAccount().empty());
+    EXPECT_NE(twtest::ReadFile(LogFile()).find("Registration cancelled"), std::string::npos);
+    {
+        WelcomeAnswer cancel(win::IDCANCEL);
+        EXPECT_EQ(app.ShowRegistration(), 0);
+        EXPECT_TRUE(cancel.Answered()) << "every later request offers the signup again";
+    }
+    app.ExitInstance();
+}
+
 TEST_F(AppTest, ExistingAccountNeedsNoRegistration) {
+    CEditionValues::Select(false);
+    platform::RegKey accounts;
+    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
+    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
+
     const char* argv[] = {"tidewell", "debug"};
     CTidewellWindowsApp app(2, argv);
+    WelcomeAnswer unexpected(win::IDCANCEL);
     ASSERT_TRUE(app.InitInstance());
-    app.Reg().SetDefaultAccount("4711");
     EXPECT_EQ(app.ShowRegistration(), 1);
+    EXPECT_EQ(app.Reg().GetDefaultAccount(), "4711");
     EXPECT_EQ(app.GetInstallRootPath("about.cfg"), "/about.cfg");
     app.ExitInstance();
+    EXPECT_FALSE(unexpected.Answered()) << "no first-start window with an account";
+}
+
+TEST_F(AppTest, NormalStartWithoutDisplayEndsWithAnError) {
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    const char* argv[] = {"tidewell"};
+    CTidewellWindowsApp app(1, argv);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_NE(app.StartUpExitCode(), 0);
+    EXPECT_EQ(app.Gui(), nullptr);
+    EXPECT_EQ(app.Store(), nullptr) << "nothing past the display check was started";
+    EXPECT_NE(twtest::ReadFile(LogFile()).find("No display available"), std::string::npos);
+    app.ExitInstance();
+}
+
+TEST_F(AppTest, MailClientMessagesBecomeReferencedRecords) {
+    const char* argv[] = {"tidewell"};
+    CTidewellWindowsApp app(1, argv);
+    SmsMessage message;
+    message.SetSender("+447700900111");
+    message.SetRecipients("+447700900222,+447700900333");
+    message.SetText("From the mail client");
+    message.SetDate("08/12/2026 10:15:00");
+    GuiSmsFields texts;
+    EXPECT_FALSE(app.ReadMailClientMessage(0, texts));
+    ASSERT_TRUE(app.ReadMailClientMessage(reinterpret_cast<win::LPARAM>(&message), texts));
+    EXPECT_EQ(texts.sender, "+447700900111");
+    EXPECT_EQ(texts.recipients, "+447700900222,+447700900333");
+    EXPECT_EQ(texts.messageText, "From the mail client");
+    EXPECT_EQ(texts.dateTime, "08/12/2026 10:15:00");
+
+    unsigned key = app.AddMessageReference(texts);
+    ASSERT_GE(key, 1u);
+    CSMSRecord record;
+    ASSERT_TRUE(app.SMSRefGetGuid(key, record));
+    EXPECT_EQ(record.Sender, "+447700900111");
+    ASSERT_EQ(record.Recipients.size(), 2u);
+    EXPECT_EQ(record.MessageText, "From the mail client");
+    EXPECT_EQ(record.DateTime, "08/12/2026 10:15:00");
+    EXPECT_TRUE(app.MSGRefRemove(key));
 }

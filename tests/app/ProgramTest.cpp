@@ -1,5 +1,8 @@
 // The program itself, started as real processes in the test's private folders.
+#include "app/CEditionValues.h"
 #include "common/TestEnv.h"
+#include "platform/MsgBox.h"
+#include "platform/Registry.h"
 #include "platform/Win.h"
 
 #include <chrono>
@@ -77,40 +80,68 @@ bool WaitUntil(const std::function<bool()>& condition,
 // Gives each test fresh folders, so no earlier run's files or windows interfere.
 class ProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override { twtest::UsePrivateFolders(twtest::MakeTempDir("program")); }
+    void SetUp() override {
+        twtest::UsePrivateFolders(twtest::MakeTempDir("program"));
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
 };
 
-} // namespace
+// Answers the first-start window of a running instance through its platform window:
+// IDOK presses Next, IDCANCEL closes it.
+bool AnswerWelcome(win::WPARAM command) {
+    win::HWND welcome = 0;
+    if (!WaitUntil([&] { return (welcome = win::FindWindow("", "Welcome")) != 0; })) {
+        return false;
+    }
+    return win::PostMessage(welcome, win::WM_COMMAND, command, 0);
+}
 
-TEST_F(ProgramTest, SecondStartForwardsItsVerbAndShutdownEndsTheFirst) {
-    pid_t first = Start({});
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }))
-        << "the first instance never showed its hidden window";
+std::string DefaultAccount() {
+    CEditionValues::Select(false);
+    platform::RegKey key;
+    if (!key.Open(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey)) {
+        return "";
+    }
+    return key.QueryString("DefaultAccount").value_or("");
+}
 
-    EXPECT_EQ(RunToEnd({"NewMessage"}), 0);
-    const std::string expected =
-        "Request " + std::to_string(win::RegisterWindowMessage("QVShowNewSMS")) + " received";
-    EXPECT_TRUE(WaitUntil([&] {
-        return twtest::ReadFile(LogFile()).find(expected) != std::string::npos;
-    })) << twtest::ReadFile(LogFile());
-    // A verb outside the table opens the message folders.
-    EXPECT_EQ(RunToEnd({"SomethingElse"}), 0);
-    const std::string folders =
-        "Request " + std::to_string(win::RegisterWindowMessage("QVShowFolders")) + " received";
-    EXPECT_TRUE(
-        WaitUntil([&] { return twtest::ReadFile(LogFile()).find(folders) != std::string::npos; }));
-    // The forwarding starts never create a store of their own.
-    EXPECT_FALSE(
-        std::filesystem::exists(std::string(std::getenv("XDG_DATA_HOME")) + "/TWD/outbox.dat"));
+bool LogHas(const std::string& text) {
+    return WaitUntil([&] { return twtest::ReadFile(LogFile()).find(text) != std::string::npos; });
+}
 
-    EXPECT_EQ(RunToEnd({"Shutdown"}), 0);
+// Ends a first instance, by force when it does not end by itself; its exit code.
+int EndFirst(pid_t first) {
     int code = WaitFor(first);
     if (code < 0) {
         ::kill(first, SIGKILL);
         WaitFor(first);
     }
-    EXPECT_EQ(code, 0) << "the first instance ends on the forwarded shutdown";
+    return code;
+}
+
+} // namespace
+
+TEST_F(ProgramTest, NewUserSignsUpAndSecondStartsForwardTheirVerbs) {
+    pid_t first = Start({});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(AnswerWelcome(win::IDOK)) << "a new user sees the first-start window";
+    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }))
+        << "the first instance never showed its hidden window";
+    EXPECT_FALSE(DefaultAccount().empty()) << "Next registered an account on the service";
+
+    // No dialog kind is built into this program yet: the requests reach the dialog manager,
+    // which reports that it could not make the dialog.
+    EXPECT_EQ(RunToEnd({"NewMessage"}), 0);
+    EXPECT_TRUE(LogHas("Failed to create a NewSMS dialog")) << twtest::ReadFile(LogFile());
+    // A verb outside the table opens the message folders.
+    EXPECT_EQ(RunToEnd({"SomethingElse"}), 0);
+    EXPECT_TRUE(LogHas("Failed to create a Folders dialog")) << twtest::ReadFile(LogFile());
+    // The forwarding starts never create a store of their own.
+    EXPECT_FALSE(
+        std::filesystem::exists(std::string(std::getenv("XDG_DATA_HOME")) + "/TWD/outbox.dat"));
+
+    EXPECT_EQ(RunToEnd({"Shutdown"}), 0);
+    EXPECT_EQ(EndFirst(first), 0) << "the first instance ends on the forwarded shutdown";
     std::string log = twtest::ReadFile(LogFile());
     EXPECT_NE(log.find("Quitting application"), std::string::npos);
     EXPECT_NE(log.find("LOG SESSION ENDED"), std::string::npos);
@@ -119,14 +150,22 @@ TEST_F(ProgramTest, SecondStartForwardsItsVerbAndShutdownEndsTheFirst) {
 TEST_F(ProgramTest, ShutdownNowEndsTheFirstInstance) {
     pid_t first = Start({"default"});
     ASSERT_GT(first, 0);
+    ASSERT_TRUE(AnswerWelcome(win::IDCANCEL));
     ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }));
+    EXPECT_TRUE(DefaultAccount().empty());
     EXPECT_EQ(RunToEnd({"shutdownnow"}), 0);
-    int code = WaitFor(first);
-    if (code < 0) {
-        ::kill(first, SIGKILL);
-        WaitFor(first);
-    }
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(EndFirst(first), 0);
+}
+
+TEST_F(ProgramTest, NormalStartWithoutDisplayFailsAtOnce) {
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(RunToEnd({}), 1);
+    EXPECT_NE(twtest::ReadFile(LogFile()).find("No display available"), std::string::npos);
+    // The verbs that need no GUI still work.
+    EXPECT_EQ(RunToEnd({"Shutdown"}), 0);
+    EXPECT_EQ(RunToEnd({"langfile"}), 0);
 }
 
 TEST_F(ProgramTest, ShutdownWithoutRunningInstanceStartsNothing) {
