@@ -268,9 +268,19 @@ int CTidewellWindowsApp::ShowRegistration() {
             LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return 0;
     }
-    return CDlgRegWiz::ShowRegistration(
+    // A request that arrives while the welcome window is open (its modal loop runs the
+    // queue) must not open a second one on top of it.
+    if (m_registrationOpen) {
+        Log("CTidewellWindowsApp::ShowRegistration", "The first-start window is already open",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return 0;
+    }
+    m_registrationOpen = true;
+    int result = CDlgRegWiz::ShowRegistration(
         account, m_reg.GetInstallRoot(), [this] { SetLastUsedDate(); },
         [this] { return m_core->CORE_RegisterEx(); });
+    m_registrationOpen = false;
+    return result;
 }
 
 unsigned CTidewellWindowsApp::AddMessageReference(const GuiSmsFields& fields) {

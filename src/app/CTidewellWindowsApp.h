@@ -117,5 +117,6 @@ private:
     std::string m_videosFolder;
     std::string m_homeCountry;
     int m_startUpExitCode = 0;
+    bool m_registrationOpen = false;
     bool m_exited = false;
 };

@@ -11,6 +11,8 @@
 #include "platform/MsgBox.h"
 #include "platform/Registry.h"
 
+#include <QTimer>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -188,11 +190,17 @@ TEST_F(AppTest, ClosingTheFirstStartWindowLeavesNoAccountAndRequestsAskAgain) {
     }
     EXPECT_TRUE(app.Reg().GetDefaultAccount().empty());
     EXPECT_NE(twtest::ReadFile(LogFile()).find("Registration cancelled"), std::string::npos);
-    {
-        WelcomeAnswer cancel(win::IDCANCEL);
-        EXPECT_EQ(app.ShowRegistration(), 0);
-        EXPECT_TRUE(cancel.Answered()) << "every later request offers the signup again";
-    }
+    // Every later request offers the signup again; one that arrives while the window is
+    // open gets no second window.
+    int nested = -1;
+    QTimer::singleShot(0, [&] {
+        nested = app.ShowRegistration();
+        win::PostMessage(win::FindWindow("", "Welcome"), win::WM_COMMAND, win::IDCANCEL, 0);
+    });
+    EXPECT_EQ(app.ShowRegistration(), 0);
+    EXPECT_EQ(nested, 0);
+    EXPECT_NE(twtest::ReadFile(LogFile()).find("The first-start window is already open"),
+              std::string::npos);
     app.ExitInstance();
 }
 
