@@ -39,7 +39,10 @@ std::int32_t Count(CMgmtSMS& store, bool outbox, std::int32_t status) {
     return outbox ? store.OutboxGetRecords(list, status) : store.SentboxGetRecords(list, status);
 }
 
-void Advance(std::int64_t ms);
+void Advance(std::int64_t ms) {
+    g_now += ms;
+    QVTestRunDue();
+}
 
 // Waits until `count` records have `status`. With `nudgeMs` the service clock moves on by
 // that much on every look, so reports scheduled after a late subscription come due too.
@@ -58,11 +61,6 @@ bool WaitFor(CMgmtSMS& store, bool outbox, std::int32_t status, std::int32_t cou
                      count);
     }
     return now >= count;
-}
-
-void Advance(std::int64_t ms) {
-    g_now += ms;
-    QVTestRunDue();
 }
 
 CSMSRecord Record(int i, const std::string& account) {

@@ -1,5 +1,7 @@
 #include "app/CCommandLine.h"
 
+#include "gui/GuiDefs.h"
+
 #include <cctype>
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
@@ -73,7 +75,8 @@ std::string CCommandLine::ForwardMessageName(const std::string& verb, std::uint3
     }
     if (EqualsNoCase(verb, "Shutdown") || EqualsNoCase(verb, "ShutdownNow")) {
         if (plainMessage != nullptr) {
-            *plainMessage = EqualsNoCase(verb, "Shutdown") ? 1123 : 1124;
+            *plainMessage =
+                EqualsNoCase(verb, "Shutdown") ? gui::WM_TW_SHUTDOWN : gui::WM_TW_FORCEDSHUTDOWN;
         }
         return std::string();
     }

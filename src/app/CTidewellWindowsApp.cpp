@@ -9,6 +9,7 @@
 #include "gui/CGuiStartup.h"
 #include "gui/CGuiText.h"
 #include "gui/CMgmtGUI.h"
+#include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
 #include "messages/CMgmtSMS.h"
@@ -28,22 +29,17 @@ namespace {
 
 const char* const kApp = "CTidewellWindowsApp::InitInstance";
 
-const char* const kHiddenWindowTitle = "TWD_HIDDEN_WND";
 const char* const kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 } // namespace
 
 CTidewellWindowsApp::CTidewellWindowsApp(int argc, const char* const* argv)
-    : m_commandLine(argc, argv) {
+    : m_commandLine(argc, argv),
+      m_programName(argc > 0 && argv[0] != nullptr ? argv[0] : "tidewell") {
     // Only the program name goes to Qt: the verbs are the program's own, and Qt would take
     // some of them ("-display", "-style", ...) for itself.
-    m_args.emplace_back(argc > 0 && argv[0] != nullptr ? argv[0] : "tidewell");
-    for (auto& a : m_args) {
-        m_qtArgv.push_back(a.data());
-    }
-    m_qtArgv.push_back(nullptr);
-    m_qtArgc = 1;
+    m_qtArgv[0] = m_programName.data();
 }
 
 CTidewellWindowsApp::~CTidewellWindowsApp() {
@@ -134,7 +130,7 @@ bool CTidewellWindowsApp::InitInstance() {
                                        [this] { return m_reg.GetDispStartupAction(); });
 
     // 8. Single instance: hand the verb to the running instance.
-    if (win::HWND first = win::FindWindow("", kHiddenWindowTitle); first != 0) {
+    if (win::HWND first = win::FindWindow("", gui::kHiddenWindowTitle); first != 0) {
         std::uint32_t plain = 0;
         std::string name = CCommandLine::ForwardMessageName(m_verb, &plain);
         win::UINT message = plain != 0 ? plain : win::RegisterWindowMessage(name);
@@ -159,7 +155,7 @@ bool CTidewellWindowsApp::InitInstance() {
 
     // Everything from here on needs the GUI: without a display the start ends here, with
     // the reason in the log and on standard error.
-    m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv.data());
+    m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv);
     if (!m_qapp) {
         m_startUpExitCode = 1;
         return false;
@@ -246,15 +242,8 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
 }
 
 int CTidewellWindowsApp::Run() {
-    if (m_qapp) {
-        // The Qt loop also runs the platform queue; its WM_QUIT ends the loop with its code.
-        return m_qapp->exec();
-    }
-    win::MSG msg;
-    while (win::GetMessage(&msg)) {
-        win::DispatchMessage(msg);
-    }
-    return static_cast<int>(msg.wParam);
+    // The Qt loop also runs the platform queue; its WM_QUIT ends the loop with its code.
+    return m_qapp ? m_qapp->exec() : 0;
 }
 
 int CTidewellWindowsApp::ShowRegistration() {

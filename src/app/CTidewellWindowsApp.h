@@ -13,7 +13,6 @@
 #include <ctime>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QApplication;
 class CMgmtGUI;
@@ -34,7 +33,8 @@ public:
     bool InitInstance();
     // 0, or non-zero when start-up failed for want of a display.
     int StartUpExitCode() const { return m_startUpExitCode; }
-    // The main thread's message loop; returns the exit code of the quit message.
+    // The Qt loop of the main thread (after a successful InitInstance); returns the exit
+    // code of the quit message.
     int Run();
     // Orderly teardown in reverse order of creation; returns the exit code.
     int ExitInstance(int exitCode = 0);
@@ -98,9 +98,9 @@ private:
 
     CCommandLine m_commandLine;
     // The arguments as QApplication wants them: a count and pointers that outlive it.
-    std::vector<std::string> m_args;
-    std::vector<char*> m_qtArgv;
-    int m_qtArgc = 0;
+    std::string m_programName;
+    char* m_qtArgv[2] = {nullptr, nullptr};
+    int m_qtArgc = 1;
     std::string m_verb;
     CMsgRefMap m_refMap;
     CQVRegClass m_reg;

@@ -91,8 +91,8 @@ bool CMgmtGUI::Initialize(std::string& failure) {
     }
 
     win::WindowDesc desc;
-    desc.className = "TWD_HIDDEN_WND";
-    desc.title = "TWD_HIDDEN_WND";
+    desc.className = kHiddenWindowTitle;
+    desc.title = kHiddenWindowTitle;
     m_hwnd = win::CreateWindow(
         desc,
         [this](win::HWND, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) -> win::LRESULT {

@@ -22,6 +22,9 @@ enum DialogType : int {
     DLG_MODIFYMMS = 11,
 };
 
+// Title (and class) of the dialog manager's hidden window, which a second start looks for.
+constexpr const char* kHiddenWindowTitle = "TWD_HIDDEN_WND";
+
 // Plain messages of the hidden window.
 constexpr win::UINT WM_TW_SHUTDOWN = win::WM_USER + 99;        // orderly quit, may be refused
 constexpr win::UINT WM_TW_FORCEDSHUTDOWN = win::WM_USER + 100; // quit without asking

@@ -2,22 +2,6 @@
 
 #include <cstring>
 
-SmsMessage::SmsMessage(const SmsMessage& other)
-    : m_sender(other.m_sender), m_recipients(other.m_recipients), m_text(other.m_text),
-      m_date(other.m_date), m_packed(false), m_action(other.m_action) {}
-
-SmsMessage& SmsMessage::operator=(const SmsMessage& other) {
-    if (this != &other) {
-        m_sender = other.m_sender;
-        m_recipients = other.m_recipients;
-        m_text = other.m_text;
-        m_date = other.m_date;
-        m_action = other.m_action;
-        m_packed = false;
-    }
-    return *this;
-}
-
 void SmsMessage::SetSender(std::string text) {
     m_sender = std::move(text);
     m_packed = false;
@@ -37,27 +21,19 @@ void SmsMessage::SetDate(std::string text) {
 
 win::COPYDATASTRUCT SmsMessage::Pack(std::uint32_t action) {
     // A fresh object has no buffer yet although nothing changed: build one then too.
-    if (!m_packed || !m_buffer) {
-        const std::string* parts[] = {&m_sender, &m_recipients, &m_text, &m_date};
-        std::size_t size = 0;
-        for (const std::string* p : parts) {
-            size += p->size() + 1;
+    if (!m_packed || m_buffer.empty()) {
+        m_buffer.clear();
+        for (const std::string* p : {&m_sender, &m_recipients, &m_text, &m_date}) {
+            m_buffer += *p;
+            m_buffer += '\0';
         }
-        m_buffer = std::make_unique<char[]>(size);
-        char* out = m_buffer.get();
-        for (const std::string* p : parts) {
-            std::memcpy(out, p->data(), p->size());
-            out += p->size();
-            *out++ = '\0';
-        }
-        m_bufferSize = static_cast<std::uint32_t>(size);
         m_packed = true;
     }
     m_action = action;
     win::COPYDATASTRUCT descriptor;
     descriptor.dwData = action;
-    descriptor.cbData = m_bufferSize;
-    descriptor.lpData = m_buffer.get();
+    descriptor.cbData = static_cast<win::DWORD>(m_buffer.size());
+    descriptor.lpData = m_buffer.data();
     return descriptor;
 }
 

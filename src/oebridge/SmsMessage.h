@@ -7,15 +7,14 @@
 #include "platform/Win.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 class SmsMessage {
 public:
     SmsMessage() = default;
     virtual ~SmsMessage() = default;
-    SmsMessage(const SmsMessage& other);
-    SmsMessage& operator=(const SmsMessage& other);
+    SmsMessage(const SmsMessage&) = default;
+    SmsMessage& operator=(const SmsMessage&) = default;
 
     const std::string& GetSender() const { return m_sender; }
     const std::string& GetRecipients() const { return m_recipients; }
@@ -40,6 +39,6 @@ private:
     std::string m_date;
     bool m_packed = true;
     std::uint32_t m_action = 0;
-    std::uint32_t m_bufferSize = 0;
-    std::unique_ptr<char[]> m_buffer;
+    // The packed form; never empty once built (four terminators at least).
+    std::string m_buffer;
 };
