@@ -1,4 +1,4 @@
-#include "app/log/CLogFileHandler.h"
+#include "log/CLogFileHandler.h"
 
 #include "platform/Paths.h"
 
