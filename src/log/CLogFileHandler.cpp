@@ -1,6 +1,7 @@
 #include "log/CLogFileHandler.h"
 
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -16,77 +17,36 @@ CLogFileHandler::~CLogFileHandler() {
     Close();
 }
 
-int CLogFileHandler::OpenLocked(const std::string& path) {
-    // Never follow a link planted in place of the log, and never write a file that belongs to
-    // somebody else.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) {
-        ::close(fd);
-        errno = EPERM;
-        return -1;
-    }
-    // Other processes may not write the log while this run owns it.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 bool CLogFileHandler::Open(const std::string& basePath) {
     Close();
     m_basePath = basePath;
     const std::string logPath = basePath + ".log";
-    int fd = OpenLocked(logPath);
-    if (fd < 0) {
+    // Never follow a link planted in place of the log, never write a file that belongs to
+    // somebody else (the shared temporary folder's rule).
+    platform::UniqueFd fd = platform::OpenPrivateFile(logPath, platform::PrivateOpen::Append);
+    // Other processes may not write the log while this run owns it.
+    if (!fd || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size != 0) {
-        // Keep exactly one earlier run: copy the log over the old one, then start empty. The
-        // lock is held throughout, so no other process can slip in between.
-        std::string previous;
-        previous.resize(static_cast<size_t>(st.st_size));
-        int rfd = ::open(logPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        bool readOk = false;
-        if (rfd >= 0) {
-            size_t got = 0;
-            while (got < previous.size()) {
-                ssize_t n = ::read(rfd, previous.data() + got, previous.size() - got);
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n <= 0) {
-                    break;
-                }
-                got += static_cast<size_t>(n);
-            }
-            previous.resize(got);
-            readOk = true;
-            ::close(rfd);
-        }
-        if (readOk) {
-            // A failed copy does not stop the rotation.
-            platform::WriteFileAtomic(basePath + ".old", previous);
-        }
-        if (::ftruncate(fd, 0) != 0) {
-            ::close(fd);
+    if (::fstat(fd.Get(), &st) == 0 && st.st_size != 0) {
+        // Keep exactly one earlier run: copy the log over the old one in chunks (a huge debug
+        // log needs no more memory than one chunk), then start empty. The lock is held
+        // throughout, so no other process can slip in between. A failed copy does not stop the
+        // rotation.
+        const int source = fd.Get();
+        platform::WriteFileAtomicFrom(
+            basePath + ".old", [source](int to) { return platform::CopyFromStart(source, to); });
+        if (::ftruncate(fd.Get(), 0) != 0) {
             return false;
         }
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
     return true;
 }
 
 void CLogFileHandler::Close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.Reset();
 }
 
 void CLogFileHandler::SetFileLevel(const int* level) {
@@ -95,7 +55,7 @@ void CLogFileHandler::SetFileLevel(const int* level) {
 
 void CLogFileHandler::Write(int level, std::uint32_t threadId, const std::string& categoryColumn,
                             const std::string& messageColumn) {
-    if (m_fd < 0 || m_fileLevel < level) {
+    if (!m_fd || m_fileLevel < level) {
         return;
     }
     using namespace std::chrono;
@@ -117,17 +77,5 @@ void CLogFileHandler::Write(int level, std::uint32_t threadId, const std::string
     line += messageColumn;
 
     // One write per line on an append-only descriptor: the line reaches the file at once.
-    const char* p = line.data();
-    size_t left = line.size();
-    while (left > 0) {
-        ssize_t w = ::write(m_fd, p, left);
-        if (w < 0 && errno == EINTR) {
-            continue;
-        }
-        if (w <= 0) {
-            return;
-        }
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
+    platform::WriteAll(m_fd.Get(), line.data(), line.size());
 }

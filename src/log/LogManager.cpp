@@ -3,6 +3,7 @@
 #include "log/CLogHandlerW.h"
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -32,21 +33,6 @@ std::atomic<LogObserver> g_observer{nullptr};
 void RightTrim(std::string& s) {
     size_t end = s.find_last_not_of(" \t\r\n\v\f");
     s.erase(end == std::string::npos ? 0 : end + 1);
-}
-
-// The log folder must be a real directory of this user, not a link somebody planted.
-bool UsableFolder(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        return false;
-    }
-    if ((st.st_mode & 0777) != 0700) {
-        ::chmod(path.c_str(), 0700);
-    }
-    return true;
 }
 
 void DiagnosticToLog(const char* location, const std::string& message,
@@ -103,12 +89,13 @@ bool CLogManager::Open(const std::string& folder) {
     if (base.size() > 1 && base.back() == '/') {
         base.pop_back();
     }
-    // A missing temporary folder is created first, then the program's own folder in it.
+    // A missing temporary folder is created first, then the program's own folder in it, which
+    // must pass the shared-folder rule.
     if (!platform::CreateFolder(base)) {
         return false;
     }
     base += "/Quorvane";
-    if (!platform::CreateFolder(base) || !UsableFolder(base)) {
+    if (!platform::UsePrivateFolder(base)) {
         return false;
     }
     m_writer = std::make_unique<CLogHandlerW>();

@@ -155,6 +155,33 @@ TEST(LogManager, RotationKeepsExactlyOneEarlierRun) {
     EXPECT_EQ(twtest::ReadFile(empty + "/Quorvane/TWD.old"), "older");
 }
 
+TEST(LogManager, AHugeEarlierLogRotatesWithoutReadingItIntoMemory) {
+    // A sparse earlier log far larger than any memory: reading it whole cannot work.
+    std::string dir = twtest::MakeTempDir("log-huge");
+    std::filesystem::create_directories(dir + "/Quorvane");
+    const std::string path = LogPath(dir);
+    twtest::WriteFile(path, "\r\nfirst line");
+    const off_t huge = off_t{2} << 40;
+    if (::truncate(path.c_str(), huge) != 0) {
+        GTEST_SKIP() << "the test folder's file system has no 2 TiB sparse files";
+    }
+    {
+        CLogManager log(dir);
+        EXPECT_TRUE(log.IsOpen());
+        log.Log("Run", "after the huge one", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/Quorvane/TWD.old").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, huge);
+    EXPECT_NE(twtest::ReadFile(path).find("after the huge one"), std::string::npos);
+    std::FILE* old = std::fopen((dir + "/Quorvane/TWD.old").c_str(), "rb");
+    ASSERT_NE(old, nullptr);
+    char head[13] = {};
+    EXPECT_EQ(std::fread(head, 1, 12, old), 12u);
+    std::fclose(old);
+    EXPECT_STREQ(head, "\r\nfirst line");
+}
+
 TEST(LogManager, SystemErrorText) {
     errno = ENOENT;
     std::string text = CLogManager::FormatSystemError("Could not open");
