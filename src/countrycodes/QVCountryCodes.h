@@ -92,7 +92,7 @@ typedef int (*QVConvertToMsisdnFn)(const char* text, const QVHomeCountry* home, 
 
 /* The country keys in alphabetical order, joined by ";" ("AC;AD;AE;..."), and
  * their number in *count (when count is not null). The text belongs to the library and
- * stays valid until it is unloaded; it is empty before QVCountryInit succeeded. */
+ * stays valid until it is unloaded. */
 const char* QVGetCountries(int* count);
 typedef const char* (*QVGetCountriesFn)(int* count);
 
@@ -107,9 +107,9 @@ int QVGetCountryInfo(const char* key, char* keyOut, char* name, char* callingCod
 typedef int (*QVGetCountryInfoFn)(const char* key, char* keyOut, char* name, char* callingCode,
                                   char* internationalPrefix, char* nationalPrefix);
 
-/* Finds a country by its name as QVGetCountryInfo gives it, by its English name or by its
- * key (all without regard to letter case) and fills the record. QV_CC_OK, or QV_CC_FAILED
- * when no country has that name (the record is then zeroed). */
+/* Finds a country by its name as QVGetCountryInfo gives it (also when cut to its buffer),
+ * by its English or ISO name or by its key (ASCII letters in any case) and fills the record.
+ * QV_CC_OK, or QV_CC_FAILED when no country has that name (the record is then zeroed). */
 int QVGetCountryOnName(const char* name, QVCountryRecord* record);
 typedef int (*QVGetCountryOnNameFn)(const char* name, QVCountryRecord* record);
 
