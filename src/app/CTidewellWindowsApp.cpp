@@ -2,8 +2,8 @@
 
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
-#include "app/log/LogManager.h"
 #include "compose/CDllHandler.h"
+#include "log/LogManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "gui/CDlgRegWiz.h"
@@ -104,7 +104,7 @@ bool CTidewellWindowsApp::InitInstance() {
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
     CLogManager::Instance().SetFileLevel(&logLevel);
     if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
     }
 
     // 5.
