@@ -22,6 +22,7 @@
 #include "compose/CWABRecord.h"
 #include "platform/Win.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -65,8 +66,9 @@ public:
 
     // Fills valid, count and msisdn of every cached record; `count` receives the number of
     // recipients the whole cache stands for (the sum of the records' counts, as for a list
-    // holding every cached entry). True when every record is valid. A list that contains
-    // itself through nested lists counts its members once; the repeated list adds nothing.
+    // holding every cached entry). True when every record is valid. Inside a cycle of nested
+    // lists, a list met again while it is being expanded adds nothing, so every list counts
+    // what FetchMSISDN would give for it.
     bool ValidateWAB(int& count);
 
     // Copy of the cached record whose display text equals `displayText` (case-insensitive).
@@ -89,7 +91,11 @@ private:
     void BuildRecords();
     void RebuildDisplayIndex();
     bool MembersOf(std::size_t listIndex, std::vector<int>& members) const;
-    bool ValidateRecord(std::size_t index, std::vector<int>& state);
+    struct Validation {
+        bool valid;
+        std::int32_t count;
+    };
+    Validation ValidateRecord(std::size_t index, std::vector<int>& state, bool& sawCycle);
     int FetchList(std::size_t index, std::vector<CWABRecord>& contacts,
                   std::vector<bool>& open) const;
 
