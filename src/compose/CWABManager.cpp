@@ -4,7 +4,7 @@
 #include "compose/CAddressBookLocation.h"
 #include "compose/CTextFold.h"
 #include "compose/ComposeLog.h"
-#include "compose/INumberConverter.h"
+#include "compose/ICountryCodes.h"
 #include "config/CQVRegClass.h"
 
 #include <exception>

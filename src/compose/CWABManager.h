@@ -29,7 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
-class INumberConverter;
+class ICountryCodes;
 
 class CWABManager {
 public:
@@ -52,7 +52,7 @@ public:
 
     // The converter used by validation; null (the default) converts nothing. It must outlive
     // the manager or be reset before it goes.
-    void SetNumberConverter(const INumberConverter* converter) { m_converter = converter; }
+    void SetNumberConverter(const ICountryCodes* converter) { m_converter = converter; }
 
     // Reads the book again and rebuilds the cache (not yet validated). False when closed.
     bool LoadContacts();
@@ -103,7 +103,7 @@ private:
     bool m_initialized = false;
     std::string m_path;
     CVCardBook m_book;
-    const INumberConverter* m_converter = nullptr;
+    const ICountryCodes* m_converter = nullptr;
     std::vector<CWABRecord> m_records;
     std::vector<std::size_t> m_cardOf; // record index -> card index in the book
     std::unordered_map<std::string, std::size_t> m_byEntryId;     // folded entry id -> record

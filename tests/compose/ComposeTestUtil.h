@@ -2,9 +2,9 @@
 // capture of the recipient log lines, and access to the vCard fixtures.
 #pragma once
 
+#include "common/FakeCountryCodes.h"
 #include "common/TestEnv.h"
 #include "compose/ComposeLog.h"
-#include "compose/INumberConverter.h"
 
 #include <mutex>
 #include <string>
@@ -15,37 +15,36 @@ namespace twtest {
 // "+<digits>" stays international, "00<digits>" becomes "+<digits>", "0<digits>" becomes
 // "+49<digits>"; spaces, "-", "/", "(" and ")" are ignored; anything else, or fewer than six
 // digits, is not a number.
-class FakeConverter : public INumberConverter {
-public:
-    std::string ConvertToMsisdn(const std::string& text) const override {
-        ++calls;
-        std::string digits;
-        bool plus = false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char c = text[i];
-            if (c == '+' && digits.empty() && !plus) {
-                plus = true;
-            } else if (c >= '0' && c <= '9') {
-                digits.push_back(c);
-            } else if (c != ' ' && c != '-' && c != '/' && c != '(' && c != ')') {
-                return {};
-            }
-        }
-        if (digits.size() < 6) {
+inline std::string FakeConversion(const std::string& text) {
+    std::string digits;
+    bool plus = false;
+    for (const char c : text) {
+        if (c == '+' && digits.empty() && !plus) {
+            plus = true;
+        } else if (c >= '0' && c <= '9') {
+            digits.push_back(c);
+        } else if (c != ' ' && c != '-' && c != '/' && c != '(' && c != ')') {
             return {};
         }
-        if (plus) {
-            return "+" + digits;
-        }
-        if (digits.rfind("00", 0) == 0) {
-            return "+" + digits.substr(2);
-        }
-        if (digits[0] == '0') {
-            return "+49" + digits.substr(1);
-        }
+    }
+    if (digits.size() < 6) {
         return {};
     }
-    mutable int calls = 0;
+    if (plus) {
+        return "+" + digits;
+    }
+    if (digits.rfind("00", 0) == 0) {
+        return "+" + digits.substr(2);
+    }
+    if (digits[0] == '0') {
+        return "+49" + digits.substr(1);
+    }
+    return {};
+}
+
+class FakeConverter : public FakeCountryCodes {
+public:
+    FakeConverter() { convert = FakeConversion; }
 };
 
 struct ComposeLogLine {
