@@ -2,7 +2,10 @@
 
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
+#include "compose/CAddressBookLocation.h"
 #include "compose/CDllHandler.h"
+#include "compose/CRememberedEntries.h"
+#include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "gui/CDlgRegWiz.h"
@@ -185,6 +188,12 @@ bool CTidewellWindowsApp::InitInstance() {
         m_countryCodes->RefreshHomeCountry();
     }
     m_homeCountry = m_countryCodes->HomeCountry();
+    // The address book (a missing one leaves it closed) and the remembered entries.
+    m_wab = std::make_unique<CWABManager>();
+    m_wab->SetNumberConverter(m_countryCodes.get());
+    m_wab->Initialize(CAddressBookLocation::Resolve(m_reg));
+    m_remembered = std::make_unique<CRememberedEntries>(CRememberedEntries::DefaultPath(m_reg));
+    m_remembered->Load();
 
     // 13. Message store, then the core manager; when the messaging core does not initialise
     // (the core manager has shown the critical error), start-up ends.
@@ -353,6 +362,11 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     m_gui.reset();
     m_core.reset();
     m_store.reset();
+    if (m_remembered) {
+        m_remembered->Save(); // a failure is logged, not shown
+        m_remembered.reset();
+    }
+    m_wab.reset();
     if (m_qapp) {
         // The branding's images are Qt objects: they go while Qt is still there.
         CMgmtBranding::Instance().ReleaseImages();

@@ -41,6 +41,20 @@ public:
         }
         return false;
     }
+    std::vector<LoggedLine> All() const {
+        std::lock_guard<std::mutex> guard(Mutex());
+        return Lines();
+    }
+    // True when a logged message contains `part`.
+    bool Contains(const std::string& part) const {
+        std::lock_guard<std::mutex> guard(Mutex());
+        for (const LoggedLine& line : Lines()) {
+            if (line.message.find(part) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
     // Lines of severity Error.
     std::vector<LoggedLine> Errors() const {
         std::lock_guard<std::mutex> guard(Mutex());
