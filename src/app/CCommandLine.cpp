@@ -1,21 +1,11 @@
 #include "app/CCommandLine.h"
+#include "platform/StringUtil.h"
 
 #include "gui/GuiDefs.h"
 
 #include <cctype>
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
+using platform::EqualsNoCase;
 
 CCommandLine::CCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {

@@ -34,6 +34,3 @@ private:
     bool m_register = false;
     bool m_unregister = false;
 };
-
-// Case-insensitive comparison of two ASCII texts.
-bool EqualsNoCase(const std::string& a, const std::string& b);

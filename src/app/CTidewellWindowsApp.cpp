@@ -22,6 +22,7 @@
 #include "oebridge/SmsMessage.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
+#include "platform/StringUtil.h"
 
 #include <QApplication>
 
@@ -106,7 +107,7 @@ bool CTidewellWindowsApp::InitInstance() {
     // 4. Log verbosity.
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
     CLogManager::Instance().SetFileLevel(&logLevel);
-    if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
+    if (platform::EqualsNoCase(m_commandLine.Verb(), "debug")) {
         CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
     }
 
@@ -245,11 +246,11 @@ bool CTidewellWindowsApp::InitInstance() {
 bool CTidewellWindowsApp::HandleGeneratorVerb() {
     const CMgmtBranding& branding = CMgmtBranding::Instance();
     GeneratedFile result;
-    if (EqualsNoCase(m_verb, "langfile")) {
+    if (platform::EqualsNoCase(m_verb, "langfile")) {
         result = branding.GenerateLanguageFile();
-    } else if (EqualsNoCase(m_verb, "icons")) {
+    } else if (platform::EqualsNoCase(m_verb, "icons")) {
         result = branding.GenerateIconList();
-    } else if (EqualsNoCase(m_verb, "bitmaps")) {
+    } else if (platform::EqualsNoCase(m_verb, "bitmaps")) {
         result = branding.GenerateBitmapList();
     } else {
         return false;

@@ -1,4 +1,5 @@
 #include "clientcore/CCoreSettings.h"
+#include "platform/StringUtil.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,10 +14,8 @@ std::map<std::string, std::string> CCoreSettings::s_overrides;
 
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+std::string Lower(const std::string& text) {
+    return platform::ToLower(text);
 }
 
 } // namespace

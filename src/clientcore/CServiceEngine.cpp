@@ -1,4 +1,5 @@
 #include "clientcore/CServiceEngine.h"
+#include "platform/StringUtil.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,14 +73,7 @@ Plan PlanFor(const std::string& number) {
     return plan;
 }
 
-std::string Trim(const std::string& text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
+using platform::Trim;
 
 // A phone number: an optional "+" and 3 to 20 digits.
 bool IsPhoneNumber(const std::string& number) {

@@ -1,4 +1,5 @@
 #include "gui/CMgmtGUI.h"
+#include "platform/StringUtil.h"
 
 #include "gui/CCriticalError.h"
 #include "gui/CDialogKinds.h"
@@ -25,18 +26,7 @@ using namespace gui;
 namespace {
 
 bool VerbIs(const std::string& verb, const char* name) {
-    std::string a = verb;
-    std::string b = name;
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return platform::EqualsNoCase(verb, name);
 }
 
 } // namespace

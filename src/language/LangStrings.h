@@ -2,18 +2,19 @@
 // letter case is folded for ASCII letters only, so multi-byte characters pass unchanged.
 #pragma once
 
+#include "platform/StringUtil.h"
+
 #include <string>
 #include <string_view>
 
 namespace lang {
 
-// True for blank, tab, CR, LF, vertical tab and form feed.
-bool IsSpace(char c);
-std::string TrimLeft(std::string_view text);
-std::string TrimRight(std::string_view text);
-std::string Trim(std::string_view text);
-std::string ToLower(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+using platform::EqualsNoCase;
+using platform::IsSpace;
+using platform::ToLower;
+using platform::Trim;
+using platform::TrimLeft;
+using platform::TrimRight;
 // Replaces every occurrence of `token`; the inserted text is not searched again.
 void ReplaceAll(std::string& text, std::string_view token, std::string_view replacement);
 // The part of a path after its last "/" or "\".

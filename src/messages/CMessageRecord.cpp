@@ -1,4 +1,5 @@
 #include "messages/CMessageRecord.h"
+#include "platform/StringUtil.h"
 
 #include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
@@ -12,14 +13,8 @@ namespace {
 
 constexpr const char* kBaseMagic = "TWDMSG353";
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 void TrimRight(std::string& text) {
-    while (!text.empty() && IsSpace(text.back())) {
-        text.pop_back();
-    }
+    text = platform::TrimRight(text);
 }
 
 void TrimRightChar(std::string& text, char c) {
@@ -28,17 +23,7 @@ void TrimRightChar(std::string& text, char c) {
     }
 }
 
-std::string Trim(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsSpace(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
+using platform::Trim;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> pieces;

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/StringUtil.h"
 
 #include "platform/UniqueFd.h"
 
@@ -22,28 +23,8 @@ namespace {
 // A hive larger than this is not read (a settings hive holds a few kilobytes).
 constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string LowerCopy(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = Lower(c);
-    }
-    return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return ToLower(s);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -228,7 +209,7 @@ unsigned HexValue(char c) {
     if (c >= '0' && c <= '9') {
         return static_cast<unsigned>(c - '0');
     }
-    return static_cast<unsigned>(Lower(c) - 'a' + 10);
+    return static_cast<unsigned>(LowerAscii(c) - 'a' + 10);
 }
 
 // Binary and other typed data: "hex:", "hex(N):" followed by comma-separated byte pairs.

@@ -1,4 +1,5 @@
 #include "platform/WinMessageNames.h"
+#include "platform/StringUtil.h"
 
 #include "platform/WinRuntimeFolder.h"
 
@@ -17,11 +18,7 @@ namespace win::detail {
 namespace {
 
 std::string Lower(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
+    return platform::ToLower(text);
 }
 
 bool ReadAll(int fd, std::string* out) {

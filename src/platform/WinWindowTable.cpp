@@ -1,4 +1,5 @@
 #include "platform/WinWindowTable.h"
+#include "platform/StringUtil.h"
 
 #include "platform/WinHandleAllocator.h"
 
@@ -12,17 +13,7 @@ namespace win::detail {
 namespace {
 // Class names and titles compare without regard to (ASCII) letter case.
 bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x != y && std::tolower(x) != std::tolower(y)) {
-            return false;
-        }
-    }
-    return true;
+    return platform::EqualsNoCase(a, b);
 }
 } // namespace
 

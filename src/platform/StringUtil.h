@@ -1,0 +1,61 @@
+// Small text helpers the whole program shares. Texts are 8-bit (UTF-8); letter case is folded
+// for ASCII letters only, so multi-byte characters pass unchanged (names of keys, values,
+// windows, verbs and settings are ASCII).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True for blank, tab, CR, LF, vertical tab and form feed.
+inline bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+inline char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string TrimLeft(std::string_view text) {
+    std::size_t begin = 0;
+    while (begin < text.size() && IsSpace(text[begin])) {
+        ++begin;
+    }
+    return std::string(text.substr(begin));
+}
+
+inline std::string TrimRight(std::string_view text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsSpace(text[end - 1])) {
+        --end;
+    }
+    return std::string(text.substr(0, end));
+}
+
+inline std::string Trim(std::string_view text) {
+    return TrimLeft(TrimRight(text));
+}
+
+inline std::string ToLower(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = LowerAscii(c);
+    }
+    return result;
+}
+
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace platform
