@@ -2,7 +2,6 @@
 
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
-#include "app/log/LogManager.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"
@@ -16,6 +15,7 @@
 #include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
@@ -107,7 +107,7 @@ bool CTidewellWindowsApp::InitInstance() {
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
     CLogManager::Instance().SetFileLevel(&logLevel);
     if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
     }
 
     // 5.

@@ -1,6 +1,6 @@
 #include "compose/CDllHandler.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "gui/CDlgBase.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "gui/CGuiMessages.h"
 
 #include <QEvent>

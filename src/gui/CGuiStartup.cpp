@@ -1,6 +1,6 @@
 #include "gui/CGuiStartup.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "gui/CQtEventPump.h"
 #include "gui/CQtMessageBox.h"
 

@@ -4,7 +4,7 @@
 #include "compose/CDllHandler.h"
 
 #include "CountryCodesTestEnv.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "platform/Registry.h"
 
