@@ -254,6 +254,11 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
     } else {
         return false;
     }
+    // The result is an information box: a real one when a display is there, the console one
+    // (standard error) without. The exit sequence ends the GUI again.
+    if (CGuiStartup::SomeoneCanSeeWindows()) {
+        m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv);
+    }
     win::MessageBox(0, result.message, result.caption, win::MB_OK | win::MB_ICONINFORMATION);
     return true;
 }
@@ -363,6 +368,8 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_wab.reset();
     if (m_qapp) {
+        // The branding's images are Qt objects: they go while Qt is still there.
+        CMgmtBranding::Instance().ReleaseImages();
         CGuiStartup::Shutdown();
         m_qapp.reset();
     }

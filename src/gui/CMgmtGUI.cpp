@@ -1,5 +1,6 @@
 #include "gui/CMgmtGUI.h"
 
+#include "gui/CCriticalError.h"
 #include "gui/CDialogKinds.h"
 #include "gui/CDlgAbout.h"
 #include "gui/CDlgUsageReminder.h"
@@ -38,10 +39,6 @@ bool VerbIs(const std::string& verb, const char* name) {
     return true;
 }
 
-std::string AppName() {
-    return CGuiText::Tr("TWD.AppName", CGuiText::Row(0));
-}
-
 } // namespace
 
 CMgmtGUI::CMgmtGUI(const std::string& verb, IGuiApplication& app, const CDialogFactory& factory)
@@ -58,11 +55,7 @@ CMgmtGUI::CMgmtGUI(const std::string& verb, IGuiApplication& app, const CDialogF
     std::string failure;
     if (!Initialize(failure)) {
         Log("CMgmtGUI::Initialize", failure, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
-        win::MessageBox(0,
-                        CGuiText::Tr("TWD.CriticalErrorAbort",
-                                     "An internal error occured, if this error persists please "
-                                     "reistall <appname><newline>Closing application"),
-                        AppName(), win::MB_OK | win::MB_ICONSTOP | win::MB_SYSTEMMODAL);
+        ShowCriticalErrorBox();
     }
 }
 
@@ -245,43 +238,41 @@ void CMgmtGUI::ShowDialog(int type, win::WPARAM wParam) {
 
 void CMgmtGUI::ShowMultipleInstanceDlg(int type, win::WPARAM wParam) {
     const char* fn = "CMgmtGUI::ShowMultipleInstanceDlg";
-    try {
-        std::optional<LaunchRow> row = CDialogKinds::Launch(type);
-        if (!row) {
-            Log("CMgmtGUI::ShowDialog", "Warning: undefined dialogtype requested, skipping.",
-                LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    std::optional<LaunchRow> row = CDialogKinds::Launch(type);
+    if (!row) {
+        Log("CMgmtGUI::ShowDialog", "Warning: undefined dialogtype requested, skipping.",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    Log(fn, row->logLine, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    bool newSession = row->alwaysNewSession || !m_app.GetDispAllowOneInstance();
+    if (!newSession) {
+        if (m_compose.empty()) {
+            newSession = true;
+        } else {
+            // One-instance mode: the open new-message dialog comes to the front; the
+            // request's reference is not handed to it.
+            Signal(m_newSmsSignal);
             return;
         }
-        Log(fn, row->logLine, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
-        bool newSession = row->alwaysNewSession || !m_app.GetDispAllowOneInstance();
-        if (!newSession) {
-            if (m_compose.empty()) {
-                newSession = true;
-            } else {
-                // One-instance mode: the open new-message dialog comes to the front; the
-                // request's reference is not handed to it.
-                Signal(m_newSmsSignal);
-                return;
-            }
-        }
-        DialogSessionParams params{type, wParam, true, true};
-        std::unique_ptr<CDialogSession> session = MakeSession(params);
-        if (!session) {
-            throw std::runtime_error(std::string(row->failureText) + " at #1");
-        }
-        SessionTable& table = row->sentTable ? m_sent : m_compose;
-        uint32_t id = session->Id();
-        auto [it, inserted] = table.emplace(id, std::move(session));
-        if (!inserted) {
-            throw std::runtime_error(std::string(row->failureText) + " at #2");
-        }
-        SignalOf(type).AddWaiter(id);
-        it->second->Start();
-    } catch (const std::exception& e) {
-        Log(fn, std::string("Caught exception. ") + e.what(), LOG_CAT_APPLICATION, LOG_SEV_ERROR);
-    } catch (...) {
-        Log(fn, "Unknown exception caught.", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
+    DialogSessionParams params{type, wParam, true, true};
+    std::unique_ptr<CDialogSession> session = MakeSession(params);
+    if (!session) {
+        Log(fn, std::string("Caught exception. ") + row->failureText + " at #1",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    SessionTable& table = row->sentTable ? m_sent : m_compose;
+    uint32_t id = session->Id();
+    auto [it, inserted] = table.emplace(id, std::move(session));
+    if (!inserted) {
+        Log(fn, std::string("Caught exception. ") + row->failureText + " at #2",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    SignalOf(type).AddWaiter(id);
+    it->second->Start();
 }
 
 void CMgmtGUI::Forget(CDialogSession& session) {
