@@ -1,9 +1,9 @@
 #include "compose/CVCardBook.h"
 
-#include "log/LogManager.h"
 #include "compose/CTextFold.h"
 #include "compose/CVCardReader.h"
 #include "compose/CVCardWriter.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "platform/Paths.h"
 
@@ -109,9 +109,8 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
         if (ec && ec != std::errc::no_such_file_or_directory) {
-            Log(kLoad,
-                                "Cannot read the address book \"" + path + "\": " + ec.message(),
-                                LOG_CAT_WAB, LOG_SEV_ERROR);
+            Log(kLoad, "Cannot read the address book \"" + path + "\": " + ec.message(),
+                LOG_CAT_WAB, LOG_SEV_ERROR);
             return LoadResult::Unreadable;
         }
         return LoadResult::Missing;
@@ -123,8 +122,7 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
         std::vector<std::string> names;
         std::filesystem::directory_iterator it(path, ec);
         if (ec) {
-            Log(
-                kLoad, "Cannot read the address book folder \"" + path + "\": " + ec.message(),
+            Log(kLoad, "Cannot read the address book folder \"" + path + "\": " + ec.message(),
                 LOG_CAT_WAB, LOG_SEV_ERROR);
             Clear();
             return LoadResult::Unreadable;
@@ -160,9 +158,8 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
         const int error = errno;
         if (reportMissing || error != ENOENT) {
             Log(kLoad,
-                                "Cannot read the address book file \"" + path +
-                                    "\": " + std::strerror(error),
-                                LOG_CAT_WAB, LOG_SEV_ERROR);
+                "Cannot read the address book file \"" + path + "\": " + std::strerror(error),
+                LOG_CAT_WAB, LOG_SEV_ERROR);
         }
         result = error == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
         return false;
@@ -173,14 +170,13 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
     CVCardReader::Parse(bytes, cards, damage, &gaps);
     for (const CVCardReader::Damage& item : damage) {
         Log(kLoad,
-                            "Damaged card skipped in \"" + path + "\" at line " +
-                                std::to_string(item.line) + ": " + item.reason,
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+            "Damaged card skipped in \"" + path + "\" at line " + std::to_string(item.line) + ": " +
+                item.reason,
+            LOG_CAT_WAB, LOG_SEV_ERROR);
     }
     m_damagedCards += damage.size();
     if (cards.empty() && !CTextFold::Trim(bytes).empty()) {
-        Log(kLoad, "No readable card in \"" + path + "\"", LOG_CAT_WAB,
-                            LOG_SEV_ERROR);
+        Log(kLoad, "No readable card in \"" + path + "\"", LOG_CAT_WAB, LOG_SEV_ERROR);
         result = LoadResult::NotAddressBook;
         if (!m_folder) {
             return false;

@@ -1,10 +1,10 @@
 #include "compose/CWABManager.h"
 
-#include "log/LogManager.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CTextFold.h"
 #include "compose/ICountryCodes.h"
 #include "config/CQVRegClass.h"
+#include "log/LogManager.h"
 
 #include <exception>
 
@@ -32,8 +32,8 @@ bool CWABManager::Initialize(const std::string& path) {
         m_initialized = true;
         return OpenBook();
     } catch (const std::exception&) {
-        Log(kInitialize, "Error: Exception caught while initializing WAB handling",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kInitialize, "Error: Exception caught while initializing WAB handling", LOG_CAT_WAB,
+            LOG_SEV_ERROR);
     }
     m_opened = false;
     m_records.clear();
@@ -54,8 +54,7 @@ bool CWABManager::OpenBook() {
     const CVCardBook::LoadResult result = m_book.Load(m_path);
     m_opened = result == CVCardBook::LoadResult::Ok;
     if (result == CVCardBook::LoadResult::Missing) {
-        Log(kInitialize, "No address book at \"" + m_path + "\"", LOG_CAT_WAB,
-                            LOG_SEV_INFO);
+        Log(kInitialize, "No address book at \"" + m_path + "\"", LOG_CAT_WAB, LOG_SEV_INFO);
     }
     BuildRecords();
     return m_opened;
@@ -67,8 +66,8 @@ bool CWABManager::LoadContacts() {
         return m_initialized && OpenBook();
     }
     if (m_book.Load(m_path) != CVCardBook::LoadResult::Ok) {
-        Log(kLoadContacts, "The address book \"" + m_path + "\" cannot be read",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kLoadContacts, "The address book \"" + m_path + "\" cannot be read", LOG_CAT_WAB,
+            LOG_SEV_ERROR);
     }
     BuildRecords();
     return true;
@@ -234,9 +233,9 @@ int CWABManager::FetchList(std::size_t index, std::vector<CWABRecord>& contacts,
     std::vector<int> members;
     if (!MembersOf(index, members)) {
         Log(kFetch,
-                            "Warning: WAB missbehaviur: The distribution list \"" +
-                                m_records[index].displayName + "\" was not found in addressbook.",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+            "Warning: WAB missbehaviur: The distribution list \"" + m_records[index].displayName +
+                "\" was not found in addressbook.",
+            LOG_CAT_WAB, LOG_SEV_ERROR);
         return 0;
     }
     open[index] = true;

@@ -1,12 +1,11 @@
 // Helpers for the recipient tests: a number converter with simple, predictable rules, a
-// capture of the recipient log lines, and access to the vCard fixtures.
+// look into the captured log lines, and access to the vCard fixtures.
 #pragma once
 
 #include "common/FakeCountryCodes.h"
 #include "common/LogCapture.h"
 #include "common/TestEnv.h"
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,9 +46,14 @@ public:
     FakeConverter() { convert = FakeConversion; }
 };
 
-// The log lines of the recipient logic.
-using ComposeLogCapture = LogCapture;
-using ComposeLogLine = LoggedLine;
+// Number of error lines logged while `log` was capturing whose message contains `part`.
+inline int ErrorsContaining(const LogCapture& log, const std::string& part) {
+    int count = 0;
+    for (const LoggedLine& line : log.Errors()) {
+        count += line.message.find(part) != std::string::npos ? 1 : 0;
+    }
+    return count;
+}
 
 inline std::string FixturePath(const std::string& name) {
     return std::string(TW_COMPOSE_FIXTURES) + "/" + name;

@@ -62,7 +62,7 @@ void CheckSameCards(const std::vector<CVCard>& a, const std::vector<CVCard>& b) 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool quiet = [] {
-        CLogManager::Instance().SetMinimumSeverity(3);
+        CLogManager::Instance().SetMinimumSeverity(LogSeverity::Off);
         return true;
     }();
     (void)quiet;
