@@ -144,6 +144,5 @@ private:
     std::vector<std::string> m_known;
     CAutoCompleteList* m_list = nullptr;
     bool m_changePending = false;
-    bool m_completing = false;
     int m_lastHeight = -1;
 };
