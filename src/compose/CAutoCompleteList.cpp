@@ -32,6 +32,9 @@ void CAutoCompleteList::SetCandidates(const QStringList& candidates) {
     });
     clear();
     addItems(sorted);
+    // The list is sized for its rows; only a long list needs a scroll bar.
+    setVerticalScrollBarPolicy(count() > kMaxVisibleRows ? Qt::ScrollBarAlwaysOn
+                                                         : Qt::ScrollBarAlwaysOff);
     if (count() > 0) {
         setCurrentRow(0);
     }
@@ -91,6 +94,8 @@ QSize CAutoCompleteList::WantedSize() const {
 }
 
 void CAutoCompleteList::ShowAt(const QPoint& globalTopLeft) {
+    // The style may change the font when the window is first polished; measure after that.
+    ensurePolished();
     QSize size = WantedSize();
     QPoint position = globalTopLeft;
     QScreen* screen = QGuiApplication::screenAt(globalTopLeft);
