@@ -53,8 +53,8 @@ public:
     // Empty removes the mobile number.
     void SetMobile(const std::string& number);
     void SetMemberUris(const std::vector<std::string>& uris);
-    // Gives the card a UID when it has none (the current entry id).
-    void EnsureUid();
+    // Gives the card a UID when it has none: `id`, or the current entry id when empty.
+    void EnsureUid(const std::string& id = {});
 
     // The card as read, from "BEGIN:VCARD" to the line end after "END:VCARD"; empty for a
     // new or changed card.
@@ -78,8 +78,13 @@ public:
     bool SameMeaning(const CVCard& other) const;
 
 private:
-    void RemoveAll(std::string_view name);
-    void SetSingle(std::string_view name, std::string value, std::vector<CVCardParam> params);
+    // Index of the property Mobile() reads, or -1.
+    int MobileIndex() const;
+    // Sets the value of the first property `name` (keeping its group and parameters), or
+    // appends one with `params`.
+    void SetFirst(std::string_view name, std::string value, std::vector<CVCardParam> params);
+    // The property's text value, trimmed.
+    std::string TextOf(const CVCardProperty& property) const;
 
     std::string m_version = "3.0";
     std::vector<CVCardProperty> m_properties;

@@ -101,6 +101,5 @@ private:
     std::vector<std::string> m_ids;
     std::unordered_map<std::string, std::size_t> m_byId; // folded id -> card index
     std::unordered_map<std::string, std::size_t> m_byEmail;
-    std::vector<std::string> m_removedFiles; // folder book: files to delete on Save
     std::size_t m_damagedCards = 0;
 };

@@ -12,6 +12,9 @@
 // address-book window); when the manager is closed because the book was missing at start, it
 // tries to open it again first, so a book created later is found.
 //
+// The address-book window edits the book with a CVCardBook of its own (read from BookPath()),
+// saves it and then calls LoadContacts, so the manager's cache never holds unsaved edits.
+//
 // The manager is used from the GUI thread only (every dialog lives there); it does no locking.
 #pragma once
 
@@ -61,8 +64,9 @@ public:
     bool GetMembers(const std::string& displayName, std::vector<CWABRecord>& members) const;
 
     // Fills valid, count and msisdn of every cached record; `count` receives the number of
-    // valid recipients (the sum of the counts of the valid records). True when every record
-    // is valid.
+    // recipients the whole cache stands for (the sum of the records' counts, as for a list
+    // holding every cached entry). True when every record is valid. A list that contains
+    // itself through nested lists counts its members once; the repeated list adds nothing.
     bool ValidateWAB(int& count);
 
     // Copy of the cached record whose display text equals `displayText` (case-insensitive).
@@ -80,17 +84,14 @@ public:
     void Details(const CWABRecord& record, win::HWND owner) const;
     void SetDetailsHandler(DetailsHandler handler) { m_detailsHandler = std::move(handler); }
 
-    // The address book itself, for the address-book window. After changing and saving it,
-    // call LoadContacts so the cache follows.
-    CVCardBook& Book() { return m_book; }
-
 private:
     bool OpenBook();
     void BuildRecords();
     void RebuildDisplayIndex();
-    bool MembersOf(std::size_t listIndex, std::vector<std::size_t>& members) const;
-    int FetchRecursive(std::size_t index, std::vector<CWABRecord>& contacts,
-                       std::vector<bool>& open) const;
+    bool MembersOf(std::size_t listIndex, std::vector<int>& members) const;
+    bool ValidateRecord(std::size_t index, std::vector<int>& state);
+    int FetchList(std::size_t index, std::vector<CWABRecord>& contacts,
+                  std::vector<bool>& open) const;
 
     bool m_opened = false;
     bool m_initialized = false;
