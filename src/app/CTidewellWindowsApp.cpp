@@ -3,6 +3,10 @@
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/log/LogManager.h"
+#include "compose/CAddressBookLocation.h"
+#include "compose/CDllHandler.h"
+#include "compose/CRememberedEntries.h"
+#include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "gui/CDlgRegWiz.h"
@@ -176,7 +180,20 @@ bool CTidewellWindowsApp::InitInstance() {
     }
     CGuiText::SetTranslator(m_translator.get());
 
-    // 12. The country-code library joins here (home country lookup).
+    // 12. The country-code library, given the settings key where it keeps the home country.
+    // Start-up goes on without it: then no number converts (logged by the handler).
+    m_countryCodes = std::make_unique<CDllHandler>(folder);
+    if (m_countryCodes->Load()) {
+        m_countryCodes->Init(edition.countryCodeKey);
+        m_countryCodes->RefreshHomeCountry();
+    }
+    m_homeCountry = m_countryCodes->HomeCountry();
+    // The address book (a missing one leaves it closed) and the remembered entries.
+    m_wab = std::make_unique<CWABManager>();
+    m_wab->SetNumberConverter(m_countryCodes.get());
+    m_wab->Initialize(CAddressBookLocation::Resolve(m_reg));
+    m_remembered = std::make_unique<CRememberedEntries>(CRememberedEntries::DefaultPath(m_reg));
+    m_remembered->Load();
 
     // 13. Message store, then the core manager; when the messaging core does not initialise
     // (the core manager has shown the critical error), start-up ends.
@@ -340,6 +357,11 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     m_gui.reset();
     m_core.reset();
     m_store.reset();
+    if (m_remembered) {
+        m_remembered->Save(); // a failure is logged, not shown
+        m_remembered.reset();
+    }
+    m_wab.reset();
     if (m_qapp) {
         CGuiStartup::Shutdown();
         m_qapp.reset();
@@ -350,5 +372,6 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
         m_oeWrapper.reset();
     }
     m_translator.reset();
+    m_countryCodes.reset();
     return exitCode;
 }

@@ -20,6 +20,9 @@ class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
+class CDllHandler;
+class CWABManager;
+class CRememberedEntries;
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -85,6 +88,14 @@ public:
     CMgmtSMS* Store() const { return m_store.get(); }
     CMgmtCore* Core() const { return m_core.get(); }
     CMgmtGUI* Gui() const { return m_gui.get(); }
+    // The country-code library (number conversion, home country, country list); null before
+    // start-up reached it and after exit.
+    CDllHandler* CountryCodes() const { return m_countryCodes.get(); }
+    // The address book and the remembered recipient entries every compose dialog shares.
+    CWABManager* AddressBook() const { return m_wab.get(); }
+    CRememberedEntries* RememberedEntries() const { return m_remembered.get(); }
+    // The home country's key as the library reported it at start-up.
+    const std::string& HomeCountry() const { return m_homeCountry; }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -106,6 +117,9 @@ private:
     CQVRegClass m_reg;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
     std::shared_ptr<CLangTranslator> m_translator;
+    std::unique_ptr<CDllHandler> m_countryCodes;
+    std::unique_ptr<CWABManager> m_wab;
+    std::unique_ptr<CRememberedEntries> m_remembered;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
     std::unique_ptr<QApplication> m_qapp;
