@@ -66,7 +66,11 @@ CAutoCompleteEdit::CAutoCompleteEdit(QWidget* parent) : QTextEdit(parent) {
             });
 }
 
-CAutoCompleteEdit::~CAutoCompleteEdit() = default;
+CAutoCompleteEdit::~CAutoCompleteEdit() {
+    // The list handed in may go before the field; nothing is asked of the parent any more.
+    blockSignals(true);
+    m_known = &m_own;
+}
 
 // ---- known entries --------------------------------------------------------------------------
 
@@ -628,8 +632,10 @@ void CAutoCompleteEdit::mouseDoubleClickEvent(QMouseEvent* event) {
 void CAutoCompleteEdit::focusOutEvent(QFocusEvent* event) {
     QTextEdit::focusOutEvent(event);
     HideSuggestions();
-    // A context menu of the field itself takes the focus only for a moment.
-    if (event->reason() != Qt::PopupFocusReason) {
+    // A context menu of the field itself takes the focus only for a moment. A window being
+    // hidden or destroyed takes the focus too: then nothing is completed, since the parent
+    // that answers UnknownEntry may already be going.
+    if (event->reason() != Qt::PopupFocusReason && isVisible() && !window()->isHidden()) {
         CompleteAll();
     }
 }

@@ -12,7 +12,8 @@
 //   takes the selected suggestion, Escape hides the list, Up/Down/Home/End move in it, Delete
 //   asks the parent to forget the selected suggestion (RemoveEntryRequested).
 // - ";" and Enter complete the current entry: it is checked, formatted and followed by ";".
-//   Losing the focus (to anything but the suggestion list) re-checks every entry.
+//   Losing the focus (to anything but the suggestion list) re-checks every entry, unless the
+//   window is being hidden or destroyed.
 // - Valid entries behave as one unit: the caret jumps over them, Backspace after their ";"
 //   removes them whole, Delete and mouse selections widen to cover them whole, and a
 //   double-click asks the parent for the entry's details (DetailsRequested).
