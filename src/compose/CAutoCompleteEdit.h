@@ -136,6 +136,7 @@ private:
     std::vector<Range> EntryRanges() const;
 
     bool CheckEntry(const QString& entry);
+    bool HasFormat(Range range, const QTextCharFormat& format) const;
     void ApplyEdit(const Edit& edit);
     void ReplaceText(const std::u16string& text);
     void CompleteCurrentEntry();
