@@ -4,6 +4,7 @@
 #include "common/FakeCountryCodes.h"
 #include "common/TestEnv.h"
 #include "compose/CAddressBookWindow.h"
+#include "compose/CDlgAddressBook.h"
 #include "compose/CDlgContactEdit.h"
 #include "compose/CDlgGroupEdit.h"
 #include "compose/CWABManager.h"
@@ -301,6 +302,31 @@ TEST_F(AddressBookWindow, TheAddressBookRequestAndDetailsReachTheWindow) {
     EXPECT_EQ(CAddressBookWindow::Current()->SelectedEntry(), "bob-2");
     CAddressBookWindow::Shutdown();
     EXPECT_EQ(CAddressBookWindow::Current(), nullptr);
+}
+
+TEST_F(AddressBookWindow, PickerPropertiesFixAContactThatCanThenBeChosen) {
+    ASSERT_TRUE(wab.Initialize(path));
+    // Properties show the entry in the address book window; there the user adds a number.
+    wab.SetDetailsHandler([this](const CWABRecord& record, win::HWND) {
+        CAddressBookWindow window(wab);
+        window.EditContact(record.entryId, {"Bob Stone", "Bob", "Stone", "0175 5555555"});
+    });
+    WhenModal<CDlgAddressBook>([](CDlgAddressBook* picker) {
+        QTreeWidget* list = picker->ContactsList();
+        QTreeWidgetItem* bob = list->findItems("Bob Stone", Qt::MatchExactly).front();
+        list->setCurrentItem(bob);
+        EXPECT_FALSE(picker->AddButton()->isEnabled());
+        picker->PropertiesButton()->click();
+        EXPECT_TRUE(picker->AddButton()->isEnabled());
+        picker->AddButton()->click();
+        picker->OkButton()->click();
+    });
+    std::vector<CWABRecord> contacts;
+    std::vector<std::string> numbers{"+491709990000"};
+    ASSERT_TRUE(CDlgAddressBook::Run(wab, contacts, numbers));
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0].DisplayText(), "Bob Stone (+491755555555)");
+    EXPECT_EQ(numbers, std::vector<std::string>({"+491709990000"}));
 }
 
 TEST_F(AddressBookWindow, DamagedBookIsShownReadOnlyAndNeverOverwritten) {
