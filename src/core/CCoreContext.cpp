@@ -177,6 +177,7 @@ bool CCoreContext::SendMessage(CSMSRecord& record) {
         guid[QV_GUID_BUFFER_SIZE - 1] = '\0';
         record.GUID = guid;
         record.Status = MSGSTATUS_AWAITING_ID;
+        ++handedOver;
         return true;
     } catch (...) {
         Log(where, "Error: Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);

@@ -120,6 +120,8 @@ public:
     win::Event monitorUpdate{false, false};
     std::atomic<bool> initialised{false};
     std::atomic<bool> monitorStopRequested{false};
+    std::atomic<std::uint64_t> handedOver{0}; // messages the core accepted
+
 
 private:
     std::shared_ptr<ICoreSettings> m_settings;

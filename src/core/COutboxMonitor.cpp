@@ -68,9 +68,7 @@ int COutboxMonitor::Reconcile(CCoreContext& context) {
         }
         const std::string key = record->GUID;
         if (!CCoreContext::IsSendKey(key)) {
-            // No key to ask about: the record goes back to be sent again.
-            record->Status = MSGSTATUS_NOT_SENT;
-            context.Store().OutboxModifyRecord(key, *record);
+            // No key to ask about: it may have gone out, so it is never sent again by itself.
             continue;
         }
         std::lock_guard<std::mutex> guard(context.SendLock());
@@ -97,7 +95,11 @@ int COutboxMonitor::Scan(CCoreContext& context) {
 
     // Every due SMS gets a fresh send key, saved (with status "awaiting message id") before
     // anything is handed to the core, so that a stop at any instant never sends it twice.
-    std::vector<CMessageRecord*> keyed;
+    struct Keyed {
+        CMessageRecord* record;
+        std::string previousGuid;
+    };
+    std::vector<Keyed> keyed;
     for (auto& record : records) {
         if (!record->IsDue() || record->MessageType != MSGTYPE_SMS) {
             continue;
@@ -106,7 +108,7 @@ int COutboxMonitor::Scan(CCoreContext& context) {
         record->GUID = CCoreContext::NewSendKey();
         record->Status = MSGSTATUS_AWAITING_ID;
         if (context.Store().OutboxModifyRecord(previous, *record)) {
-            keyed.push_back(record.get());
+            keyed.push_back({record.get(), previous});
         }
     }
     if (!keyed.empty() && !context.Store().Flush()) {
@@ -114,18 +116,21 @@ int COutboxMonitor::Scan(CCoreContext& context) {
         Log("CMgmtCore::ThreadSessionOutboxMonitor",
             "Error: The outbox could not be saved; sending waits for the next scan", LOG_CAT_CORE,
             LOG_SEV_ERROR);
-        for (CMessageRecord* record : keyed) {
-            record->Status = MSGSTATUS_NOT_SENT;
-            context.Store().OutboxModifyRecord(record->GUID, *record);
+        for (Keyed& k : keyed) {
+            const std::string key = k.record->GUID;
+            k.record->GUID = k.previousGuid;
+            k.record->Status = MSGSTATUS_NOT_SENT;
+            context.Store().OutboxModifyRecord(key, *k.record);
         }
         return 0;
     }
 
-    for (CMessageRecord* record : keyed) {
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
         if (context.monitorStopRequested) {
             // Shutdown is waiting; the rest is reconciled at the next start.
             break;
         }
+        CMessageRecord* record = keyed[i].record;
         const std::string key = record->GUID;
         std::lock_guard<std::mutex> guard(context.SendLock());
         if (context.SendMessage(static_cast<CSMSRecord&>(*record))) {
@@ -134,6 +139,8 @@ int COutboxMonitor::Scan(CCoreContext& context) {
             }
             ++accepted;
         } else {
+            // Refused: the core never took the key, so the record goes back as it was.
+            record->GUID = keyed[i].previousGuid;
             record->Status = MSGSTATUS_NOT_SENT;
             context.Store().OutboxModifyRecord(key, *record);
         }

@@ -135,7 +135,8 @@ bool CMgmtMessages::SaveDirty(bool force) {
     if (!force && !m_persistence.load()) {
         return true;
     }
-    const unsigned todo = (force ? (kOutboxBit | kSentboxBit) : m_dirty) & ~m_blocked;
+    const unsigned wanted = force ? (kOutboxBit | kSentboxBit) : m_dirty;
+    const unsigned todo = wanted & ~m_blocked;
     const std::uint64_t generation = m_generation;
     std::string sentBytes;
     std::string outBytes;
@@ -153,7 +154,9 @@ bool CMgmtMessages::SaveDirty(bool force) {
     if (!ok) {
         return false;
     }
-    m_dirty &= ~todo;
+    // A folder whose unreadable file is kept in place is never written.
+    ok = (wanted & m_blocked) == 0;
+    m_dirty &= ~wanted;
     {
         std::lock_guard<std::mutex> saver(m_saverMutex);
         m_firstDirty = {};
@@ -196,7 +199,7 @@ bool CMgmtMessages::SaveDirty(bool force) {
     if (listener) {
         listener(m_savedGeneration.load());
     }
-    return true;
+    return ok;
 }
 
 void CMgmtMessages::SaverLoop() {
@@ -706,11 +709,13 @@ bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
     try {
         std::string bytes;
         switch (CArchiveReader::LoadFile(path, bytes)) {
-        case CArchiveReader::LoadResult::OpenFailed:
+        case CArchiveReader::LoadResult::OpenFailed: {
             // Absent is the first start; present but unopenable must not be saved over.
-            unreadable = errno != ENOENT;
+            struct stat info {};
+            unreadable = ::stat(path.c_str(), &info) == 0;
             messages::LogData(kSerializeLocation, "Could not open the file.", 2);
             break;
+        }
         case CArchiveReader::LoadResult::ReadFailed:
             unreadable = true;
             messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);

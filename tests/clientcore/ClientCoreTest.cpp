@@ -54,12 +54,16 @@ TEST_F(ClientCore, RegistrationGivesANewPrepaidAccount) {
     EXPECT_EQ(core.wrongWindow, 0);
 }
 
-TEST_F(ClientCore, UnknownAccountQueriesAreRefused) {
+TEST_F(ClientCore, UnknownAccountsAreReportedAsSuch) {
+    // A query for an account the service does not know is answered like any other, with the
+    // error label the program acts on (it offers the signup again).
+    cctest::AccountData data = core.Account("TW-nobody");
+    EXPECT_EQ(data.rc, 1);
+    EXPECT_NE(data.errorFlag, 0);
+    EXPECT_EQ(data.errorLabel, "Unknown account");
+    EXPECT_NE(data.errorMessage.find("TW-nobody"), std::string::npos);
     char guid[QV_GUID_BUFFER_SIZE] = {};
-    QVAccountQuery q{sizeof(QVAccountQuery), "TW-nobody", "TWD", "en", "", 0, 0, guid, 37};
-    EXPECT_EQ(QVQueryAccountStatus(&q), 0);
-    EXPECT_NE(std::string(QVGetLastErrorText()).find("TW-nobody"), std::string::npos);
-    q.accountId = "";
+    QVAccountQuery q{sizeof(QVAccountQuery), "", "TWD", "en", "", 0, 0, guid, 37};
     EXPECT_EQ(QVQueryAccountStatus(&q), 0);
 }
 
@@ -638,6 +642,9 @@ TEST_F(ClientCore, FinishedMessagesAreForgottenAfterAMonth) {
     ASSERT_EQ(core.Send(id, "done", "+447700900111", "concat", &done), 1);
     ASSERT_EQ(core.Send(id, "waiting", "+447700900222,+15550000002", "concat", &waiting), 1);
     core.Advance(1000);
+    // Only what the program fetched and confirmed can be forgotten.
+    EXPECT_EQ(core.FetchSendResult(done).rc, 1);
+    EXPECT_EQ(core.FetchSendResult(waiting).rc, 1);
     auto first = core.Reports();
     ASSERT_FALSE(first.empty());
     core.Subscribe(first[0].Id());

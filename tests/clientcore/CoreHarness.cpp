@@ -196,6 +196,9 @@ SendOutcome Harness::FetchSendResult(const std::string& guid, std::int32_t first
                        static_cast<std::int32_t>(guid.size() + 1)};
         std::int32_t rc = QVGetStatusSendMessageInfo(&r);
         if (rc == 1) {
+            if (confirmFetched) {
+                QVConfirmEvent(QVStatusSendMessageInfoID, guid.c_str());
+            }
             out.highId = r.highId;
             out.lowId = r.lowId;
             out.errorFlag = r.errorFlag;
@@ -225,6 +228,9 @@ StatusReport Harness::FetchStatus(const std::string& guid, std::int32_t firstSiz
                           static_cast<std::int32_t>(guid.size() + 1)};
         std::int32_t rc = QVGetMessageStatus(&s);
         if (rc == 1) {
+            if (confirmFetched) {
+                QVConfirmEvent(QVStatusMessageInfoID, guid.c_str());
+            }
             out.highId = s.highId;
             out.lowId = s.lowId;
             out.errorFlag = s.errorFlag;

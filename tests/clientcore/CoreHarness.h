@@ -102,6 +102,9 @@ public:
     static std::int64_t Clock(void* context);
 
     std::atomic<std::int64_t> now{1'800'000'000'000};
+    // Fetched send results and reports are confirmed at once, as a program that has stored
+    // them would; off, they are posted again after the next start.
+    bool confirmFetched = true;
     std::atomic<int> wrongWindow{0};
 
 private:

@@ -325,8 +325,6 @@ std::vector<std::string> RecordingSettings::CreatedKeys() const {
     return m_keys;
 }
 
-} // namespace coretest
-
 std::int32_t FakeClientCore::ConfirmEvent(std::int32_t code, const char* guid) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_confirmed.emplace_back(code, guid != nullptr ? guid : "");
@@ -337,3 +335,5 @@ std::vector<std::pair<std::int32_t, std::string>> FakeClientCore::Confirmed() co
     std::lock_guard<std::mutex> guard(m_lock);
     return m_confirmed;
 }
+
+} // namespace coretest
