@@ -8,6 +8,7 @@
 #include "gui/CDlgRegWiz.h"
 #include "gui/CGuiStartup.h"
 #include "gui/CGuiText.h"
+#include "gui/CQtEventPump.h"
 #include "gui/CMgmtGUI.h"
 #include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
@@ -296,7 +297,15 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
 
 int CTidewellWindowsApp::Run() {
     // The Qt loop also runs the platform queue; its WM_QUIT ends the loop with its code.
-    int code = m_qapp ? m_qapp->exec() : 0;
+    // A quit request handled before the loop runs (during start-up, in a nested loop) ended
+    // no loop: it ends this one before it starts.
+    const CQtEventPump* pump = CQtEventPump::Instance();
+    int code = 0;
+    if (pump != nullptr && pump->QuitSeen()) {
+        code = pump->QuitCode();
+    } else if (m_qapp) {
+        code = m_qapp->exec();
+    }
     // No box can be shown any more: the core's threads must not wait for one.
     CGuiStartup::MarkClosed();
     return code;
