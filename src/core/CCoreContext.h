@@ -122,7 +122,6 @@ public:
     std::atomic<bool> monitorStopRequested{false};
     std::atomic<std::uint64_t> handedOver{0}; // messages the core accepted
 
-
 private:
     std::shared_ptr<ICoreSettings> m_settings;
     std::shared_ptr<CMgmtMessages> m_store;
