@@ -142,6 +142,9 @@ std::int32_t Harness::Send(const std::string& accountId, const std::string& text
                            const std::string& recipients, const std::string& mode,
                            std::string* guid, const std::string& originator) {
     char buffer[QV_GUID_BUFFER_SIZE] = {};
+    if (guid != nullptr) {
+        guid->copy(buffer, QV_GUID_BUFFER_SIZE - 1); // the send key, when one is given
+    }
     QVSendRequest r{sizeof(QVSendRequest),
                     accountId.c_str(),
                     "TWD",

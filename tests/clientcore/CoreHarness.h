@@ -79,7 +79,8 @@ public:
     std::string Register();
     // Account data through QVQueryAccountStatus and event 2.
     AccountData Account(const std::string& accountId);
-    // 1 with the GUID, or the result of QVSendMessage.
+    // 1 with the GUID, or the result of QVSendMessage. A GUID text in *guid on the call is
+    // handed over as the send key.
     std::int32_t Send(const std::string& accountId, const std::string& text,
                       const std::string& recipients, const std::string& mode, std::string* guid,
                       const std::string& originator = "");
