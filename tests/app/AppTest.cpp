@@ -1,5 +1,6 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/log/LogManager.h"
 #include "common/TestEnv.h"
@@ -66,6 +67,20 @@ TEST(AppHelpers, LastUsedHasNoLeadingZeros) {
     EXPECT_EQ(CTidewellWindowsApp::FormatLastUsed(t), "31-12-2005 23:59");
     std::string os = CTidewellWindowsApp::OperatingSystemName();
     EXPECT_EQ(os.rfind("Linux ", 0), 0u) << os;
+}
+
+TEST(AppHelpers, CoreSettingsOutliveTheApplicationsStore) {
+    // A monitor thread left running after its stop time-out still reads its settings after
+    // the application's configuration store is gone.
+    std::shared_ptr<ICoreSettings> settings;
+    {
+        CQVRegClass reg;
+        reg.SetDefaultAccount("7777");
+        settings = std::make_shared<CCoreRegSettings>(reg);
+    }
+    EXPECT_EQ(settings->GetDefaultAccount(), "7777");
+    EXPECT_TRUE(settings->SetDefaultAccount(""));
+    EXPECT_EQ(settings->GetDefaultAccount(), "");
 }
 
 TEST(OutlookExpressWrapper, WithoutLibraryEverythingReportsFalse) {

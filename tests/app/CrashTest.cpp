@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 #include "platform/Win.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -261,6 +262,27 @@ TEST_F(Crash, KilledAtRandomInstantsEveryMessageEndsFinalOnce) {
     EXPECT_EQ(Query("SELECT COUNT(*) FROM messages WHERE service_id IS NOT NULL"), kMessages);
     EXPECT_EQ(Query("SELECT COUNT(*) FROM messages"), kMessages);
     EXPECT_EQ(Query("SELECT balance FROM accounts"), 50 - kMessages);
+}
+
+TEST_F(Crash, ASecondStartWhileTheFirstIsStartingWaitsAndForwards) {
+    pid_t first = Start({});
+    ASSERT_GT(first, 0);
+    win::HWND welcome = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (welcome = win::FindWindow("", "Welcome")) != 0; }));
+    // The first start shows its welcome window and no hidden window yet: the second start
+    // neither runs a program of its own (no second welcome window) nor gives up.
+    pid_t second = Start({"NewMessage"});
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(WaitFor(second, std::chrono::milliseconds(1500)), -1);
+    std::vector<win::HWND> welcomes = win::EnumWindowsByClass(win::GetClassName(welcome));
+    EXPECT_EQ(std::count_if(welcomes.begin(), welcomes.end(),
+                            [](win::HWND w) { return win::GetWindowText(w) == "Welcome"; }),
+              1);
+    win::PostMessage(welcome, win::WM_COMMAND, win::IDOK, 0);
+    EXPECT_EQ(WaitFor(second), 0) << "forwarded once the first instance shows its window";
+    pid_t stop = Start({"ShutdownNow"});
+    EXPECT_EQ(WaitFor(stop), 0);
+    EXPECT_EQ(WaitFor(first), 0);
 }
 
 } // namespace
