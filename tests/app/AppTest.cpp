@@ -220,17 +220,24 @@ TEST_F(AppTest, ClosingTheFirstStartWindowLeavesNoAccountAndRequestsAskAgain) {
 }
 
 TEST_F(AppTest, ExistingAccountNeedsNoRegistration) {
-    CEditionValues::Select(false);
-    platform::RegKey accounts;
-    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
-    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
+    // An account the service knows (one it does not know is forgotten at start).
+    std::string account;
+    {
+        const char* argv[] = {"tidewell"};
+        CTidewellWindowsApp first(1, argv);
+        WelcomeAnswer next(win::IDOK);
+        ASSERT_TRUE(first.InitInstance());
+        account = first.Reg().GetDefaultAccount();
+        first.ExitInstance();
+    }
+    ASSERT_FALSE(account.empty());
 
     const char* argv[] = {"tidewell", "debug"};
     CTidewellWindowsApp app(2, argv);
     WelcomeAnswer unexpected(win::IDCANCEL);
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(app.ShowRegistration(), 1);
-    EXPECT_EQ(app.Reg().GetDefaultAccount(), "4711");
+    EXPECT_EQ(app.Reg().GetDefaultAccount(), account);
     EXPECT_EQ(app.GetInstallRootPath("about.cfg"), "/about.cfg");
     app.ExitInstance();
     EXPECT_FALSE(unexpected.Answered()) << "no first-start window with an account";
