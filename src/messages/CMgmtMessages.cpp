@@ -1,10 +1,10 @@
 #include "messages/CMgmtMessages.h"
 
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CSMSRecord.h"
-#include "messages/MessagesLog.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -22,7 +22,7 @@ constexpr const char* kOldFolderVersion = "TWD350";
 constexpr std::size_t kMaxQuotedVersion = 64;
 
 void Enter(const char* location) {
-    messages::LogData(location, "Enter", 0);
+    Log(location, "Enter", LOG_CAT_DATA, LOG_SEV_TRACE);
 }
 
 std::string JoinPath(const std::string& folder, const char* name) {
@@ -85,7 +85,8 @@ CMgmtMessages::~CMgmtMessages() {
         m_outbox.clear();
         m_sentbox.clear();
     } catch (...) {
-        messages::LogData("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", 2);
+        Log("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
     }
 }
 
@@ -144,11 +145,13 @@ bool CMgmtMessages::SaveDirty(bool force) {
     // The snapshot is taken under the data lock; the files are written after it is let go
     // (unless the caller holds it), in snapshot order.
     if ((todo & kSentboxBit) != 0 && !WriteFolderData(m_sentbox, sentBytes)) {
-        messages::LogData(kSerializeLocation, "Failed to store message record data to file.", 2);
+        Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         ok = false;
     }
     if ((todo & kOutboxBit) != 0 && !WriteFolderData(m_outbox, outBytes)) {
-        messages::LogData(kSerializeLocation, "Failed to store message record data to file.", 2);
+        Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         ok = false;
     }
     if (!ok) {
@@ -245,9 +248,9 @@ void CMgmtMessages::RepairAfterLoad() {
         const bool handedOver =
             record.Status == MSGSTATUS_AWAITING_ID || record.Status == MSGSTATUS_AWAITING_STATUS;
         if (handedOver && !record.GUID.empty() && inSentbox.count(record.GUID) != 0) {
-            messages::LogData(
-                "CMgmtMessages::RepairAfterLoad",
-                "A message stood in both folders; the sentbox copy is kept: " + record.GUID, 2);
+            Log("CMgmtMessages::RepairAfterLoad",
+                "A message stood in both folders; the sentbox copy is kept: " + record.GUID,
+                LOG_CAT_DATA, LOG_SEV_ERROR);
             it = m_outbox.erase(it);
             m_dirty |= kOutboxBit;
             continue;
@@ -255,8 +258,9 @@ void CMgmtMessages::RepairAfterLoad() {
         if (record.Status == MSGSTATUS_AWAITING_STATUS &&
             (record.iLowID != 0 || record.HighID != 0)) {
             // Accepted by the service, but the move to the sentbox never reached the disk.
-            messages::LogData("CMgmtMessages::RepairAfterLoad",
-                              "An accepted message is moved on to the sentbox: " + record.GUID, 2);
+            Log("CMgmtMessages::RepairAfterLoad",
+                "An accepted message is moved on to the sentbox: " + record.GUID, LOG_CAT_DATA,
+                LOG_SEV_ERROR);
             inSentbox.insert(record.GUID);
             m_sentbox.push_back(std::move(*it));
             it = m_outbox.erase(it);
@@ -342,8 +346,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::OutboxGetRecord(const std::string
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_outbox, guid);
     if (it == m_outbox.end()) {
-        messages::LogData("CMgmtMessages::OutboxGetRecord",
-                          "Warning: A record with that GUID could not be found.", 0);
+        Log("CMgmtMessages::OutboxGetRecord",
+            "Warning: A record with that GUID could not be found.", LOG_CAT_DATA, LOG_SEV_TRACE);
         return nullptr;
     }
     return CopyRecord(**it);
@@ -354,8 +358,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::SentboxGetRecord(const std::strin
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_sentbox, guid);
     if (it == m_sentbox.end()) {
-        messages::LogData("CMgmtMessages::SentboxGetRecord",
-                          "Warning: A record with that GUID could not be found.", 0);
+        Log("CMgmtMessages::SentboxGetRecord",
+            "Warning: A record with that GUID could not be found.", LOG_CAT_DATA, LOG_SEV_TRACE);
         return nullptr;
     }
     return CopyRecord(**it);
@@ -369,8 +373,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::GetRecord(std::int32_t lowId, std
             return CopyRecord(*record);
         }
     }
-    messages::LogData("CMgmtMessages::GetRecord",
-                      "Warning: A record with that ID could not be found.", 0);
+    Log("CMgmtMessages::GetRecord", "Warning: A record with that ID could not be found.",
+        LOG_CAT_DATA, LOG_SEV_TRACE);
     return nullptr;
 }
 
@@ -410,12 +414,12 @@ bool CMgmtMessages::OutboxAddRecord(const CMessageRecord& record) {
     try {
         copy = CopyRecord(record);
     } catch (const std::bad_alloc&) {
-        messages::LogData("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", 2);
+        Log("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     if (!copy) {
-        messages::LogData("CMgmtMessages::OutboxAddRecord",
-                          "Error: The record has an invalid message type.", 2);
+        Log("CMgmtMessages::OutboxAddRecord", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     m_outbox.push_back(std::move(copy));
@@ -442,8 +446,9 @@ bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
     Enter("CMgmtMessages::OutboxDelRecord");
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!DelRecord(m_outbox, guid)) {
-        messages::LogData("CMgmtMessages::OutboxDelRecord",
-                          "Warning: A Outbox message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::OutboxDelRecord",
+            "Warning: A Outbox message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     const bool saved = Changed(kOutboxBit);
@@ -455,8 +460,9 @@ bool CMgmtMessages::SentboxDelRecord(const std::string& guid) {
     Enter("CMgmtMessages::SentboxDelRecord");
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!DelRecord(m_sentbox, guid)) {
-        messages::LogData("CMgmtMessages::SentboxDelRecord",
-                          "Warning: A Sentbox message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::SentboxDelRecord",
+            "Warning: A Sentbox message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     const bool saved = Changed(kSentboxBit);
@@ -471,20 +477,20 @@ bool CMgmtMessages::ModifyRecord(Folder& folder, const CMessageRecord& record,
     const std::string& key = guid != nullptr ? *guid : record.GUID;
     auto it = FindByGuid(folder, key);
     if (it == folder.end()) {
-        messages::LogData("CMgmtMessages::ModifyRecord",
-                          "Warning: A message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Warning: A message with that GUID could not be found.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     std::unique_ptr<CMessageRecord> copy;
     try {
         copy = CopyRecord(record);
     } catch (const std::bad_alloc&) {
-        messages::LogData("CMgmtMessages::ModifyRecord", "Error: Out of memory.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     if (!copy) {
-        messages::LogData("CMgmtMessages::ModifyRecord",
-                          "Error: The record has an invalid message type.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     folder.erase(it);
@@ -525,8 +531,9 @@ bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_outbox, guid);
     if (it == m_outbox.end()) {
-        messages::LogData("CMgmtMessages::OutboxMoveToSentbox",
-                          "Warning: A scheduled message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::OutboxMoveToSentbox",
+            "Warning: A scheduled message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     m_sentbox.push_back(std::move(*it));
@@ -543,20 +550,22 @@ bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid, const CMessageR
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_outbox, guid);
     if (it == m_outbox.end()) {
-        messages::LogData("CMgmtMessages::OutboxMoveToSentbox",
-                          "Warning: A scheduled message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::OutboxMoveToSentbox",
+            "Warning: A scheduled message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     std::unique_ptr<CMessageRecord> copy;
     try {
         copy = CopyRecord(updated);
     } catch (const std::bad_alloc&) {
-        messages::LogData("CMgmtMessages::OutboxMoveToSentbox", "Error: Out of memory.", 2);
+        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: Out of memory.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     if (!copy) {
-        messages::LogData("CMgmtMessages::OutboxMoveToSentbox",
-                          "Error: The record has an invalid message type.", 2);
+        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     m_outbox.erase(it);
@@ -703,7 +712,7 @@ bool CMgmtMessages::WriteFolderData(const MessageRecordList& records, std::strin
 }
 
 bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
-    messages::LogData(kSerializeLocation, "Reading data from file \"" + path + "\"", 0);
+    Log(kSerializeLocation, "Reading data from file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     folder.clear();
     bool unreadable = false;
     try {
@@ -713,19 +722,19 @@ bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
             // Absent is the first start; present but unopenable must not be saved over.
             struct stat info {};
             unreadable = ::stat(path.c_str(), &info) == 0;
-            messages::LogData(kSerializeLocation, "Could not open the file.", 2);
+            Log(kSerializeLocation, "Could not open the file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             break;
         }
         case CArchiveReader::LoadResult::ReadFailed:
             unreadable = true;
-            messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+            Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
             break;
         case CArchiveReader::LoadResult::Ok: {
             std::string error;
             Folder loaded;
             if (!ReadFolderData(bytes, loaded, error)) {
                 unreadable = true;
-                messages::LogData(kSerializeLocation, error, 2);
+                Log(kSerializeLocation, error, LOG_CAT_DATA, LOG_SEV_ERROR);
             } else {
                 folder = std::move(loaded);
             }
@@ -735,17 +744,17 @@ bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
     } catch (...) {
         folder.clear();
         unreadable = true;
-        messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+        Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
     }
     if (unreadable && !MoveAside(path)) {
         const unsigned bit = path == m_outboxPath ? kOutboxBit : kSentboxBit;
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         m_blocked |= bit;
-        messages::LogData(kSerializeLocation,
-                          "The unreadable file could not be moved aside; this folder is not "
-                          "saved, so the file is kept as it is: \"" +
-                              path + "\"",
-                          2, true);
+        Log(kSerializeLocation,
+            "The unreadable file could not be moved aside; this folder is not "
+            "saved, so the file is kept as it is: \"" +
+                path + "\"",
+            LOG_CAT_DATA, LOG_SEV_ERROR, true);
     }
     return true;
 }
@@ -762,23 +771,24 @@ bool CMgmtMessages::MoveAside(const std::string& path) {
     if (::rename(path.c_str(), aside.c_str()) != 0) {
         return false;
     }
-    messages::LogData(kSerializeLocation, "The unreadable file was kept as \"" + aside + "\"", 2);
+    Log(kSerializeLocation, "The unreadable file was kept as \"" + aside + "\"", LOG_CAT_DATA,
+        LOG_SEV_ERROR);
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_damaged.push_back(aside);
     return true;
 }
 
 bool CMgmtMessages::WriteBytes(const std::string& bytes, const std::string& path) {
-    messages::LogData(kSerializeLocation, "Storing data to file \"" + path + "\"", 0);
+    Log(kSerializeLocation, "Storing data to file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     platform::CreateFolder(m_dataFolder);
     if (!platform::WriteFileAtomic(path, bytes)) {
         // The new file is written beside the old one, which stays whole on any failure.
         const int error = errno;
         const bool writeFailed =
             error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG;
-        messages::LogData(kSerializeLocation,
-                          writeFailed ? "Failed to write file data." : "Could not open the file.",
-                          2, true);
+        Log(kSerializeLocation,
+            writeFailed ? "Failed to write file data." : "Could not open the file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR, true);
         return false;
     }
     return true;
@@ -791,13 +801,13 @@ bool CMgmtMessages::Store(const Folder& folder, const std::string& path) {
         }
         std::string bytes;
         if (!WriteFolderData(folder, bytes)) {
-            messages::LogData(kSerializeLocation, "Failed to store message record data to file.", 2,
-                              true);
+            Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+                LOG_SEV_ERROR, true);
             return false;
         }
         return WriteBytes(bytes, path);
     } catch (...) {
-        messages::LogData(kSerializeLocation, "Failed to write file data.", 2, true);
+        Log(kSerializeLocation, "Failed to write file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
         return false;
     }
 }

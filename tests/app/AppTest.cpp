@@ -2,7 +2,7 @@
 
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "gui/CMgmtGUI.h"
 #include "messages/CMgmtSMS.h"
