@@ -239,6 +239,9 @@ TEST_F(Crash, KilledAtRandomInstantsEveryMessageEndsFinalOnce) {
             return true;
         },
         std::chrono::seconds(60));
+    // The files may have been final before this run began: it must be running (holding the
+    // instance lock, showing its window) before it is asked to end.
+    EXPECT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }));
     ::setenv("TMPDIR", (tmp + "/stop").c_str(), 1);
     pid_t stop = Start({"ShutdownNow"});
     ::setenv("TMPDIR", tmp.c_str(), 1);
