@@ -7,11 +7,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -111,6 +113,37 @@ BENCHMARK_DEFINE_F(StoreFixture, SentboxModifyRecord)(benchmark::State& state) {
     }
 }
 
+// The same with every change saved at once (no grouping), what each change cost before.
+BENCHMARK_DEFINE_F(StoreFixture, SentboxModifyRecordSavedAtOnce)(benchmark::State& state) {
+    CMgmtSMS store(m_folder, StoreOptions{std::chrono::milliseconds(0)});
+    CSMSRecord sms = RealisticSms(m_count / 2);
+    for (auto _ : state) {
+        sms.StatusQueryCount++;
+        benchmark::DoNotOptimize(store.SentboxModifyRecord(sms));
+    }
+}
+
+// 1,000 status changes spread evenly over one second, as delivery reports of a batch arrive:
+// how many times the sentbox file is written (grouped saves, at most one per 100 ms).
+BENCHMARK_DEFINE_F(StoreFixture, BurstOfStatusChanges)(benchmark::State& state) {
+    CMgmtSMS store(m_folder);
+    std::uint64_t saves = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = store.SentboxSaveCount();
+        auto next = std::chrono::steady_clock::now();
+        for (int i = 0; i < 1000; ++i) {
+            CSMSRecord sms = RealisticSms(i * (m_count / 1000));
+            sms.StatusQueryCount = i + 1;
+            store.SentboxModifyRecord(sms);
+            next += std::chrono::milliseconds(1);
+            std::this_thread::sleep_until(next);
+        }
+        store.Flush();
+        saves = store.SentboxSaveCount() - before;
+    }
+    state.counters["sentbox_saves"] = static_cast<double>(saves);
+}
+
 BENCHMARK_DEFINE_F(StoreFixture, OutboxGetRecords)(benchmark::State& state) {
     CMgmtSMS store(m_folder);
     MessageRecordList list;
@@ -169,6 +202,12 @@ BENCHMARK_REGISTER_F(StoreFixture, SerializeOnly)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_REGISTER_F(StoreFixture, SentboxModifyRecord) TW_STORE_SIZES;
+BENCHMARK_REGISTER_F(StoreFixture, SentboxModifyRecordSavedAtOnce) TW_STORE_SIZES;
+BENCHMARK_REGISTER_F(StoreFixture, BurstOfStatusChanges)
+    ->Arg(10000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_REGISTER_F(StoreFixture, OutboxGetRecords) TW_STORE_SIZES;
 
 } // namespace

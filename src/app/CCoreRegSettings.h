@@ -1,4 +1,6 @@
-// The core manager's settings, read and written through the configuration store.
+// The core manager's settings, read and written through a configuration store of its own with
+// the application's roots: the core's threads co-own it, so a monitor thread left running
+// after its stop time-out never touches the application's store after it is gone.
 #pragma once
 
 #include "config/CQVRegClass.h"
@@ -6,7 +8,7 @@
 
 class CCoreRegSettings : public ICoreSettings {
 public:
-    explicit CCoreRegSettings(const CQVRegClass& reg) : m_reg(reg) {}
+    explicit CCoreRegSettings(const CQVRegClass& reg) { m_reg.SetRootPaths(reg.GetRootPaths()); }
 
     std::string GetDefaultAccount() override { return m_reg.GetDefaultAccount(); }
     std::string GetMsisdnOriginator() override { return m_reg.GetMsisdnOriginator(); }
@@ -27,5 +29,5 @@ public:
     }
 
 private:
-    const CQVRegClass& m_reg;
+    CQVRegClass m_reg;
 };

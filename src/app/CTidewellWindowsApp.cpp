@@ -13,6 +13,7 @@
 #include "gui/CGuiStartup.h"
 #include "gui/CGuiText.h"
 #include "gui/CMgmtGUI.h"
+#include "gui/CQtEventPump.h"
 #include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
@@ -21,6 +22,7 @@
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
 #include "oebridge/SmsMessage.h"
+#include "platform/InstanceLock.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
 #include "platform/StringUtil.h"
@@ -30,6 +32,7 @@
 #include <chrono>
 #include <cstdio>
 #include <sys/utsname.h>
+#include <thread>
 
 namespace {
 
@@ -135,15 +138,33 @@ bool CTidewellWindowsApp::InitInstance() {
     m_verb = CCommandLine::ResolveVerb(m_commandLine.Verb(),
                                        [this] { return m_reg.GetDispStartupAction(); });
 
-    // 8. Single instance: hand the verb to the running instance.
-    if (win::HWND first = win::FindWindow("", gui::kHiddenWindowTitle); first != 0) {
-        std::uint32_t plain = 0;
-        std::string name = CCommandLine::ForwardMessageName(m_verb, &plain);
-        win::UINT message = plain != 0 ? plain : win::RegisterWindowMessage(name);
-        win::PostMessage(first, message, 0, 0);
-        win::SetForegroundWindow(first);
-        Log(kApp, "Forwarded \"" + m_verb + "\" to the running instance", LOG_CAT_APPLICATION,
-            LOG_SEV_INFO);
+    // 8. Single instance. One process per user runs the store and the core: it holds the
+    // instance lock. A start that cannot take it hands its verb to the holder's hidden
+    // window, waiting for that window while the holder is still starting.
+    const auto waitStart = std::chrono::steady_clock::now();
+    for (;;) {
+        m_instanceLock = platform::InstanceLock::TryAcquire("tidewell");
+        if (m_instanceLock) {
+            break;
+        }
+        if (ForwardToRunningInstance()) {
+            return false;
+        }
+        if (std::chrono::steady_clock::now() - waitStart >
+            std::chrono::milliseconds(kWaitForFirstInstanceMs)) {
+            Log(kApp,
+                "Another instance holds the instance lock but shows no window; this start "
+                "ends without running a second one",
+                LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+            std::fprintf(stderr, "tidewell: another instance is starting; try again later\n");
+            m_startUpExitCode = 1;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    // An instance of an earlier version may run without the lock.
+    if (ForwardToRunningInstance()) {
+        m_instanceLock.reset();
         return false;
     }
 
@@ -201,6 +222,7 @@ bool CTidewellWindowsApp::InitInstance() {
     // (the core manager has shown the critical error), start-up ends.
     m_store =
         std::make_shared<CMgmtSMS>(platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"));
+    ReportDamagedFolders();
     m_core = std::make_unique<CMgmtCore>(std::make_shared<CCoreRegSettings>(m_reg), m_store,
                                          m_translator, edition.productName, edition.applicationId,
                                          edition.accountsKey, std::make_shared<CQVClientCoreLib>());
@@ -247,6 +269,38 @@ bool CTidewellWindowsApp::InitInstance() {
     return true;
 }
 
+bool CTidewellWindowsApp::ForwardToRunningInstance() {
+    win::HWND first = win::FindWindow("", gui::kHiddenWindowTitle);
+    if (first == 0) {
+        return false;
+    }
+    std::uint32_t plain = 0;
+    std::string name = CCommandLine::ForwardMessageName(m_verb, &plain);
+    win::UINT message = plain != 0 ? plain : win::RegisterWindowMessage(name);
+    win::PostMessage(first, message, 0, 0);
+    win::SetForegroundWindow(first);
+    Log(kApp, "Forwarded \"" + m_verb + "\" to the running instance", LOG_CAT_APPLICATION,
+        LOG_SEV_INFO);
+    return true;
+}
+
+void CTidewellWindowsApp::ReportDamagedFolders() {
+    std::vector<std::string> damaged = m_store->DamagedFiles();
+    if (damaged.empty()) {
+        return;
+    }
+    std::string files;
+    for (const std::string& path : damaged) {
+        files += "\n" + path;
+    }
+    std::string text = m_translator->Translate(
+        "TWD.FolderFileDamaged",
+        "A message folder file could not be read and was kept aside, so nothing in it is "
+        "lost:<newline>");
+    win::MessageBox(0, text + files, m_translator->Translate("TWD.AppName", "<appname>"),
+                    win::MB_OK | win::MB_ICONWARNING);
+}
+
 bool CTidewellWindowsApp::HandleGeneratorVerb() {
     const CMgmtBranding& branding = CMgmtBranding::Instance();
     GeneratedFile result;
@@ -270,7 +324,18 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
 
 int CTidewellWindowsApp::Run() {
     // The Qt loop also runs the platform queue; its WM_QUIT ends the loop with its code.
-    return m_qapp ? m_qapp->exec() : 0;
+    // A quit request handled before the loop runs (during start-up, in a nested loop) ended
+    // no loop: it ends this one before it starts.
+    const CQtEventPump* pump = CQtEventPump::Instance();
+    int code = 0;
+    if (pump != nullptr && pump->QuitSeen()) {
+        code = pump->QuitCode();
+    } else if (m_qapp) {
+        code = m_qapp->exec();
+    }
+    // No box can be shown any more: the core's threads must not wait for one.
+    CGuiStartup::MarkClosed();
+    return code;
 }
 
 int CTidewellWindowsApp::ShowRegistration() {
@@ -314,10 +379,11 @@ unsigned CTidewellWindowsApp::AddMessageReference(const GuiSmsFields& fields) {
 
 bool CTidewellWindowsApp::ReadMailClientMessage(win::LPARAM message, GuiSmsFields& texts) {
     // Sent by the hook library's thread in this process: the object lives during the call.
-    const auto* sms = reinterpret_cast<const SmsMessage*>(message);
-    if (sms == nullptr) {
+    // From another process the parameter is only a number.
+    if (message == 0 || win::InMessageFromOtherProcess()) {
         return false;
     }
+    const auto* sms = reinterpret_cast<const SmsMessage*>(message);
     texts.sender = sms->GetSender();
     texts.recipients = sms->GetRecipients();
     texts.messageText = sms->GetText();
@@ -362,10 +428,14 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_exited = true;
     Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
-    // The dialogs end first, while everything they use is still there. The core stops
-    // before the GUI goes, since its threads may still ask the GUI thread for a message box.
+    // The dialogs end first, while everything they use is still there. The GUI is marked
+    // closed before the core stops, so a box its threads still ask for answers its default
+    // instead of waiting for the ended loop.
     CAddressBookWindow::Shutdown();
     m_gui.reset();
+    if (m_qapp) {
+        CGuiStartup::MarkClosed();
+    }
     m_core.reset();
     m_store.reset();
     if (m_remembered) {
@@ -386,5 +456,6 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_translator.reset();
     m_countryCodes.reset();
+    m_instanceLock.reset();
     return exitCode;
 }

@@ -23,6 +23,9 @@ class CMgmtCore;
 class CDllHandler;
 class CWABManager;
 class CRememberedEntries;
+namespace platform {
+class InstanceLock;
+}
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -104,8 +107,16 @@ public:
     // Platform name and kernel release, "Unknown" when the query fails.
     static std::string OperatingSystemName();
 
+    // How long a start waits for a running instance, which holds the instance lock, to
+    // show its hidden window (during its first start, for instance).
+    static constexpr int kWaitForFirstInstanceMs = 60000;
+
 private:
     bool HandleGeneratorVerb();
+    // Hands the verb to a running instance; false when there is none.
+    bool ForwardToRunningInstance();
+    // Tells the user once about folder files that were unreadable and kept aside.
+    void ReportDamagedFolders();
 
     CCommandLine m_commandLine;
     // The arguments as QApplication wants them: a count and pointers that outlive it.
@@ -115,6 +126,7 @@ private:
     std::string m_verb;
     CMsgRefMap m_refMap;
     CQVRegClass m_reg;
+    std::unique_ptr<platform::InstanceLock> m_instanceLock;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
     std::shared_ptr<CLangTranslator> m_translator;
     std::unique_ptr<CDllHandler> m_countryCodes;

@@ -212,12 +212,20 @@ std::int32_t CClientCore::SendMessage(QVSendRequest* request) {
         return 0;
     }
     CServiceEngine::SendInput input;
+    // A send key in the GUID buffer names the message: handing it over again never sends it
+    // twice. Anything else in the buffer is ignored.
+    std::string key(request->guidBuffer,
+                    ::strnlen(request->guidBuffer, static_cast<std::size_t>(QV_GUID_BUFFER_SIZE)));
+    if (CServiceEngine::IsGuid(key)) {
+        input.key = std::move(key);
+    }
     input.accountId = Text(request->accountId);
     input.text = request->messageText;
     input.recipients = request->recipients;
     input.originator = Text(request->originator);
     input.mode = *mode;
     input.outage = CCoreSettings::SimulateOutage(m_product);
+    input.delayPercent = CCoreSettings::DelayPercent(m_product);
     std::string guid;
     std::string error;
     if (!m_engine->Send(input, guid, error)) {
@@ -382,6 +390,23 @@ std::int32_t CClientCore::ChangeAccount(QVChangeRequest* request, QVChangeResult
     CopyCut(result->firstBuffer, QV_CHANGE_FIRST_BUFFER_SIZE, request->accountId);
     CopyCut(result->errorLabel, QV_CHANGE_LABEL_BUFFER_SIZE, label);
     CopyCut(result->lastBuffer, QV_CHANGE_LABEL_BUFFER_SIZE, description);
+    return 1;
+}
+
+std::int32_t CClientCore::ConfirmEvent(std::int32_t code, const char* guid) {
+    if (guid == nullptr || *guid == '\0') {
+        SetLastError("the confirmation names no GUID");
+        return 0;
+    }
+    std::shared_lock<std::shared_mutex> guard(m_lock);
+    if (!m_engine) {
+        SetLastError("the core is not initialised");
+        return 0;
+    }
+    if (!m_engine->Confirm(static_cast<std::uint32_t>(code), guid)) {
+        SetLastError("events of code " + std::to_string(code) + " are not confirmed");
+        return 0;
+    }
     return 1;
 }
 

@@ -28,6 +28,7 @@ public:
     std::int32_t QueryAccount(QVAccountQuery* query);
     std::int32_t ChangeAccount(QVChangeRequest* request, QVChangeResult* result);
     std::int32_t GetAccountStatus(QVAccountStatus* status);
+    std::int32_t ConfirmEvent(std::int32_t code, const char* guid);
     std::int32_t RunDue();
 
     static void SetEventSink(QVEventSinkFn sink, void* context);

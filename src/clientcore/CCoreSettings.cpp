@@ -71,6 +71,16 @@ std::uint32_t CCoreSettings::SimulateOutage(const std::string& product) {
     return value;
 }
 
+std::uint32_t CCoreSettings::DelayPercent(const std::string& product) {
+    std::string text = Read(product, "ServiceDelayPercent").value_or("100");
+    std::uint32_t value = 100;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value == 0) {
+        return 100;
+    }
+    return std::min<std::uint32_t>(value, 10000);
+}
+
 void CCoreSettings::Override(const std::string& name, std::optional<std::string> value) {
     std::lock_guard<std::mutex> guard(s_lock);
     if (value) {

@@ -17,6 +17,9 @@ public:
     static std::string RemoteHost(const std::string& product);
     // "SimulateOutage": 0 normal, 1 "server not found", 2 "server not available".
     static std::uint32_t SimulateOutage(const std::string& product);
+    // "ServiceDelayPercent": the embedded service's delays in percent of the usual ones
+    // (100 when absent or 0; at most 10000). Lets tests and demonstrations run faster.
+    static std::uint32_t DelayPercent(const std::string& product);
 
     // Test seam: a value given here replaces the hive's value of that name (any product);
     // nothing removes the replacement.

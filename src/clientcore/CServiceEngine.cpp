@@ -207,12 +207,15 @@ bool CServiceEngine::Start(const std::string& databasePath, std::string& error) 
             return false;
         }
         // Finished messages are kept for a while, then forgotten, so the file stays small.
+        // Whatever was posted to an earlier run but never confirmed is posted again.
         if (m_store.Begin()) {
             m_store.PruneFinished(Now() - kKeepFinishedMs);
-            if (!m_store.Commit()) {
+            bool ok = m_store.UnpostUnconfirmed();
+            if (!ok || !m_store.Commit()) {
                 m_store.Rollback();
             }
         }
+        m_reports.clear();
     }
     std::lock_guard<std::mutex> guard(m_lock);
     m_running = true;
@@ -243,7 +246,19 @@ void CServiceEngine::Stop() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    std::vector<std::pair<std::uint32_t, std::string>> confirms;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        confirms = std::move(m_confirms);
+        m_confirms.clear();
+    }
     std::lock_guard<std::mutex> db(m_dbLock);
+    if (!confirms.empty() && m_store.IsOpen() && m_store.Begin()) {
+        if (!ApplyConfirms(confirms) || !m_store.Commit()) {
+            m_store.Rollback();
+        }
+    }
+    m_reports.clear();
     m_store.Close();
 }
 
@@ -260,9 +275,19 @@ void CServiceEngine::Run() {
         auto subscription = m_subscription;
         std::vector<PendingPost> posts = std::move(m_queued);
         m_queued.clear();
+        std::vector<std::pair<std::uint32_t, std::string>> confirms = std::move(m_confirms);
+        m_confirms.clear();
         lock.unlock();
 
         std::int64_t now = Now();
+        if (!confirms.empty()) {
+            std::lock_guard<std::mutex> db(m_dbLock);
+            if (m_store.IsOpen() && m_store.Begin()) {
+                if (!ApplyConfirms(confirms) || !m_store.Commit()) {
+                    m_store.Rollback(); // posted again at the next start
+                }
+            }
+        }
         std::optional<std::int64_t> next = Pass(now, sweep, subscription, posts);
         Deliver(posts);
 
@@ -276,20 +301,20 @@ void CServiceEngine::Run() {
         if (m_stop || m_kick || m_sweep || !m_queued.empty() || m_passRequested != ticket) {
             continue;
         }
-        if (HasOwnClock() || !next) {
-            m_wake.wait(lock, [&] {
-                return m_stop || m_kick || m_sweep || !m_queued.empty() ||
-                       m_passRequested != ticket;
-            });
+        // Confirmations are written with the next pass, or within a short while.
+        auto woken = [&] {
+            return m_stop || m_kick || m_sweep || !m_queued.empty() || m_passRequested != ticket;
+        };
+        std::int64_t longest = m_confirms.empty() ? 60000 : 50;
+        if ((HasOwnClock() || !next) && m_confirms.empty()) {
+            m_wake.wait(lock, woken);
             continue;
         }
         // Wall-clock time can jump: never sleep longer than a minute at a time.
-        std::int64_t wait = std::clamp<std::int64_t>(*next - Now(), 0, 60000);
+        std::int64_t wait =
+            next && !HasOwnClock() ? std::clamp<std::int64_t>(*next - Now(), 0, longest) : longest;
         if (wait > 0) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(wait), [&] {
-                return m_stop || m_kick || m_sweep || !m_queued.empty() ||
-                       m_passRequested != ticket;
-            });
+            m_wake.wait_for(lock, std::chrono::milliseconds(wait), woken);
         }
     }
     bool announce = m_announceShutdown;
@@ -375,6 +400,7 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
     }
     if (ok && (changed || sweep)) {
         auto rows = m_store.Reportable(subscription);
+        std::vector<ReportedStatus> carried;
         std::size_t i = 0;
         while (i < rows.size()) {
             // One report for the recipients of a message that share a status.
@@ -395,14 +421,23 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
                 status.recipients += rows[j].number;
                 when = std::max(when, rows[j].statusMs);
                 ok = ok && m_store.MarkReported(rows[j].messageGuid, rows[j].index);
+                carried.push_back({rows[j].messageGuid, rows[j].index, rows[j].stage});
             }
             status.statusTime = TimeText(when);
-            posts.push_back({3, NewGuid(), std::move(status)});
+            std::string reportGuid = NewGuid();
+            m_reports[reportGuid] = std::move(carried);
+            carried.clear();
+            posts.push_back({3, std::move(reportGuid), std::move(status)});
             i = j;
         }
     }
     if (!ok || !m_store.Commit()) {
         m_store.Rollback();
+        for (std::size_t k = queued; k < posts.size(); ++k) {
+            if (posts[k].code == 3) {
+                m_reports.erase(posts[k].guid);
+            }
+        }
         posts.resize(queued);
         return now + 1000;
     }
@@ -480,16 +515,23 @@ bool CServiceEngine::QueryAccount(const std::string& accountId, std::string& gui
         }
         account = m_store.LoadAccount(accountId);
     }
-    if (!account) {
-        error = "the account \"" + accountId + "\" is not known to the service";
-        return false;
-    }
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_accepting) {
         error = "the core is shutting down";
         return false;
     }
     guid = NewGuid();
+    if (!account) {
+        // Answered like any query, so that the program learns the account is gone.
+        AccountStatusData unknown;
+        unknown.accountId = accountId;
+        unknown.errorFlag = 1;
+        unknown.errorLabel = "Unknown account";
+        unknown.errorMessage = "The account \"" + accountId + "\" is not known to the service.";
+        m_queued.push_back({2, guid, std::move(unknown)});
+        m_wake.notify_all();
+        return true;
+    }
     m_queued.push_back({2, guid, Snapshot(*account)});
     m_wake.notify_all();
     return true;
@@ -523,6 +565,55 @@ void CServiceEngine::Subscribe(std::optional<std::uint64_t> fromId) {
     m_wake.notify_all();
 }
 
+bool CServiceEngine::IsGuid(const std::string& text) {
+    if (text.size() != 36) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (dash ? c != '-' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CServiceEngine::Confirm(std::uint32_t code, const std::string& guid) {
+    if (code != 3 && code != 4 && code != 6) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_confirms.emplace_back(code, guid);
+    m_wake.notify_all();
+    return true;
+}
+
+bool CServiceEngine::ApplyConfirms(
+    const std::vector<std::pair<std::uint32_t, std::string>>& confirms) {
+    bool ok = true;
+    for (const auto& [code, guid] : confirms) {
+        if (code == 6) {
+            ok = ok && m_store.ConfirmResult(guid);
+        } else if (code == 4) {
+            ok = ok && m_store.ConfirmErrorReport(guid);
+        } else if (code == 3) {
+            auto it = m_reports.find(guid);
+            if (it == m_reports.end()) {
+                continue; // posted before the last start: it is posted again anyway
+            }
+            for (const ReportedStatus& r : it->second) {
+                ok = ok && m_store.ConfirmReported(r.messageGuid, r.index, r.stage);
+            }
+            if (ok) {
+                m_reports.erase(it);
+            }
+        }
+    }
+    return ok;
+}
+
 bool CServiceEngine::RunDue() {
     std::unique_lock<std::mutex> lock(m_lock);
     if (!m_running || m_stop) {
@@ -542,12 +633,15 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
             return false;
         }
     }
-    std::int64_t resultDelay = std::max(0, g_resultDelay.load());
-    std::int64_t pendingDelay = std::max<std::int64_t>(resultDelay, g_pendingDelay.load());
-    std::int64_t finalDelay = std::max<std::int64_t>(pendingDelay, g_finalDelay.load());
+    auto scaled = [&](std::int64_t ms) {
+        return ms * static_cast<std::int64_t>(input.delayPercent) / 100;
+    };
+    std::int64_t resultDelay = scaled(std::max(0, g_resultDelay.load()));
+    std::int64_t pendingDelay = std::max<std::int64_t>(resultDelay, scaled(g_pendingDelay.load()));
+    std::int64_t finalDelay = std::max<std::int64_t>(pendingDelay, scaled(g_finalDelay.load()));
 
     MessageRow m;
-    m.guid = NewGuid();
+    m.guid = input.key.empty() ? NewGuid() : input.key;
     m.accountId = input.accountId;
     m.acceptedMs = Now();
     m.resultDueMs = m.acceptedMs + resultDelay;
@@ -561,6 +655,27 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
     if (!m_store.IsOpen()) {
         error = "the core is not running";
         return false;
+    }
+    bool retry = false;
+    if (!input.key.empty()) {
+        if (auto known = m_store.LoadMessageState(input.key)) {
+            if (known->serviceId != 0) {
+                // Accepted before: the same message, charged once. The caller asks again
+                // because it lacks the send result; one it confirmed is posted again.
+                if (known->resultPosted == 1) {
+                    if (!m_store.RepostResult(input.key)) {
+                        error = "the service database is busy";
+                        return false;
+                    }
+                    std::lock_guard<std::mutex> guard(m_lock);
+                    m_kick = true;
+                    m_wake.notify_all();
+                }
+                guid = input.key;
+                return true;
+            }
+            retry = true; // refused before, nothing charged: a new attempt under the same key
+        }
     }
     std::optional<AccountRow> account;
     std::optional<CSmsText> text;
@@ -621,9 +736,12 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         error = "the service database is busy";
         return false;
     }
-    bool ok = true;
-    if (m.errorLabel.empty()) {
-        m.serviceId = m_store.AllocateServiceId();
+    bool ok = !retry || m_store.DeleteMessage(m.guid);
+    if (ok && m.errorLabel.empty()) {
+        // Ids are seeded from the time (a thousand per millisecond), so that a database started
+        // afresh never hands out an id an earlier one gave to a message.
+        m.serviceId = m_store.AllocateServiceId(
+            static_cast<std::uint64_t>(std::max<std::int64_t>(0, Now())) * 1000u);
         m.parts = static_cast<std::int32_t>(parts);
         ok = m.serviceId != 0;
         std::int64_t balance = account->balance;

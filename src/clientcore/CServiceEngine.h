@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class CServiceEngine {
@@ -27,12 +29,14 @@ public:
     using PostFn = std::function<bool(std::uintptr_t code, const char* text)>;
 
     struct SendInput {
+        std::string key; // the caller's send key (a GUID text), or empty for a new GUID
         std::string accountId;
         std::string text;
         std::string recipients;
         std::string originator;
         CSmsText::Mode mode = CSmsText::Mode::Reject;
-        std::uint32_t outage = 0; // SimulateOutage at the time of the request
+        std::uint32_t outage = 0;         // SimulateOutage at the time of the request
+        std::uint32_t delayPercent = 100; // the delays below in percent of the usual ones
     };
 
     // Test seams, shared by every engine of the process.
@@ -58,9 +62,17 @@ public:
     void Stop();
 
     bool Register(AccountRow& account, std::string& error);
-    // Accepts the message under a new GUID. Content the service refuses is still accepted:
-    // its send result then carries the error. False only when the engine cannot take it.
+    // Accepts the message under its send key (or a new GUID). Content the service refuses is
+    // still accepted: its send result then carries the error. A key that was accepted before
+    // is answered with the same GUID and charged nothing, and its send result is posted again
+    // when it was confirmed already; a key whose message was refused is a new attempt. False
+    // only when the engine cannot take it.
     bool Send(const SendInput& input, std::string& guid, std::string& error);
+    // The program has stored what it fetched for event `code` under `guid`; without this, the
+    // result or report is posted again after the next Start.
+    bool Confirm(std::uint32_t code, const std::string& guid);
+    // A well-formed GUID text of 36 characters.
+    static bool IsGuid(const std::string& text);
     // Takes a snapshot of the account; event 2 with the returned request GUID follows.
     bool QueryAccount(const std::string& accountId, std::string& guid, std::string& error);
     // False with a label and description when the change is refused.
@@ -85,6 +97,8 @@ private:
                                      std::optional<std::uint64_t> subscription,
                                      std::vector<PendingPost>& posts);
     void Deliver(std::vector<PendingPost>& posts);
+    // Writes the confirmations (the caller holds m_dbLock inside a transaction).
+    bool ApplyConfirms(const std::vector<std::pair<std::uint32_t, std::string>>& confirms);
     static AccountStatusData Snapshot(const AccountRow& account);
 
     CResultStore& m_results;
@@ -105,6 +119,15 @@ private:
     std::optional<std::uint64_t> m_subscription;
     std::optional<std::int64_t> m_plannedWake; // engine time of the next pass, if any
     std::vector<PendingPost> m_queued;
+    std::vector<std::pair<std::uint32_t, std::string>> m_confirms;
+    // Which recipient statuses each posted delivery report carried (message GUID, index,
+    // stage), so that its confirmation marks exactly those. Guarded by m_dbLock.
+    struct ReportedStatus {
+        std::string messageGuid;
+        std::int32_t index;
+        std::int32_t stage;
+    };
+    std::unordered_map<std::string, std::vector<ReportedStatus>> m_reports;
     std::uint64_t m_passRequested = 0;
     std::uint64_t m_passCompleted = 0;
 };

@@ -1,5 +1,6 @@
 #include "clientcore/CServiceStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 enum Statement {
     kInsertAccount,
@@ -35,6 +36,15 @@ enum Statement {
     kBegin,
     kCommit,
     kRollback,
+    kLoadMessageState,
+    kDeleteMessage,
+    kRepostResult,
+    kConfirmResult,
+    kConfirmErrorReport,
+    kConfirmReported,
+    kUnpostResults,
+    kUnpostErrorReports,
+    kUnpostReports,
     kStatementCount
 };
 
@@ -62,11 +72,12 @@ const char* const kSql[kStatementCount] = {
     "SELECT guid, account_id, service_id, accepted_ms, result_due_ms, error_label,"
     " error_description, parts FROM messages WHERE result_posted = 0 AND result_due_ms <= ?1"
     " ORDER BY result_due_ms, rowid LIMIT ?2",
-    "UPDATE messages SET result_posted = 1 WHERE guid = ?1",
+    "UPDATE messages SET result_posted = 2 WHERE guid = ?1",
     "SELECT guid, account_id, service_id, error_report_due_ms, error_report_label,"
     " error_report_description FROM messages WHERE error_report_due_ms IS NOT NULL AND"
-    " error_report_due_ms <= ?1 ORDER BY error_report_due_ms LIMIT ?2",
-    "UPDATE messages SET error_report_due_ms = NULL WHERE guid = ?1",
+    " error_report_posted = 0 AND error_report_due_ms <= ?1 ORDER BY error_report_due_ms"
+    " LIMIT ?2",
+    "UPDATE messages SET error_report_posted = 1 WHERE guid = ?1",
     "SELECT message_guid, idx, service_id, number, stage, code, text, status_ms, due_ms,"
     " first_code, first_text, second_due_ms, second_code, second_text, reported, announced"
     " FROM recipients WHERE due_ms IS NOT NULL AND due_ms <= ?1 ORDER BY due_ms LIMIT ?2",
@@ -79,22 +90,34 @@ const char* const kSql[kStatementCount] = {
     " first_code, first_text, second_due_ms, second_code, second_text, reported, announced"
     " FROM recipients WHERE reported = 0 AND (announced = 0 OR service_id >= ?1)"
     " ORDER BY service_id, idx",
-    "UPDATE recipients SET reported = 1, announced = 1 WHERE message_guid = ?1 AND idx = ?2",
+    "UPDATE recipients SET reported = 2 WHERE message_guid = ?1 AND idx = ?2",
     "SELECT MIN(t) FROM ("
     " SELECT MIN(result_due_ms) AS t FROM messages WHERE result_posted = 0"
     " UNION ALL SELECT MIN(error_report_due_ms) FROM messages WHERE error_report_due_ms IS NOT"
-    " NULL UNION ALL SELECT MIN(due_ms) FROM recipients WHERE due_ms IS NOT NULL)",
+    " NULL AND error_report_posted = 0"
+    " UNION ALL SELECT MIN(due_ms) FROM recipients WHERE due_ms IS NOT NULL)",
     "SELECT COUNT(*) FROM messages WHERE service_id IS NOT NULL",
     "DELETE FROM recipients WHERE message_guid IN (SELECT guid FROM messages m WHERE"
     " m.accepted_ms < ?1 AND m.result_posted = 1 AND m.error_report_due_ms IS NULL AND NOT"
     " EXISTS (SELECT 1 FROM recipients r WHERE r.message_guid = m.guid AND"
-    " (r.due_ms IS NOT NULL OR r.reported = 0)))",
+    " (r.due_ms IS NOT NULL OR r.reported <> 1)))",
     "DELETE FROM messages WHERE accepted_ms < ?1 AND result_posted = 1 AND"
     " error_report_due_ms IS NULL AND NOT EXISTS (SELECT 1 FROM recipients r WHERE"
     " r.message_guid = messages.guid)",
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
+    "SELECT service_id, result_posted FROM messages WHERE guid = ?1",
+    "DELETE FROM messages WHERE guid = ?1",
+    "UPDATE messages SET result_posted = 0 WHERE guid = ?1 AND result_posted = 1",
+    "UPDATE messages SET result_posted = 1 WHERE guid = ?1 AND result_posted = 2",
+    "UPDATE messages SET error_report_due_ms = NULL, error_report_posted = 0 WHERE guid = ?1"
+    " AND error_report_posted = 1",
+    "UPDATE recipients SET reported = 1, announced = 1 WHERE message_guid = ?1 AND idx = ?2"
+    " AND stage = ?3 AND reported = 2",
+    "UPDATE messages SET result_posted = 0 WHERE result_posted = 2",
+    "UPDATE messages SET error_report_posted = 0 WHERE error_report_posted = 1",
+    "UPDATE recipients SET reported = 0 WHERE reported = 2",
 };
 
 const char* const kSchema =
@@ -111,7 +134,8 @@ const char* const kSchema =
     " service_id INTEGER UNIQUE, accepted_ms INTEGER NOT NULL, result_due_ms INTEGER NOT NULL,"
     " result_posted INTEGER NOT NULL, error_label TEXT NOT NULL,"
     " error_description TEXT NOT NULL, parts INTEGER NOT NULL, error_report_due_ms INTEGER,"
-    " error_report_label TEXT NOT NULL, error_report_description TEXT NOT NULL);"
+    " error_report_label TEXT NOT NULL, error_report_description TEXT NOT NULL,"
+    " error_report_posted INTEGER NOT NULL DEFAULT 0);"
     "CREATE INDEX IF NOT EXISTS messages_result_due ON messages(result_due_ms)"
     " WHERE result_posted = 0;"
     "CREATE INDEX IF NOT EXISTS messages_error_due ON messages(error_report_due_ms)"
@@ -266,6 +290,12 @@ bool CServiceStore::CreateSchema(std::string& error) {
         error = "the database was written by a newer version of the client core";
         return false;
     }
+    // Version 1 files lack the column that tells a posted error report from a due one.
+    if (version == 1 &&
+        !Exec("ALTER TABLE messages ADD COLUMN error_report_posted INTEGER NOT NULL DEFAULT 0")) {
+        error = sqlite3_errmsg(m_db);
+        return false;
+    }
     if (!Exec(kSchema) ||
         !Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str())) {
         error = sqlite3_errmsg(m_db);
@@ -406,13 +436,14 @@ bool CServiceStore::UpdateAccountEmail(const std::string& id, const std::string&
     return Done(s) && sqlite3_changes(m_db) == 1;
 }
 
-std::uint64_t CServiceStore::AllocateServiceId() {
+std::uint64_t CServiceStore::AllocateServiceId(std::uint64_t floor) {
     sqlite3_stmt* read = Stmt(kReadCounter);
     std::uint64_t next = 1;
     if (sqlite3_step(read) == SQLITE_ROW) {
         next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
     }
     sqlite3_reset(read);
+    next = std::max(next, floor);
     if (next == 0) {
         next = 1; // the pair (0, 0) means "no id" to the program
     }
@@ -588,4 +619,60 @@ std::int64_t CServiceStore::CountMessages() {
     }
     sqlite3_reset(s);
     return count;
+}
+
+std::optional<CServiceStore::MessageState>
+CServiceStore::LoadMessageState(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kLoadMessageState);
+    BindText(s, 1, guid);
+    std::optional<MessageState> state;
+    if (sqlite3_step(s) == SQLITE_ROW) {
+        MessageState m;
+        m.serviceId = sqlite3_column_type(s, 0) == SQLITE_NULL
+                          ? 0
+                          : static_cast<std::uint64_t>(sqlite3_column_int64(s, 0));
+        m.resultPosted = sqlite3_column_int(s, 1);
+        state = m;
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return state;
+}
+
+bool CServiceStore::DeleteMessage(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kDeleteMessage);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+bool CServiceStore::RepostResult(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kRepostResult);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+bool CServiceStore::ConfirmResult(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kConfirmResult);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+bool CServiceStore::ConfirmErrorReport(const std::string& guid) {
+    sqlite3_stmt* s = Stmt(kConfirmErrorReport);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+bool CServiceStore::ConfirmReported(const std::string& guid, std::int32_t index,
+                                    std::int32_t stage) {
+    sqlite3_stmt* s = Stmt(kConfirmReported);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    sqlite3_bind_int(s, 3, stage);
+    return Done(s);
+}
+
+bool CServiceStore::UnpostUnconfirmed() {
+    return Done(Stmt(kUnpostResults)) && Done(Stmt(kUnpostErrorReports)) &&
+           Done(Stmt(kUnpostReports));
 }

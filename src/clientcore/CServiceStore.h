@@ -90,17 +90,35 @@ public:
     bool UpdateAccountUsage(const std::string& id, std::int64_t balance, std::int64_t smsTotal);
     bool UpdateAccountEmail(const std::string& id, const std::string& email);
 
-    // The next service id (never 0); 0 on failure.
-    std::uint64_t AllocateServiceId();
+    // The next service id: never 0, never below `floor`, never one handed out before by this
+    // file; 0 on failure.
+    std::uint64_t AllocateServiceId(std::uint64_t floor = 0);
     bool InsertMessage(const MessageRow& row);
     bool InsertRecipient(const RecipientRow& row);
 
     // Messages whose send result is due and not yet posted, oldest first.
+    // Posting and confirming: a send result, error report or recipient status is due, then
+    // posted (waiting for the program to confirm it has stored it), then confirmed. Whatever
+    // was posted but never confirmed is due again after UnpostUnconfirmed (at start).
     std::vector<MessageRow> DueResults(std::int64_t now, int limit);
     bool MarkResultPosted(const std::string& guid);
     // Messages whose error report is due.
     std::vector<MessageRow> DueErrorReports(std::int64_t now, int limit);
-    bool ClearErrorReport(const std::string& guid);
+    bool ClearErrorReport(const std::string& guid); // marks it posted
+    bool ConfirmResult(const std::string& guid);
+    bool ConfirmErrorReport(const std::string& guid);
+    // Only while the recipient is still at `stage` with its report posted.
+    bool ConfirmReported(const std::string& guid, std::int32_t index, std::int32_t stage);
+    bool UnpostUnconfirmed();
+
+    struct MessageState {
+        std::uint64_t serviceId = 0; // 0: refused
+        int resultPosted = 0;        // 0 due, 1 confirmed, 2 posted
+    };
+    std::optional<MessageState> LoadMessageState(const std::string& guid);
+    bool DeleteMessage(const std::string& guid);
+    // Makes a confirmed send result due again (the program asks for it once more).
+    bool RepostResult(const std::string& guid);
 
     std::vector<RecipientRow> DueRecipients(std::int64_t now, int limit);
     // Writes stage, status, due times and the reported flags.

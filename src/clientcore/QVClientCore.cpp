@@ -81,6 +81,10 @@ int32_t QVGetAccountStatus(QVAccountStatus* status) {
     return Guarded([&] { return Core().GetAccountStatus(status); });
 }
 
+int32_t QVConfirmEvent(int32_t code, const char* guid) {
+    return Guarded([&] { return Core().ConfirmEvent(code, guid); });
+}
+
 const char* QVGetLastErrorText(void) {
     return CClientCore::LastError();
 }

@@ -206,7 +206,14 @@ QVCORE_API int32_t QVStartShutdown(void);
 QVCORE_API int32_t QVShutdown(void);
 
 /* Accepts a message: 1 with the message GUID in the request's buffer, then event 6 (send
- * result) and events 3 (delivery reports) follow. 0 for a malformed request. */
+ * result) and events 3 (delivery reports) follow. 0 for a malformed request.
+ *
+ * Send key: when the GUID buffer holds a GUID text (36 characters, NUL-terminated) on the
+ * call, that text is the message's send key and becomes its GUID. A key the service accepted
+ * before is answered with the same GUID and charged nothing (its send result is posted again
+ * if it was confirmed already); a key whose message was refused is a new attempt. So a caller
+ * that saves the key before the call can hand the message over again after any crash without
+ * sending it twice. An empty buffer gets a new GUID. */
 QVCORE_API int32_t QVSendMessage(QVSendRequest* request);
 QVCORE_API int32_t QVGetStatusSendMessageInfo(QVSendResult* result);
 QVCORE_API int32_t QVGetStatusError(QVErrorReport* report);
@@ -224,6 +231,12 @@ QVCORE_API int32_t QVQueryAccountStatus(QVAccountQuery* query);
 /* 1 = call made; the result's error flag tells whether the change was made. */
 QVCORE_API int32_t QVChangeAccountDetails(QVChangeRequest* request, QVChangeResult* result);
 QVCORE_API int32_t QVGetAccountStatus(QVAccountStatus* status);
+
+/* Confirms that the caller has stored what it fetched for event `code` (3, 4 or 6) under
+ * `guid`. A send result, error report or delivery report counts as delivered only once it is
+ * confirmed: whatever was posted but not confirmed is posted again after the next
+ * QVInitialize. 1 = noted. */
+QVCORE_API int32_t QVConfirmEvent(int32_t code, const char* guid);
 
 /* Why the calling thread's last call failed; an empty text after a success. The text stays
  * valid until the calling thread's next call into the core. */

@@ -247,6 +247,10 @@ int CCoreAccount::OnQVStatusAccountInfoID(const std::string& guid) {
             Log(where, "QVGetAccountStatus() call returned error", LOG_CAT_CORE, LOG_SEV_ERROR);
             return 0;
         }
+        if (status.errorFlag != 0 && std::string(buffers[kErrorLabel]) == "Unknown account") {
+            m_context.ForgetUnknownAccount(m_context.Identity().accountId);
+            return 0;
+        }
         if (status.errorFlag != 0) {
             Log(where,
                 "A communication error has occurred between the DLL and the VTP\nCalling "

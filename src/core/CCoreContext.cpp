@@ -9,6 +9,7 @@
 #include "platform/MsgBox.h"
 
 #include <cstdio>
+#include <random>
 #include <utility>
 
 namespace {
@@ -138,6 +139,9 @@ bool CCoreContext::SendMessage(CSMSRecord& record) {
         std::string recipients = record.GetRecipients(',');
         std::string truncateMode = TruncateModeText(record.TruncateMode);
         char guid[QV_GUID_BUFFER_SIZE] = {};
+        if (IsSendKey(record.GUID)) {
+            record.GUID.copy(guid, QV_GUID_BUFFER_SIZE - 1);
+        }
 
         QVSendRequest request{};
         request.size = static_cast<std::int32_t>(sizeof(QVSendRequest));
@@ -173,11 +177,94 @@ bool CCoreContext::SendMessage(CSMSRecord& record) {
         guid[QV_GUID_BUFFER_SIZE - 1] = '\0';
         record.GUID = guid;
         record.Status = MSGSTATUS_AWAITING_ID;
+        ++handedOver;
         return true;
     } catch (...) {
         Log(where, "Error: Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
         return false;
     }
+}
+
+std::string CCoreContext::NewSendKey() {
+    thread_local std::mt19937_64 rng{std::random_device{}()};
+    std::uint64_t hi = rng();
+    std::uint64_t lo = rng();
+    hi = (hi & 0xFFFFFFFFFFFF0FFFull) | 0x0000000000004000ull; // version 4
+    lo = (lo & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull; // RFC 4122 variant
+    char text[40];
+    std::snprintf(text, sizeof text, "%08x-%04x-%04x-%04x-%012llx", static_cast<unsigned>(hi >> 32),
+                  static_cast<unsigned>((hi >> 16) & 0xFFFF), static_cast<unsigned>(hi & 0xFFFF),
+                  static_cast<unsigned>(lo >> 48),
+                  static_cast<unsigned long long>(lo & 0xFFFFFFFFFFFFull));
+    return text;
+}
+
+bool CCoreContext::IsSendKey(const std::string& text) {
+    if (text.size() != QV_GUID_BUFFER_SIZE - 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (dash ? c != '-' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CCoreContext::ConfirmWhenSaved(std::int32_t code, const std::string& guid) {
+    if (guid.empty()) {
+        return;
+    }
+    const std::uint64_t generation = m_store->ChangeGeneration();
+    {
+        std::lock_guard<std::mutex> guard(m_confirmLock);
+        if (m_store->SavedGeneration() < generation) {
+            m_pendingConfirms.push_back({code, guid, generation});
+            return;
+        }
+    }
+    m_core->ConfirmEvent(code, guid.c_str());
+}
+
+void CCoreContext::OnStoreSaved(std::uint64_t savedGeneration) {
+    std::vector<PendingConfirm> ready;
+    {
+        std::lock_guard<std::mutex> guard(m_confirmLock);
+        auto keep = m_pendingConfirms.begin();
+        for (auto& pending : m_pendingConfirms) {
+            if (pending.generation <= savedGeneration) {
+                ready.push_back(std::move(pending));
+            } else {
+                *keep++ = std::move(pending);
+            }
+        }
+        m_pendingConfirms.erase(keep, m_pendingConfirms.end());
+    }
+    for (const PendingConfirm& pending : ready) {
+        m_core->ConfirmEvent(pending.code, pending.guid.c_str());
+    }
+}
+
+void CCoreContext::FlushAndConfirm() {
+    if (!m_store->Flush()) {
+        return; // not on disk: the core posts them again at the next start
+    }
+    OnStoreSaved(m_store->SavedGeneration());
+}
+
+void CCoreContext::ForgetUnknownAccount(const std::string& accountId) {
+    if (accountId.empty() || accountId != Identity().accountId) {
+        return;
+    }
+    Log("CMgmtCore::ForgetUnknownAccount",
+        "The service does not know the account \"" + accountId +
+            "\"; the first-start signup is offered again",
+        LOG_CAT_CORE, LOG_SEV_ERROR);
+    m_settings->SetDefaultAccount("");
+    SetAccountIdentity("", "");
 }
 
 bool CCoreContext::SendMMSMessage(CMMSRecord& /*record*/) {

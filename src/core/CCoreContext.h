@@ -11,9 +11,11 @@
 #include "platform/Sync.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CLangTranslator;
 class CMgmtMessages;
@@ -78,9 +80,25 @@ public:
     bool IsInternetAvalible(bool* modem);
     bool InternetAvailable() const { return m_internetAvailable; }
 
-    // Hands an SMS to the core; on acceptance the record carries the core's GUID and
+    // Hands an SMS to the core. The record's GUID, when it is a well-formed GUID text, goes
+    // in the GUID buffer as the send key: the core answers a key it has accepted before with
+    // the same GUID and charges nothing. On acceptance the record carries the core's GUID and
     // MSGSTATUS_AWAITING_ID.
     bool SendMessage(CSMSRecord& record);
+    // A fresh send key (a random GUID text of 36 characters).
+    static std::string NewSendKey();
+    static bool IsSendKey(const std::string& text);
+
+    // Results and reports count as delivered once their effect is on disk: the core is told
+    // so (ConfirmEvent) after the store's next save, or at once when nothing is pending.
+    void ConfirmWhenSaved(std::int32_t code, const std::string& guid);
+    // Save listener of the store: confirms everything that the saved generation covers.
+    void OnStoreSaved(std::uint64_t savedGeneration);
+    // Saves the store now and confirms every pending event (shutdown).
+    void FlushAndConfirm();
+    // The service no longer knows the current account: it is forgotten, so that the next
+    // dialog request offers the first-start signup again.
+    void ForgetUnknownAccount(const std::string& accountId);
     // MMS messages are not handed over: always false, so they stay in the outbox.
     bool SendMMSMessage(CMMSRecord& record);
     // The truncate mode text of a record's TruncateMode.
@@ -102,6 +120,7 @@ public:
     win::Event monitorUpdate{false, false};
     std::atomic<bool> initialised{false};
     std::atomic<bool> monitorStopRequested{false};
+    std::atomic<std::uint64_t> handedOver{0}; // messages the core accepted
 
 private:
     std::shared_ptr<ICoreSettings> m_settings;
@@ -121,4 +140,12 @@ private:
     std::atomic<bool> m_internetAvailable{false};
 
     std::mutex m_sendLock;
+
+    struct PendingConfirm {
+        std::int32_t code;
+        std::string guid;
+        std::uint64_t generation;
+    };
+    std::mutex m_confirmLock;
+    std::vector<PendingConfirm> m_pendingConfirms;
 };

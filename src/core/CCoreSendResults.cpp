@@ -21,6 +21,23 @@ struct NamedError : std::runtime_error {
 const char* const kGeneralError = "An error occured while sending the message";
 const char* const kAwaitingServer = "Awaiting server connection...";
 
+const char* const kUnknownAccount = "Unknown account";
+
+// Tells the core, when the handler is done, that the fetched result may be confirmed once the
+// folders are saved.
+struct ConfirmOnExit {
+    CCoreContext& context;
+    std::int32_t code;
+    const std::string& guid;
+    ~ConfirmOnExit() {
+        try {
+            context.ConfirmWhenSaved(code, guid);
+        } catch (...) {
+            // Not confirmed: the core posts it again at the next start.
+        }
+    }
+};
+
 std::string NotSentLine(const std::string& message, const CMessageRecord& record) {
     return "Message was not sent due to an error. Core reports: " + message + "Message data:\n" +
            record.Dump();
@@ -81,6 +98,9 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
             // until it has.
             std::lock_guard<std::mutex> guard(m_context.SendLock());
         }
+        // Whatever follows, the result has been fetched: it counts as delivered once its
+        // effect on the folders is on disk.
+        ConfirmOnExit confirm{m_context, QVStatusSendMessageInfoID, guid};
         std::unique_ptr<CMessageRecord> record = m_context.Store().OutboxGetRecord(guid);
         if (record == nullptr) {
             throw NamedError("Warning: No matching outbox record found for the given GUID. "
@@ -90,8 +110,8 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
             record->iLowID = result.lowId;
             record->HighID = result.highId;
             record->Status = MSGSTATUS_AWAITING_STATUS;
-            m_context.Store().OutboxModifyRecord(guid, *record);
-            m_context.Store().OutboxMoveToSentbox(guid);
+            // Replaced and moved in one step, so no save can catch it half-way.
+            m_context.Store().OutboxMoveToSentbox(guid, *record);
             return 0;
         }
 
@@ -99,11 +119,17 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
         Classification c = Classify(buffers[0], buffers[1]);
         record->ErrorText = c.errorText;
         Log(where, NotSentLine(c.message, *record), LOG_CAT_CORE, LOG_SEV_ERROR);
+        if (std::string(buffers[0]) == kUnknownAccount) {
+            m_context.ForgetUnknownAccount(record->AccountID);
+        }
         if (c.resend) {
             Log(where, "Attempting to resend the message", LOG_CAT_CORE, LOG_SEV_ERROR);
             record->Status = MSGSTATUS_NOT_SENT;
         } else {
+            // Stored before the box is shown: the box waits for the user.
+            m_context.Store().OutboxModifyRecord(guid, *record);
             m_context.ShowMessageBox(c.message, win::MB_OK);
+            return 0;
         }
         m_context.Store().OutboxModifyRecord(guid, *record);
     } catch (const NamedError& e) {
@@ -134,6 +160,7 @@ int CCoreSendResults::OnQVStatusErrorID(const std::string& guid) {
         if (rc != 1) {
             throw NamedError("Error: Call to QVGetStatusError failed");
         }
+        ConfirmOnExit confirm{m_context, QVStatusErrorID, guid};
 
         bool inOutbox = false;
         std::unique_ptr<CMessageRecord> record;
@@ -167,18 +194,23 @@ int CCoreSendResults::OnQVStatusErrorID(const std::string& guid) {
         }
 
         Log(where, NotSentLine(c.message, *record), LOG_CAT_CORE, LOG_SEV_ERROR);
+        if (std::string(buffers[0]) == kUnknownAccount) {
+            m_context.ForgetUnknownAccount(record->AccountID);
+        }
         if (c.resend) {
             Log(where, "Attempting to resend the message if message is in outbox", LOG_CAT_CORE,
                 LOG_SEV_ERROR);
             record->Status = MSGSTATUS_NOT_SENT;
-        } else {
-            m_context.ShowMessageBox(c.message, win::MB_OK);
         }
+        // Stored before any box is shown: the box waits for the user.
         if (inOutbox) {
             m_context.Store().OutboxModifyRecord(guid, *record);
         } else {
             record->Status = MSGSTATUS_ERROR; // a sentbox record never goes back
             m_context.Store().SentboxModifyRecord(*record);
+        }
+        if (!c.resend) {
+            m_context.ShowMessageBox(c.message, win::MB_OK);
         }
     } catch (const NamedError& e) {
         Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
@@ -211,6 +243,7 @@ int CCoreSendResults::OnQVStatusMessageInfoID(const std::string& guid) {
         if (rc != 1) {
             throw NamedError("Call to QVGetMessageStatus failed");
         }
+        ConfirmOnExit confirm{m_context, QVStatusMessageInfoID, guid};
 
         if (status.errorFlag != 0) {
             Log(where,

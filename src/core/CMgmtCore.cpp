@@ -2,6 +2,7 @@
 
 #include "log/LogManager.h"
 #include "core/COutboxMonitor.h"
+#include "messages/CMgmtMessages.h"
 #include "platform/MsgBox.h"
 
 #include <cstdio>
@@ -31,6 +32,14 @@ CMgmtCore::CMgmtCore(std::shared_ptr<ICoreSettings> settings, std::shared_ptr<CM
     const char* const where = "CMgmtCore::CMgmtCore";
     Log(where, "Enter", LOG_CAT_CORE, LOG_SEV_TRACE);
     m_context->LoadIdentity();
+    {
+        std::weak_ptr<CCoreContext> weak = m_context;
+        m_context->Store().SetSaveListener([weak](std::uint64_t saved) {
+            if (auto context = weak.lock()) {
+                context->OnStoreSaved(saved);
+            }
+        });
+    }
 
     m_coreThread = std::make_unique<win::Thread>([this] { return ThreadProcCore(); });
 
@@ -47,6 +56,11 @@ CMgmtCore::CMgmtCore(std::shared_ptr<ICoreSettings> settings, std::shared_ptr<CM
     if (m_context->initialised) {
         // Messages accepted before an earlier exit still wait for their final reports.
         m_results.ResumeSubscription();
+        // Fresh account data; an account the service no longer knows is forgotten, so that
+        // the first-start signup is offered again.
+        if (!m_context->Identity().accountId.empty()) {
+            m_account.CORE_RequestAccountUpdate();
+        }
         if (m_context->Options().startMonitor) {
             std::shared_ptr<CCoreContext> context = m_context;
             m_monitorThread = std::make_unique<win::Thread>(
@@ -90,6 +104,8 @@ CMgmtCore::~CMgmtCore() {
                 m_context->coreStop.Set();
                 m_coreThread->Join();
             }
+            // Everything handled is saved and confirmed before the core closes its files.
+            m_context->FlushAndConfirm();
             Log(where, "Calling QVShutdown()", LOG_CAT_CORE, LOG_SEV_TRACE);
             if (m_context->Core().Shutdown() != 1) {
                 throw NamedError("ERROR: Call to QVShutdown failed");
@@ -108,6 +124,7 @@ CMgmtCore::~CMgmtCore() {
     }
     m_coreThread.reset();
     m_monitorThread.reset(); // detaches a monitor that is still running
+    m_context->Store().SetSaveListener(nullptr);
     m_context->CloseInternet();
 }
 
@@ -167,6 +184,14 @@ bool CMgmtCore::InitializeThread() {
         win::HWND window = win::CreateWindow(
             desc, [this](win::HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {
                 if (msg == WM_CORE_EVENT) {
+                    if (win::InMessageFromOtherProcess()) {
+                        // Only the core in this process sends events; from elsewhere the
+                        // parameter is a plain number, never a text to read.
+                        Log("CMgmtCore::OnCoreMessage",
+                            "Warning: A core event from another process was ignored", LOG_CAT_CORE,
+                            LOG_SEV_ERROR);
+                        return win::LRESULT{0};
+                    }
                     return OnCoreMessage(wParam, reinterpret_cast<const char*>(lParam));
                 }
                 return win::DefWindowProc(hwnd, msg, wParam, lParam);

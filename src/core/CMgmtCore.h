@@ -52,6 +52,8 @@ public:
     win::LRESULT OnCoreMessage(win::WPARAM code, const char* text);
 
     win::HWND CallbackWindow() const { return m_callbackWindow; }
+    // How many messages the core has accepted from this manager since it started.
+    std::uint64_t HandedOver() const { return m_context->handedOver.load(); }
     CoreIdentity Identity() const { return m_context->Identity(); }
     bool InternetAvailable() const { return m_context->InternetAvailable(); }
 

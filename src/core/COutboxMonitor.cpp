@@ -6,6 +6,9 @@
 #include "messages/CMgmtMessages.h"
 #include "messages/CSMSRecord.h"
 
+#include <string>
+#include <vector>
+
 win::DWORD COutboxMonitor::ThreadProcOutboxMonitor(std::shared_ptr<CCoreContext> context) {
     Log("ThreadProcOutboxMonitor", "Thread started", LOG_CAT_CORE, LOG_SEV_TRACE);
     win::DWORD result = 0;
@@ -24,6 +27,7 @@ win::DWORD COutboxMonitor::ThreadSessionOutboxMonitor(CCoreContext& context) {
     const char* const where = "CMgmtCore::ThreadSessionOutboxMonitor";
     Log(where, "Enter", LOG_CAT_CORE, LOG_SEV_TRACE);
     context.IsInternetAvalible(nullptr);
+    Reconcile(context);
     context.monitorUpdate.Set(); // the first scan runs at once
 
     win::Waitable* objects[] = {&context.monitorStop, &context.monitorUpdate};
@@ -47,28 +51,108 @@ win::DWORD COutboxMonitor::ThreadSessionOutboxMonitor(CCoreContext& context) {
     return 0;
 }
 
+int COutboxMonitor::Reconcile(CCoreContext& context) {
+    // A record waiting for its message id was handed to the core under its send key before
+    // the program stopped; handing it over again under the same key tells the core to post
+    // its send result again (the core charges nothing for a key it knows), or sends it now
+    // when the first hand-over never reached the core.
+    int reconciled = 0;
+    MessageRecordList records;
+    context.Store().OutboxGetRecords(records, MSGSTATUS_AWAITING_ID);
+    for (auto& record : records) {
+        if (context.monitorStopRequested) {
+            break;
+        }
+        if (record->MessageType != MSGTYPE_SMS) {
+            continue;
+        }
+        const std::string key = record->GUID;
+        if (!CCoreContext::IsSendKey(key)) {
+            // No key to ask about: it may have gone out, so it is never sent again by itself.
+            continue;
+        }
+        std::lock_guard<std::mutex> guard(context.SendLock());
+        if (context.SendMessage(static_cast<CSMSRecord&>(*record))) {
+            if (record->GUID != key) {
+                context.Store().OutboxModifyRecord(key, *record);
+            }
+            ++reconciled;
+        } else {
+            record->Status = MSGSTATUS_NOT_SENT;
+            context.Store().OutboxModifyRecord(key, *record);
+        }
+    }
+    Log("CMgmtCore::ReconcileOutbox",
+        "Outbox records awaiting their message id handed over again: " + std::to_string(reconciled),
+        LOG_CAT_CORE, LOG_SEV_TRACE);
+    return reconciled;
+}
+
 int COutboxMonitor::Scan(CCoreContext& context) {
     int accepted = 0;
     MessageRecordList records;
     context.Store().OutboxGetRecords(records, MSGSTATUS_NOT_SENT);
+
+    // Every due SMS gets a fresh send key, saved (with status "awaiting message id") before
+    // anything is handed to the core, so that a stop at any instant never sends it twice.
+    struct Keyed {
+        CMessageRecord* record;
+        std::string previousGuid;
+    };
+    std::vector<Keyed> keyed;
     for (auto& record : records) {
-        if (context.monitorStopRequested) {
-            break; // shutdown is waiting; the rest goes at the next start
-        }
-        if (!record->IsDue()) {
+        if (!record->IsDue() || record->MessageType != MSGTYPE_SMS) {
             continue;
         }
-        std::string guid = record->GUID;
-        std::lock_guard<std::mutex> guard(context.SendLock());
-        bool handedOver = false;
-        if (record->MessageType == MSGTYPE_SMS) {
-            handedOver = context.SendMessage(static_cast<CSMSRecord&>(*record));
-        } else if (record->MessageType == MSGTYPE_MMS) {
-            handedOver = context.SendMMSMessage(static_cast<CMMSRecord&>(*record));
+        const std::string previous = record->GUID;
+        record->GUID = CCoreContext::NewSendKey();
+        record->Status = MSGSTATUS_AWAITING_ID;
+        if (context.Store().OutboxModifyRecord(previous, *record)) {
+            keyed.push_back({record.get(), previous});
         }
-        if (handedOver) {
-            context.Store().OutboxModifyRecord(guid, *record);
+    }
+    if (!keyed.empty() && !context.Store().Flush()) {
+        // The keys are not on disk: nothing is handed over now.
+        Log("CMgmtCore::ThreadSessionOutboxMonitor",
+            "Error: The outbox could not be saved; sending waits for the next scan", LOG_CAT_CORE,
+            LOG_SEV_ERROR);
+        for (Keyed& k : keyed) {
+            const std::string key = k.record->GUID;
+            k.record->GUID = k.previousGuid;
+            k.record->Status = MSGSTATUS_NOT_SENT;
+            context.Store().OutboxModifyRecord(key, *k.record);
+        }
+        return 0;
+    }
+
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        if (context.monitorStopRequested) {
+            // Shutdown is waiting; the rest is reconciled at the next start.
+            break;
+        }
+        CMessageRecord* record = keyed[i].record;
+        const std::string key = record->GUID;
+        std::lock_guard<std::mutex> guard(context.SendLock());
+        if (context.SendMessage(static_cast<CSMSRecord&>(*record))) {
+            if (record->GUID != key) {
+                context.Store().OutboxModifyRecord(key, *record);
+            }
             ++accepted;
+        } else {
+            // Refused: the core never took the key, so the record goes back as it was.
+            record->GUID = keyed[i].previousGuid;
+            record->Status = MSGSTATUS_NOT_SENT;
+            context.Store().OutboxModifyRecord(key, *record);
+        }
+    }
+    // MMS messages are offered too; they are never handed over and stay in the outbox.
+    for (auto& record : records) {
+        if (record->MessageType == MSGTYPE_MMS && record->IsDue()) {
+            const std::string guid = record->GUID;
+            if (context.SendMMSMessage(static_cast<CMMSRecord&>(*record))) {
+                context.Store().OutboxModifyRecord(guid, *record);
+                ++accepted;
+            }
         }
     }
     return accepted;

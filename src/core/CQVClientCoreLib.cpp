@@ -52,6 +52,10 @@ std::int32_t CQVClientCoreLib::GetAccountStatus(QVAccountStatus* status) {
     return QVGetAccountStatus(status);
 }
 
+std::int32_t CQVClientCoreLib::ConfirmEvent(std::int32_t code, const char* guid) {
+    return QVConfirmEvent(code, guid);
+}
+
 std::string CQVClientCoreLib::GetLastErrorText() {
     const char* text = QVGetLastErrorText();
     return text != nullptr ? std::string(text) : std::string();

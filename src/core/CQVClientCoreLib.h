@@ -23,5 +23,7 @@ public:
     std::int32_t ChangeAccountDetails(QVChangeRequest* request, QVChangeResult* result) override;
     std::int32_t GetAccountStatus(QVAccountStatus* status) override;
 
+    std::int32_t ConfirmEvent(std::int32_t code, const char* guid) override;
+
     std::string GetLastErrorText() override;
 };

@@ -30,6 +30,10 @@ public:
     virtual std::int32_t ChangeAccountDetails(QVChangeRequest* request, QVChangeResult* result) = 0;
     virtual std::int32_t GetAccountStatus(QVAccountStatus* status) = 0;
 
+    // The program has stored what it fetched for event `code` under `guid`: the core need not
+    // post it again.
+    virtual std::int32_t ConfirmEvent(std::int32_t code, const char* guid) = 0;
+
     // Why the calling thread's last call failed (empty when unknown).
     virtual std::string GetLastErrorText() = 0;
 };

@@ -119,11 +119,17 @@ std::unique_ptr<QApplication> CGuiStartup::TryCreateApplication(int& argc, char*
     // The program lives in the tray: closing its last window does not end it.
     app->setQuitOnLastWindowClosed(false);
     g_pump = std::make_unique<CQtEventPump>();
+    CQtMessageBox::SetGuiClosed(false);
     win::SetMessageBoxBackend(std::make_shared<CQtMessageBox>());
     return app;
 }
 
+void CGuiStartup::MarkClosed() {
+    CQtMessageBox::SetGuiClosed(true);
+}
+
 void CGuiStartup::Shutdown() {
+    CQtMessageBox::SetGuiClosed(true);
     win::SetMessageBoxBackend(nullptr);
     g_pump.reset();
 }

@@ -27,6 +27,10 @@ public:
     static std::unique_ptr<QApplication> TryCreateApplication(int& argc, char** argv,
                                                               std::string* why = nullptr);
 
+    // The GUI loop has ended: boxes asked for from other threads (also those already waiting)
+    // answer their default button instead of waiting for a loop that no longer runs.
+    static void MarkClosed();
+
     // Ends what TryCreateApplication installed (message boxes back to the console, pump
     // removed); call before the QApplication is destroyed.
     static void Shutdown();

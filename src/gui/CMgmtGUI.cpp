@@ -359,7 +359,9 @@ void CMgmtGUI::OnTrayNotify(win::LPARAM notification) {
 void CMgmtGUI::OnMailClientAction(win::WPARAM action, win::LPARAM message) {
     const GuiMessageIds& ids = CGuiMessages::Get();
     win::WPARAM reference = 0;
-    if (message != 0) {
+    // From another process the parameter is a number, never a message to read: the action
+    // is carried out without it.
+    if (message != 0 && !win::InMessageFromOtherProcess()) {
         GuiSmsFields texts;
         if (m_app.ReadMailClientMessage(message, texts)) {
             GuiSmsFields fields;

@@ -74,7 +74,25 @@ QMessageBox::Icon IconFor(unsigned type) {
     }
 }
 
+// Set while the GUI is closed; never destroyed, since threads may still look at it at exit.
+win::Event& GuiClosed() {
+    static auto* closed = new win::Event(true, false);
+    return *closed;
+}
+
 } // namespace
+
+void CQtMessageBox::SetGuiClosed(bool closed) {
+    if (closed) {
+        GuiClosed().Set();
+    } else {
+        GuiClosed().Reset();
+    }
+}
+
+bool CQtMessageBox::IsGuiClosed() {
+    return win::WaitForSingleObject(GuiClosed(), 0) == win::WAIT_OBJECT_0;
+}
 
 QMessageBox* CQtMessageBox::Build(QWidget* parent, const std::string& text,
                                   const std::string& caption, unsigned type) {
@@ -134,6 +152,11 @@ int CQtMessageBox::Show(win::HWND owner, const std::string& text, const std::str
     if (QThread::currentThread() == app->thread()) {
         return ShowOnGuiThread(owner, text, caption, type);
     }
+    if (IsGuiClosed()) {
+        Log("CQtMessageBox::Show", "The GUI is closed; the box answers its default: " + text,
+            LOG_CAT_GUI, LOG_SEV_INFO);
+        return win::MessageBoxDefaultAnswer(type);
+    }
 
     // Another thread: the GUI thread shows the box, this thread waits for the answer.
     struct Pending {
@@ -144,7 +167,8 @@ int CQtMessageBox::Show(win::HWND owner, const std::string& text, const std::str
     bool queued = QMetaObject::invokeMethod(
         app,
         [pending, owner, text, caption, type] {
-            pending->answer = ShowOnGuiThread(owner, text, caption, type);
+            pending->answer = IsGuiClosed() ? win::MessageBoxDefaultAnswer(type)
+                                            : ShowOnGuiThread(owner, text, caption, type);
             pending->done.Set();
         },
         Qt::QueuedConnection);
@@ -153,13 +177,18 @@ int CQtMessageBox::Show(win::HWND owner, const std::string& text, const std::str
     }
     bool quit = false;
     int quitCode = 0;
-    win::Waitable* handles[] = {&pending->done};
+    win::Waitable* handles[] = {&pending->done, &GuiClosed()};
     for (;;) {
         win::DWORD r = win::MsgWaitForMultipleObjects(handles, false, 250);
         if (r == win::WAIT_OBJECT_0) {
             break;
         }
         if (r == win::WAIT_OBJECT_0 + 1) {
+            // The GUI closed while the box waited to be shown: it never will be.
+            pending->answer = win::MessageBoxDefaultAnswer(type);
+            break;
+        }
+        if (r == win::WAIT_OBJECT_0 + 2) {
             win::MSG msg;
             while (win::PeekMessage(&msg, 0, 0, 0, win::PM_REMOVE)) {
                 if (msg.message == win::WM_QUIT) {

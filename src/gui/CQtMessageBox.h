@@ -22,6 +22,12 @@ public:
     // default answer when the box was closed without one.
     static int Answer(const QMessageBox& box, unsigned type);
 
+    // Once the GUI is closed (its loop has ended) no box is shown any more: every box asked
+    // for from another thread, also one already waiting, answers its default button at once,
+    // so no thread waits for a loop that will never run again. Open again with true.
+    static void SetGuiClosed(bool closed);
+    static bool IsGuiClosed();
+
 private:
     static int ShowOnGuiThread(win::HWND owner, const std::string& text, const std::string& caption,
                                unsigned type);

@@ -8,7 +8,10 @@
 #include "platform/Paths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <new>
+#include <sys/stat.h>
+#include <unordered_set>
 
 namespace {
 
@@ -44,7 +47,8 @@ template <typename T> bool ReadEntry(CArchiveReader& archive, MessageRecordList&
 
 } // namespace
 
-CMgmtMessages::CMgmtMessages(const std::string& dataFolder) {
+CMgmtMessages::CMgmtMessages(const std::string& dataFolder, StoreOptions options)
+    : m_options(options) {
     std::string folder = platform::ToNativePath(dataFolder);
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
@@ -53,19 +57,217 @@ CMgmtMessages::CMgmtMessages(const std::string& dataFolder) {
     m_outboxPath = JoinPath(folder, "outbox.dat");
     m_sentboxPath = JoinPath(folder, "sentbox.dat");
     m_loaded = SerializeOutbox(ArchiveMode::Load) && SerializeSentbox(ArchiveMode::Load);
+    RepairAfterLoad();
+    if (m_dirty != 0) {
+        SaveDirty(false);
+    }
+    if (m_options.saveDelay.count() > 0) {
+        m_saver = std::thread([this] { SaverLoop(); });
+    }
 }
 
 CMgmtMessages::~CMgmtMessages() {
     try {
+        if (m_saver.joinable()) {
+            {
+                std::lock_guard<std::mutex> guard(m_saverMutex);
+                m_saverStop = true;
+            }
+            m_saverWake.notify_all();
+            m_saver.join();
+        }
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         if (!m_persistence.load()) {
             SaveAll();
+        } else if (m_dirty != 0) {
+            SaveDirty(false);
         }
         m_outbox.clear();
         m_sentbox.clear();
     } catch (...) {
         Log("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", LOG_CAT_DATA,
             LOG_SEV_ERROR);
+    }
+}
+
+std::uint64_t CMgmtMessages::ChangeGeneration() const {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_generation;
+}
+
+std::uint64_t CMgmtMessages::SavedGeneration() const {
+    return m_savedGeneration.load();
+}
+
+void CMgmtMessages::SetSaveListener(std::function<void(std::uint64_t)> listener) {
+    std::lock_guard<std::mutex> guard(m_listenerLock);
+    m_listener = std::move(listener);
+}
+
+std::vector<std::string> CMgmtMessages::DamagedFiles() const {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_damaged;
+}
+
+bool CMgmtMessages::Changed(unsigned bits) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    ++m_generation;
+    m_dirty |= bits;
+    if (m_options.saveDelay.count() <= 0) {
+        return SaveDirty(false);
+    }
+    {
+        std::lock_guard<std::mutex> saver(m_saverMutex);
+        if (m_firstDirty == std::chrono::steady_clock::time_point{}) {
+            m_firstDirty = std::chrono::steady_clock::now();
+        }
+    }
+    m_saverWake.notify_one();
+    return true;
+}
+
+bool CMgmtMessages::Flush() {
+    Enter("CMgmtMessages::Flush");
+    return SaveDirty(false);
+}
+
+bool CMgmtMessages::SaveDirty(bool force) {
+    std::unique_lock<std::recursive_mutex> data(m_lock);
+    if (!force && !m_persistence.load()) {
+        return true;
+    }
+    const unsigned wanted = force ? (kOutboxBit | kSentboxBit) : m_dirty;
+    const unsigned todo = wanted & ~m_blocked;
+    const std::uint64_t generation = m_generation;
+    std::string sentBytes;
+    std::string outBytes;
+    bool ok = true;
+    // The snapshot is taken under the data lock; the files are written after it is let go
+    // (unless the caller holds it), in snapshot order.
+    if ((todo & kSentboxBit) != 0 && !WriteFolderData(m_sentbox, sentBytes)) {
+        Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
+        ok = false;
+    }
+    if ((todo & kOutboxBit) != 0 && !WriteFolderData(m_outbox, outBytes)) {
+        Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
+        ok = false;
+    }
+    if (!ok) {
+        return false;
+    }
+    // A folder whose unreadable file is kept in place is never written.
+    ok = (wanted & m_blocked) == 0;
+    m_dirty &= ~wanted;
+    {
+        std::lock_guard<std::mutex> saver(m_saverMutex);
+        m_firstDirty = {};
+    }
+    std::unique_lock<std::mutex> saving(m_saveLock);
+    data.unlock();
+    unsigned failed = 0;
+    // The sentbox first: a record moving out of the outbox is never on disk in neither.
+    if ((todo & kSentboxBit) != 0) {
+        if (WriteBytes(sentBytes, m_sentboxPath)) {
+            ++m_sentboxSaves;
+        } else {
+            failed |= kSentboxBit;
+        }
+    }
+    if ((todo & kOutboxBit) != 0 && failed == 0) {
+        if (WriteBytes(outBytes, m_outboxPath)) {
+            ++m_outboxSaves;
+        } else {
+            failed |= kOutboxBit;
+        }
+    } else if ((todo & kOutboxBit) != 0) {
+        failed |= kOutboxBit;
+    }
+    if (failed != 0) {
+        saving.unlock();
+        std::lock_guard<std::recursive_mutex> again(m_lock);
+        m_dirty |= failed; // the next save writes them; memory is unchanged
+        return false;
+    }
+    std::uint64_t saved = m_savedGeneration.load();
+    while (saved < generation && !m_savedGeneration.compare_exchange_weak(saved, generation)) {
+    }
+    saving.unlock();
+    std::function<void(std::uint64_t)> listener;
+    {
+        std::lock_guard<std::mutex> guard(m_listenerLock);
+        listener = m_listener;
+    }
+    if (listener) {
+        listener(m_savedGeneration.load());
+    }
+    return ok;
+}
+
+void CMgmtMessages::SaverLoop() {
+    using Clock = std::chrono::steady_clock;
+    std::unique_lock<std::mutex> lock(m_saverMutex);
+    Clock::time_point lastSave{};
+    for (;;) {
+        m_saverWake.wait(lock, [&] { return m_saverStop || m_firstDirty != Clock::time_point{}; });
+        if (m_saverStop) {
+            return;
+        }
+        // Changes within the delay of the first one share the save, and saves are at least
+        // one delay apart.
+        Clock::time_point due = m_firstDirty + m_options.saveDelay;
+        if (lastSave != Clock::time_point{}) {
+            due = std::max(due, lastSave + m_options.saveDelay);
+        }
+        if (m_saverWake.wait_until(lock, due, [&] { return m_saverStop; })) {
+            return; // the destructor saves what is left
+        }
+        if (m_firstDirty == Clock::time_point{}) {
+            continue; // a Flush got there first
+        }
+        lastSave = Clock::now();
+        lock.unlock();
+        bool ok = SaveDirty(false);
+        lock.lock();
+        if (!ok && m_firstDirty == Clock::time_point{}) {
+            // Failed (disk full, ...): try again a while later.
+            m_firstDirty = Clock::now() + std::chrono::seconds(1);
+        }
+    }
+}
+
+void CMgmtMessages::RepairAfterLoad() {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    std::unordered_set<std::string> inSentbox;
+    for (const auto& record : m_sentbox) {
+        inSentbox.insert(record->GUID);
+    }
+    for (auto it = m_outbox.begin(); it != m_outbox.end();) {
+        const CMessageRecord& record = **it;
+        const bool handedOver =
+            record.Status == MSGSTATUS_AWAITING_ID || record.Status == MSGSTATUS_AWAITING_STATUS;
+        if (handedOver && !record.GUID.empty() && inSentbox.count(record.GUID) != 0) {
+            Log("CMgmtMessages::RepairAfterLoad",
+                "A message stood in both folders; the sentbox copy is kept: " + record.GUID,
+                LOG_CAT_DATA, LOG_SEV_ERROR);
+            it = m_outbox.erase(it);
+            m_dirty |= kOutboxBit;
+            continue;
+        }
+        if (record.Status == MSGSTATUS_AWAITING_STATUS &&
+            (record.iLowID != 0 || record.HighID != 0)) {
+            // Accepted by the service, but the move to the sentbox never reached the disk.
+            Log("CMgmtMessages::RepairAfterLoad",
+                "An accepted message is moved on to the sentbox: " + record.GUID, LOG_CAT_DATA,
+                LOG_SEV_ERROR);
+            inSentbox.insert(record.GUID);
+            m_sentbox.push_back(std::move(*it));
+            it = m_outbox.erase(it);
+            m_dirty |= kOutboxBit | kSentboxBit;
+            continue;
+        }
+        ++it;
     }
 }
 
@@ -221,7 +423,10 @@ bool CMgmtMessages::OutboxAddRecord(const CMessageRecord& record) {
         return false;
     }
     m_outbox.push_back(std::move(copy));
-    const bool saved = SerializeOutbox(ArchiveMode::Store);
+    ++m_generation;
+    m_dirty |= kOutboxBit;
+    // A composed message is on disk before the caller reports it sent.
+    const bool saved = SaveDirty(false);
     NotifyDataChange();
     return saved;
 }
@@ -246,7 +451,7 @@ bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
             LOG_SEV_ERROR);
         return false;
     }
-    const bool saved = SerializeOutbox(ArchiveMode::Store);
+    const bool saved = Changed(kOutboxBit);
     NotifyDataChange();
     return saved;
 }
@@ -260,7 +465,7 @@ bool CMgmtMessages::SentboxDelRecord(const std::string& guid) {
             LOG_SEV_ERROR);
         return false;
     }
-    const bool saved = SerializeSentbox(ArchiveMode::Store);
+    const bool saved = Changed(kSentboxBit);
     NotifyDataChange();
     return saved;
 }
@@ -300,7 +505,7 @@ bool CMgmtMessages::OutboxModifyRecord(const CMessageRecord& record) {
     if (!ModifyRecord(m_outbox, record, nullptr)) {
         return false;
     }
-    return SerializeOutbox(ArchiveMode::Store);
+    return Changed(kOutboxBit);
 }
 
 bool CMgmtMessages::OutboxModifyRecord(const std::string& guid, const CMessageRecord& record) {
@@ -309,7 +514,7 @@ bool CMgmtMessages::OutboxModifyRecord(const std::string& guid, const CMessageRe
     if (!ModifyRecord(m_outbox, record, &guid)) {
         return false;
     }
-    return SerializeOutbox(ArchiveMode::Store);
+    return Changed(kOutboxBit);
 }
 
 bool CMgmtMessages::SentboxModifyRecord(const CMessageRecord& record) {
@@ -318,7 +523,7 @@ bool CMgmtMessages::SentboxModifyRecord(const CMessageRecord& record) {
     if (!ModifyRecord(m_sentbox, record, nullptr)) {
         return false;
     }
-    return SerializeSentbox(ArchiveMode::Store);
+    return Changed(kSentboxBit);
 }
 
 bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid) {
@@ -333,12 +538,40 @@ bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid) {
     }
     m_sentbox.push_back(std::move(*it));
     m_outbox.erase(it);
-    // The sentbox is saved first: should the second save fail (or the program stop in
-    // between), the record is on disk in both folders rather than in neither.
-    const bool saved = SerializeSentbox(ArchiveMode::Store) && SerializeOutbox(ArchiveMode::Store);
-    if (saved) {
-        NotifyDataChange();
+    // Both folders change in one step; the save writes the sentbox first, so a stop in
+    // between leaves the record in both folders (repaired at the next load), never in neither.
+    const bool saved = Changed(kOutboxBit | kSentboxBit);
+    NotifyDataChange();
+    return saved;
+}
+
+bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid, const CMessageRecord& updated) {
+    Enter("CMgmtMessages::OutboxMoveToSentbox");
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = FindByGuid(m_outbox, guid);
+    if (it == m_outbox.end()) {
+        Log("CMgmtMessages::OutboxMoveToSentbox",
+            "Warning: A scheduled message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
+        return false;
     }
+    std::unique_ptr<CMessageRecord> copy;
+    try {
+        copy = CopyRecord(updated);
+    } catch (const std::bad_alloc&) {
+        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: Out of memory.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
+        return false;
+    }
+    if (!copy) {
+        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
+        return false;
+    }
+    m_outbox.erase(it);
+    m_sentbox.push_back(std::move(copy));
+    const bool saved = Changed(kOutboxBit | kSentboxBit);
+    NotifyDataChange();
     return saved;
 }
 
@@ -349,10 +582,7 @@ bool CMgmtMessages::SetPersistence(bool persistence) {
 
 bool CMgmtMessages::SaveAll() {
     Enter("CMgmtMessages::SaveAll");
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    const bool outbox = Serialize(m_outbox, m_outboxPath, ArchiveMode::Store, true);
-    const bool sentbox = Serialize(m_sentbox, m_sentboxPath, ArchiveMode::Store, true);
-    return outbox && sentbox;
+    return SaveDirty(true);
 }
 
 bool CMgmtMessages::SerializeOutbox(ArchiveMode mode) {
@@ -484,53 +714,98 @@ bool CMgmtMessages::WriteFolderData(const MessageRecordList& records, std::strin
 bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
     Log(kSerializeLocation, "Reading data from file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     folder.clear();
+    bool unreadable = false;
     try {
         std::string bytes;
         switch (CArchiveReader::LoadFile(path, bytes)) {
-        case CArchiveReader::LoadResult::OpenFailed:
+        case CArchiveReader::LoadResult::OpenFailed: {
+            // Absent is the first start; present but unopenable must not be saved over.
+            struct stat info {};
+            unreadable = ::stat(path.c_str(), &info) == 0;
             Log(kSerializeLocation, "Could not open the file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-            return true;
-        case CArchiveReader::LoadResult::ReadFailed:
-            Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
-            return true;
-        case CArchiveReader::LoadResult::Ok:
             break;
         }
-        std::string error;
-        Folder loaded;
-        if (!ReadFolderData(bytes, loaded, error)) {
-            Log(kSerializeLocation, error, LOG_CAT_DATA, LOG_SEV_ERROR);
-            return true;
+        case CArchiveReader::LoadResult::ReadFailed:
+            unreadable = true;
+            Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
+            break;
+        case CArchiveReader::LoadResult::Ok: {
+            std::string error;
+            Folder loaded;
+            if (!ReadFolderData(bytes, loaded, error)) {
+                unreadable = true;
+                Log(kSerializeLocation, error, LOG_CAT_DATA, LOG_SEV_ERROR);
+            } else {
+                folder = std::move(loaded);
+            }
+            break;
         }
-        folder = std::move(loaded);
+        }
     } catch (...) {
         folder.clear();
+        unreadable = true;
         Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
+    }
+    if (unreadable && !MoveAside(path)) {
+        const unsigned bit = path == m_outboxPath ? kOutboxBit : kSentboxBit;
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        m_blocked |= bit;
+        Log(kSerializeLocation,
+            "The unreadable file could not be moved aside; this folder is not "
+            "saved, so the file is kept as it is: \"" +
+                path + "\"",
+            LOG_CAT_DATA, LOG_SEV_ERROR, true);
+    }
+    return true;
+}
+
+bool CMgmtMessages::MoveAside(const std::string& path) {
+    std::string aside = path + ".damaged";
+    struct stat info {};
+    for (int n = 2; ::lstat(aside.c_str(), &info) == 0; ++n) {
+        if (n > 1000) {
+            return false;
+        }
+        aside = path + ".damaged." + std::to_string(n);
+    }
+    if (::rename(path.c_str(), aside.c_str()) != 0) {
+        return false;
+    }
+    Log(kSerializeLocation, "The unreadable file was kept as \"" + aside + "\"", LOG_CAT_DATA,
+        LOG_SEV_ERROR);
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_damaged.push_back(aside);
+    return true;
+}
+
+bool CMgmtMessages::WriteBytes(const std::string& bytes, const std::string& path) {
+    Log(kSerializeLocation, "Storing data to file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
+    platform::CreateFolder(m_dataFolder);
+    if (!platform::WriteFileAtomic(path, bytes)) {
+        // The new file is written beside the old one, which stays whole on any failure.
+        const int error = errno;
+        const bool writeFailed =
+            error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG;
+        Log(kSerializeLocation,
+            writeFailed ? "Failed to write file data." : "Could not open the file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR, true);
+        return false;
     }
     return true;
 }
 
 bool CMgmtMessages::Store(const Folder& folder, const std::string& path) {
-    Log(kSerializeLocation, "Storing data to file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     try {
-        platform::CreateFolder(m_dataFolder);
+        if ((m_blocked & (path == m_outboxPath ? kOutboxBit : kSentboxBit)) != 0) {
+            return false;
+        }
         std::string bytes;
         if (!WriteFolderData(folder, bytes)) {
             Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
                 LOG_SEV_ERROR, true);
             return false;
         }
-        if (!platform::WriteFileAtomic(path, bytes)) {
-            // The new file is written beside the old one, which stays whole on any failure.
-            const int error = errno;
-            const bool writeFailed =
-                error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG;
-            Log(kSerializeLocation,
-                writeFailed ? "Failed to write file data." : "Could not open the file.",
-                LOG_CAT_DATA, LOG_SEV_ERROR, true);
-            return false;
-        }
-        return true;
+        return WriteBytes(bytes, path);
     } catch (...) {
         Log(kSerializeLocation, "Failed to write file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
         return false;

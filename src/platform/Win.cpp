@@ -237,7 +237,8 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     std::shared_ptr<WinThreadState> owner = WinWindowTable::Instance().Owner(hwnd);
     if (owner) {
-        return owner->Post(MSG{hwnd, msg, wParam, lParam, detail::TickCount()});
+        return owner->Post(
+            MSG{hwnd, msg, wParam, lParam, detail::TickCount(), detail::PeerOriginScope::Active()});
     }
     if (IsRemote(hwnd)) {
         return WinIpcClient::Post(hwnd, msg, wParam, lParam);
@@ -280,6 +281,7 @@ bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD
     std::shared_ptr<WinThreadState> self = WinThreadState::Current();
     std::shared_ptr<WinThreadState> owner = WinWindowTable::Instance().Owner(hwnd);
     if (owner == self && owner) {
+        detail::HandlingScope origin(detail::PeerOriginScope::Active());
         LRESULT r = CallProc(hwnd, msg, wParam, lParam);
         if (result != nullptr) {
             *result = r;
@@ -292,6 +294,7 @@ bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD
     record->wParam = wParam;
     record->lParam = lParam;
     record->sender = self;
+    record->fromOtherProcess = detail::PeerOriginScope::Active();
     if (owner) {
         if (!owner->QueueSent(record)) {
             return false;
@@ -355,11 +358,16 @@ LRESULT DispatchMessage(const MSG& msg) {
     if (WinWindowTable::Instance().Owner(msg.hwnd) != self) {
         return 0; // another thread's window, or one that is gone
     }
+    detail::HandlingScope origin(msg.fromOtherProcess);
     return CallProc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
 }
 
 bool HasPendingMessages() {
     return WinThreadState::Current()->HasMessage(true);
+}
+
+bool InMessageFromOtherProcess() {
+    return detail::HandlingPeerMessage();
 }
 
 DWORD GetCurrentThreadId() {

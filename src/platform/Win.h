@@ -43,6 +43,8 @@ struct MSG {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     DWORD time = 0;
+    // Posted by another process: wParam and lParam are plain numbers from there.
+    bool fromOtherProcess = false;
 };
 
 // Payload of WM_COPYDATA (sent with lParam pointing at it). The bytes are copied across
@@ -120,6 +122,11 @@ bool PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remov
 LRESULT DispatchMessage(const MSG& msg);
 // True when the calling thread's queue holds a message (posted, sent or a due timer).
 bool HasPendingMessages();
+
+// True while the calling thread's window procedure handles a message that another process
+// posted or sent. Its parameters are then plain numbers (WM_COPYDATA's lParam excepted, which
+// points at the copied bytes): a handler never reads them as pointers.
+bool InMessageFromOtherProcess();
 
 DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();

@@ -184,6 +184,8 @@ std::string WinIpcServer::Handle(const std::string& request) {
     }
     WinWindowTable& table = WinWindowTable::Instance();
     WinHandleAllocator& handles = WinHandleAllocator::Instance();
+    // Everything posted or sent on from here came from another process.
+    PeerOriginScope origin;
     switch (static_cast<WinIpcRequest>(type)) {
     case WinIpcRequest::Find: {
         std::string className;

@@ -344,6 +344,7 @@ bool WinThreadState::HandleSentMessages() {
             continue;
         }
         LRESULT result = 0;
+        HandlingScope origin(record->fromOtherProcess);
         try {
             result = (*proc)(record->hwnd, record->message, record->wParam, record->lParam);
         } catch (const std::exception& e) {
@@ -478,6 +479,35 @@ void WinThreadState::EndCurrentThread() {
     if (t_holder.state) {
         t_holder.state->End();
     }
+}
+
+namespace {
+thread_local bool t_peerOrigin = false;
+thread_local bool t_handlingPeerMessage = false;
+} // namespace
+
+PeerOriginScope::PeerOriginScope() : m_previous(t_peerOrigin) {
+    t_peerOrigin = true;
+}
+
+PeerOriginScope::~PeerOriginScope() {
+    t_peerOrigin = m_previous;
+}
+
+bool PeerOriginScope::Active() {
+    return t_peerOrigin;
+}
+
+HandlingScope::HandlingScope(bool fromOtherProcess) : m_previous(t_handlingPeerMessage) {
+    t_handlingPeerMessage = fromOtherProcess;
+}
+
+HandlingScope::~HandlingScope() {
+    t_handlingPeerMessage = m_previous;
+}
+
+bool HandlingPeerMessage() {
+    return t_handlingPeerMessage;
 }
 
 } // namespace win::detail

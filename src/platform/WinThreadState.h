@@ -30,6 +30,7 @@ struct WinSendRecord {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     std::shared_ptr<WinThreadState> sender;
+    bool fromOtherProcess = false;
     // Guarded by the sender's mutex.
     bool done = false;
     bool delivered = false;
@@ -126,5 +127,35 @@ private:
 
 // Milliseconds since an arbitrary start, as in MSG::time.
 DWORD TickCount();
+
+// Held by the thread that hands on a message from another process: the messages it posts or
+// sends meanwhile are marked as coming from another process.
+class PeerOriginScope {
+public:
+    PeerOriginScope();
+    ~PeerOriginScope();
+    PeerOriginScope(const PeerOriginScope&) = delete;
+    PeerOriginScope& operator=(const PeerOriginScope&) = delete;
+    static bool Active();
+
+private:
+    bool m_previous;
+};
+
+// Held around a window procedure call: tells InMessageFromOtherProcess where the message
+// came from (nested calls restore the outer value).
+class HandlingScope {
+public:
+    explicit HandlingScope(bool fromOtherProcess);
+    ~HandlingScope();
+    HandlingScope(const HandlingScope&) = delete;
+    HandlingScope& operator=(const HandlingScope&) = delete;
+
+private:
+    bool m_previous;
+};
+
+// What HandlingScope last set on the calling thread.
+bool HandlingPeerMessage();
 
 } // namespace win::detail

@@ -1,5 +1,6 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "log/LogManager.h"
 #include "common/TestEnv.h"
@@ -67,6 +68,20 @@ TEST(AppHelpers, LastUsedHasNoLeadingZeros) {
     EXPECT_EQ(CTidewellWindowsApp::FormatLastUsed(t), "31-12-2005 23:59");
     std::string os = CTidewellWindowsApp::OperatingSystemName();
     EXPECT_EQ(os.rfind("Linux ", 0), 0u) << os;
+}
+
+TEST(AppHelpers, CoreSettingsOutliveTheApplicationsStore) {
+    // A monitor thread left running after its stop time-out still reads its settings after
+    // the application's configuration store is gone.
+    std::shared_ptr<ICoreSettings> settings;
+    {
+        CQVRegClass reg;
+        reg.SetDefaultAccount("7777");
+        settings = std::make_shared<CCoreRegSettings>(reg);
+    }
+    EXPECT_EQ(settings->GetDefaultAccount(), "7777");
+    EXPECT_TRUE(settings->SetDefaultAccount(""));
+    EXPECT_EQ(settings->GetDefaultAccount(), "");
 }
 
 TEST(OutlookExpressWrapper, WithoutLibraryEverythingReportsFalse) {
@@ -206,17 +221,24 @@ TEST_F(AppTest, ClosingTheFirstStartWindowLeavesNoAccountAndRequestsAskAgain) {
 }
 
 TEST_F(AppTest, ExistingAccountNeedsNoRegistration) {
-    CEditionValues::Select(false);
-    platform::RegKey accounts;
-    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
-    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
+    // An account the service knows (one it does not know is forgotten at start).
+    std::string account;
+    {
+        const char* argv[] = {"tidewell"};
+        CTidewellWindowsApp first(1, argv);
+        WelcomeAnswer next(win::IDOK);
+        ASSERT_TRUE(first.InitInstance());
+        account = first.Reg().GetDefaultAccount();
+        first.ExitInstance();
+    }
+    ASSERT_FALSE(account.empty());
 
     const char* argv[] = {"tidewell", "debug"};
     CTidewellWindowsApp app(2, argv);
     WelcomeAnswer unexpected(win::IDCANCEL);
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(app.ShowRegistration(), 1);
-    EXPECT_EQ(app.Reg().GetDefaultAccount(), "4711");
+    EXPECT_EQ(app.Reg().GetDefaultAccount(), account);
     EXPECT_EQ(app.GetInstallRootPath("about.cfg"), "/about.cfg");
     app.ExitInstance();
     EXPECT_FALSE(unexpected.Answered()) << "no first-start window with an account";

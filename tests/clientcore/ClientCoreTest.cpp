@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using cctest::Harness;
 using cctest::StatusReport;
@@ -54,12 +55,16 @@ TEST_F(ClientCore, RegistrationGivesANewPrepaidAccount) {
     EXPECT_EQ(core.wrongWindow, 0);
 }
 
-TEST_F(ClientCore, UnknownAccountQueriesAreRefused) {
+TEST_F(ClientCore, UnknownAccountsAreReportedAsSuch) {
+    // A query for an account the service does not know is answered like any other, with the
+    // error label the program acts on (it offers the signup again).
+    cctest::AccountData data = core.Account("TW-nobody");
+    EXPECT_EQ(data.rc, 1);
+    EXPECT_NE(data.errorFlag, 0);
+    EXPECT_EQ(data.errorLabel, "Unknown account");
+    EXPECT_NE(data.errorMessage.find("TW-nobody"), std::string::npos);
     char guid[QV_GUID_BUFFER_SIZE] = {};
-    QVAccountQuery q{sizeof(QVAccountQuery), "TW-nobody", "TWD", "en", "", 0, 0, guid, 37};
-    EXPECT_EQ(QVQueryAccountStatus(&q), 0);
-    EXPECT_NE(std::string(QVGetLastErrorText()).find("TW-nobody"), std::string::npos);
-    q.accountId = "";
+    QVAccountQuery q{sizeof(QVAccountQuery), "", "TWD", "en", "", 0, 0, guid, 37};
     EXPECT_EQ(QVQueryAccountStatus(&q), 0);
 }
 
@@ -638,6 +643,9 @@ TEST_F(ClientCore, FinishedMessagesAreForgottenAfterAMonth) {
     ASSERT_EQ(core.Send(id, "done", "+447700900111", "concat", &done), 1);
     ASSERT_EQ(core.Send(id, "waiting", "+447700900222,+15550000002", "concat", &waiting), 1);
     core.Advance(1000);
+    // Only what the program fetched and confirmed can be forgotten.
+    EXPECT_EQ(core.FetchSendResult(done).rc, 1);
+    EXPECT_EQ(core.FetchSendResult(waiting).rc, 1);
     auto first = core.Reports();
     ASSERT_FALSE(first.empty());
     core.Subscribe(first[0].Id());
@@ -651,6 +659,99 @@ TEST_F(ClientCore, FinishedMessagesAreForgottenAfterAMonth) {
     EXPECT_EQ(CountRows("messages"), 1);
     EXPECT_EQ(CountRows("recipients"), 1);
     EXPECT_EQ(CountRows("accounts"), 1);
+}
+
+TEST_F(ClientCore, SendKeysMakeTheHandOverIdempotent) {
+    std::string id = core.Register();
+    const std::string key = "6f1c2d3e-4a5b-4c6d-8e7f-0123456789ab";
+    std::string first = key;
+    std::string again = key;
+    ASSERT_EQ(core.Send(id, "once", "+447700900111", "concat", &first), 1);
+    ASSERT_EQ(core.Send(id, "once", "+447700900111", "concat", &again), 1);
+    EXPECT_EQ(first, key);
+    EXPECT_EQ(again, key);
+    core.Advance(200);
+    EXPECT_EQ(core.TakeEvents(QVStatusSendMessageInfoID).size(), 1u);
+    EXPECT_EQ(core.FetchSendResult(key).errorFlag, 0);
+    EXPECT_EQ(core.Balance(id), 49) << "charged once";
+    EXPECT_EQ(CountRows("messages"), 1);
+
+    // Asked for again after its result was confirmed (the program lost it): posted again.
+    std::string reconcile = key;
+    ASSERT_EQ(core.Send(id, "once", "+447700900111", "concat", &reconcile), 1);
+    core.RunDue();
+    EXPECT_EQ(core.TakeEvents(QVStatusSendMessageInfoID).size(), 1u);
+    EXPECT_EQ(core.Balance(id), 49);
+
+    // A key whose message was refused is a new attempt, charged when it goes through.
+    cctest::SetCoreDword("SimulateOutage", 1);
+    const std::string retried = "7f1c2d3e-4a5b-4c6d-8e7f-0123456789ab";
+    std::string attempt = retried;
+    ASSERT_EQ(core.Send(id, "later", "+447700900222", "concat", &attempt), 1);
+    core.Advance(200);
+    EXPECT_EQ(core.FetchSendResult(retried).label, "Server not found");
+    cctest::SetCoreDword("SimulateOutage", 0);
+    attempt = retried;
+    ASSERT_EQ(core.Send(id, "later", "+447700900222", "concat", &attempt), 1);
+    core.Advance(200);
+    cctest::SendOutcome outcome = core.FetchSendResult(retried);
+    EXPECT_EQ(outcome.errorFlag, 0);
+    EXPECT_NE(outcome.lowId, 0);
+    EXPECT_EQ(core.Balance(id), 48);
+}
+
+TEST_F(ClientCore, WhatWasNotConfirmedIsPostedAgainAfterARestart) {
+    std::string id = core.Register();
+    core.confirmFetched = false;
+    std::string guid;
+    ASSERT_EQ(core.Send(id, "hello", "+447700900111", "concat", &guid), 1);
+    core.Advance(1000);
+    ASSERT_EQ(core.FetchSendResult(guid).rc, 1);
+    auto reports = core.Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    core.Stop();
+    core.TakeEvents();
+
+    // Fetched but never confirmed (the program stopped before saving): posted again.
+    core.confirmFetched = true;
+    ASSERT_TRUE(core.Start());
+    core.RunDue();
+    auto results = core.TakeEvents(QVStatusSendMessageInfoID);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].guid, guid);
+    EXPECT_EQ(core.FetchSendResult(guid).errorFlag, 0);
+    auto again = core.Reports();
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].code, "Pdelivering");
+    core.Stop();
+    core.TakeEvents();
+
+    // Confirmed: nothing more after the next restart.
+    ASSERT_TRUE(core.Start());
+    core.RunDue();
+    EXPECT_TRUE(core.TakeEvents().empty());
+}
+
+TEST_F(ClientCore, ServiceIdsNeverRepeatWhenTheDatabaseStartsAfresh) {
+    std::string id = core.Register();
+    cctest::SendOutcome before = core.SendAndResult(id, "before", "+447700900111");
+    ASSERT_EQ(before.errorFlag, 0);
+    core.Stop();
+    twtest::WriteFile(platform::AppDataFolder() + "/TWD/service.db", "damaged beyond repair");
+    ::unlink((platform::AppDataFolder() + "/TWD/service.db-wal").c_str());
+    ASSERT_TRUE(core.Start()) << QVGetLastErrorText();
+    // The old account went with the old file, and the service says so.
+    cctest::AccountData gone = core.Account(id);
+    EXPECT_EQ(gone.errorLabel, "Unknown account");
+    std::string fresh = core.Register();
+    core.now += 1000;
+    cctest::SendOutcome after = core.SendAndResult(fresh, "after", "+447700900111");
+    ASSERT_EQ(after.errorFlag, 0);
+    auto id64 = [](const cctest::SendOutcome& o) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(o.highId)) << 32) |
+               static_cast<std::uint32_t>(o.lowId);
+    };
+    EXPECT_GT(id64(after), id64(before));
 }
 
 } // namespace

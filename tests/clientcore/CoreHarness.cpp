@@ -142,6 +142,9 @@ std::int32_t Harness::Send(const std::string& accountId, const std::string& text
                            const std::string& recipients, const std::string& mode,
                            std::string* guid, const std::string& originator) {
     char buffer[QV_GUID_BUFFER_SIZE] = {};
+    if (guid != nullptr) {
+        guid->copy(buffer, QV_GUID_BUFFER_SIZE - 1); // the send key, when one is given
+    }
     QVSendRequest r{sizeof(QVSendRequest),
                     accountId.c_str(),
                     "TWD",
@@ -196,6 +199,9 @@ SendOutcome Harness::FetchSendResult(const std::string& guid, std::int32_t first
                        static_cast<std::int32_t>(guid.size() + 1)};
         std::int32_t rc = QVGetStatusSendMessageInfo(&r);
         if (rc == 1) {
+            if (confirmFetched) {
+                QVConfirmEvent(QVStatusSendMessageInfoID, guid.c_str());
+            }
             out.highId = r.highId;
             out.lowId = r.lowId;
             out.errorFlag = r.errorFlag;
@@ -225,6 +231,9 @@ StatusReport Harness::FetchStatus(const std::string& guid, std::int32_t firstSiz
                           static_cast<std::int32_t>(guid.size() + 1)};
         std::int32_t rc = QVGetMessageStatus(&s);
         if (rc == 1) {
+            if (confirmFetched) {
+                QVConfirmEvent(QVStatusMessageInfoID, guid.c_str());
+            }
             out.highId = s.highId;
             out.lowId = s.lowId;
             out.errorFlag = s.errorFlag;

@@ -79,7 +79,8 @@ public:
     std::string Register();
     // Account data through QVQueryAccountStatus and event 2.
     AccountData Account(const std::string& accountId);
-    // 1 with the GUID, or the result of QVSendMessage.
+    // 1 with the GUID, or the result of QVSendMessage. A GUID text in *guid on the call is
+    // handed over as the send key.
     std::int32_t Send(const std::string& accountId, const std::string& text,
                       const std::string& recipients, const std::string& mode, std::string* guid,
                       const std::string& originator = "");
@@ -102,6 +103,9 @@ public:
     static std::int64_t Clock(void* context);
 
     std::atomic<std::int64_t> now{1'800'000'000'000};
+    // Fetched send results and reports are confirmed at once, as a program that has stored
+    // them would; off, they are posted again after the next start.
+    bool confirmFetched = true;
     std::atomic<int> wrongWindow{0};
 
 private:

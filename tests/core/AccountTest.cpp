@@ -21,7 +21,8 @@ TEST_F(Account, RegistrationResults) {
     EXPECT_TRUE(Contains(NewLog(), "Unrecognized return value. QVRegisterEx returned 3"));
     EXPECT_TRUE(settings->Writes().empty());
     EXPECT_TRUE(settings->CreatedKeys().empty());
-    EXPECT_TRUE(fake->Queries().empty());
+    // Only the start-up query for the account read at start (it checks the service knows it).
+    EXPECT_EQ(fake->Queries(), std::vector<std::string>{"4711"});
 
     fake->registerResult = 1;
     fake->registerAccountId = "9001";
@@ -29,7 +30,7 @@ TEST_F(Account, RegistrationResults) {
     ASSERT_EQ(settings->CreatedKeys().size(), 1u);
     EXPECT_EQ(settings->CreatedKeys()[0], std::string(kAccountsKey) + "9001");
     EXPECT_EQ(settings->defaultAccount, "9001");
-    EXPECT_EQ(fake->Queries(), std::vector<std::string>{"9001"});
+    EXPECT_EQ(fake->Queries(), (std::vector<std::string>{"4711", "9001"}));
     EXPECT_TRUE(Contains(NewLog(), "Registration success. Calling QVQueryAccountStatus"));
 
     // Until the account data arrives, requests carry the id read at start.
@@ -175,7 +176,7 @@ TEST_F(Account, ChangeOfDetails) {
                               "error has occurred between the core and VTP. Server not avail"));
     EXPECT_TRUE(Contains(log, "between the core and VTP. No error description avalible"));
     EXPECT_TRUE(Contains(log, "Call to QVChangeAccountDetails failed"));
-    EXPECT_EQ(fake->Queries().size(), 1u);
+    EXPECT_EQ(fake->Queries().size(), 2u); // the start-up query and one after the change
 }
 
 } // namespace

@@ -71,13 +71,19 @@ std::int32_t FakeClientCore::SendMessage(QVSendRequest* r) {
     SentMessage m{Text(r->accountId),  Text(r->applicationId), Text(r->language),
                   Text(r->ipAddress),  Text(r->messageText),   Text(r->recipients),
                   Text(r->originator), Text(r->truncateMode),  Text(r->flashMode),
-                  std::string()};
+                  std::string(),       std::string()};
+    if (r->guidBuffer != nullptr) {
+        m.key = std::string(r->guidBuffer, ::strnlen(r->guidBuffer, QV_GUID_BUFFER_SIZE));
+    }
     if (sendResult != 1) {
         m_sent.push_back(m);
         return sendResult;
     }
     char guid[QV_GUID_BUFFER_SIZE];
     std::snprintf(guid, sizeof(guid), "00000000-0000-4000-8000-%012d", ++m_guidCounter);
+    if (honourKeys && m.key.size() == QV_GUID_BUFFER_SIZE - 1) {
+        std::memcpy(guid, m.key.c_str(), QV_GUID_BUFFER_SIZE);
+    }
     if (r->guidBuffer == nullptr || r->guidBufferSize < QV_GUID_BUFFER_SIZE) {
         return 0;
     }
@@ -317,6 +323,17 @@ std::vector<RecordingSettings::Write> RecordingSettings::Writes() const {
 std::vector<std::string> RecordingSettings::CreatedKeys() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_keys;
+}
+
+std::int32_t FakeClientCore::ConfirmEvent(std::int32_t code, const char* guid) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_confirmed.emplace_back(code, guid != nullptr ? guid : "");
+    return 1;
+}
+
+std::vector<std::pair<std::int32_t, std::string>> FakeClientCore::Confirmed() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_confirmed;
 }
 
 } // namespace coretest

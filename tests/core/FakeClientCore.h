@@ -16,6 +16,7 @@ namespace coretest {
 struct SentMessage {
     std::string accountId, applicationId, language, ipAddress, messageText, recipients, originator,
         truncateMode, flashMode, guid;
+    std::string key; // what the GUID buffer held on the call (the send key)
 };
 
 struct ScriptedSendResult {
@@ -72,6 +73,7 @@ public:
     std::int32_t QueryAccountStatus(QVAccountQuery* query) override;
     std::int32_t ChangeAccountDetails(QVChangeRequest* request, QVChangeResult* result) override;
     std::int32_t GetAccountStatus(QVAccountStatus* status) override;
+    std::int32_t ConfirmEvent(std::int32_t code, const char* guid) override;
     std::string GetLastErrorText() override { return "scripted failure"; }
 
     // Script (set before the call that uses it).
@@ -100,6 +102,10 @@ public:
     std::vector<UpdateCall> Updates() const;
     std::vector<std::string> Queries() const;
     std::vector<std::int32_t> FetchSizes() const; // buffer sizes of every fetch call
+    std::vector<std::pair<std::int32_t, std::string>> Confirmed() const;
+    // Answers a send key it has seen with the same GUID (as the real core does); off by
+    // default, so that scripted GUIDs keep their order.
+    bool honourKeys = false;
     int initializeCalls = 0;
     int startShutdownCalls = 0;
     int shutdownCalls = 0;
@@ -114,6 +120,7 @@ private:
     std::vector<UpdateCall> m_updates;
     std::vector<std::string> m_queries;
     std::vector<std::int32_t> m_fetchSizes;
+    std::vector<std::pair<std::int32_t, std::string>> m_confirmed;
 };
 
 // Settings in memory; every write is recorded in order.

@@ -233,7 +233,11 @@ TEST_F(Monitor, RefusedSendKeepsTheRecordForTheNextScan) {
     MarkLog();
     Start(true);
     ASSERT_TRUE(WaitUntil([&] { return fake->Sent().size() >= 1; }));
-    EXPECT_EQ(store->OutboxGetRecord("A")->Status, MSGSTATUS_NOT_SENT);
+    // Back as it was, under its own GUID.
+    ASSERT_TRUE(WaitUntil([&] {
+        auto record = store->OutboxGetRecord("A");
+        return record != nullptr && record->Status == MSGSTATUS_NOT_SENT;
+    }));
     fake->sendResult = 1;
     manager->SignalOutboxUpdate();
     ASSERT_TRUE(WaitUntil([&] { return fake->Sent().size() >= 2; }));

@@ -2,6 +2,7 @@
 // thread whoever asks for them.
 #include "GuiTestEnv.h"
 
+#include "gui/CGuiStartup.h"
 #include "gui/CQtEventPump.h"
 #include "gui/CQtMessageBox.h"
 #include "platform/MsgBox.h"
@@ -161,6 +162,29 @@ TEST(QtMessageBox, BoxOfAnotherThreadShowsOnTheGuiThreadAndWaits) {
     EXPECT_TRUE(checked);
     caller.join();
     EXPECT_EQ(answer, win::IDYES);
+}
+
+TEST(QtMessageBox, OnceTheGuiIsClosedBoxesOfOtherThreadsAnswerTheirDefault) {
+    // A core thread asks for a box after the loop has ended: it must not wait for it forever.
+    std::atomic<bool> asking{false};
+    std::atomic<int> answer{0};
+    std::thread caller([&] {
+        asking = true;
+        answer = win::MessageBox(0, "Quit anyway?", "Alert", win::MB_OKCANCEL | win::MB_DEFBUTTON2);
+    });
+    while (!asking) {
+        std::this_thread::yield();
+    }
+    CGuiStartup::MarkClosed(); // the loop is not run here: the box can only end this way
+    caller.join();
+    EXPECT_EQ(answer, win::IDCANCEL);
+    std::thread later([&] { answer = win::MessageBox(0, "Later", "Alert", win::MB_OK); });
+    later.join();
+    EXPECT_EQ(answer, win::IDOK);
+    // What was handed to the loop before it closed shows nothing when it runs after all.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(OpenBox(), nullptr);
+    CQtMessageBox::SetGuiClosed(false);
 }
 
 TEST(QtMessageBox, ButtonsIconsAndAnswers) {

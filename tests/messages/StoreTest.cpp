@@ -21,6 +21,8 @@ using twtest::LogCapture;
 namespace {
 
 const char* kLoc = "CMgmtMessages::Serialize";
+// These tests look at the files right after each change.
+const StoreOptions kSaveAtOnce{std::chrono::milliseconds(0)};
 
 // Hand-written empty folder file: length byte 6, "TWD353", count 0.
 const std::string kEmptyFolder("\x06TWD353\x00\x00\x00\x00", 11);
@@ -101,7 +103,7 @@ protected:
 
 TEST_F(Store, FirstStartIsEmptyAndLoaded) {
     LogCapture log;
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_TRUE(store.IsLoaded());
     EXPECT_TRUE(Guids(store, true).empty());
     EXPECT_TRUE(Guids(store, false).empty());
@@ -111,7 +113,7 @@ TEST_F(Store, FirstStartIsEmptyAndLoaded) {
 }
 
 TEST_F(Store, AddCreatesTheFolderAndWritesTheFile) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     LogCapture log;
     ASSERT_TRUE(store.OutboxAddRecord(Sms("G1")));
     EXPECT_EQ(twtest::ReadFile(Outbox()),
@@ -131,7 +133,7 @@ TEST_F(Store, AddCreatesTheFolderAndWritesTheFile) {
 
 TEST_F(Store, FoldersSurviveARestart) {
     {
-        CMgmtSMS store(m_folder);
+        CMgmtSMS store(m_folder, kSaveAtOnce);
         ASSERT_TRUE(store.OutboxAddRecord(Sms("A")));
         ASSERT_TRUE(store.OutboxAddRecord(Sms("B")));
         CMMSRecord mms;
@@ -140,7 +142,7 @@ TEST_F(Store, FoldersSurviveARestart) {
         ASSERT_TRUE(store.OutboxAddRecord(mms));
         ASSERT_TRUE(store.OutboxMoveToSentbox("B"));
     }
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(store, true), (G{"A", "M"}));
     EXPECT_EQ(Guids(store, false), (G{"B"}));
     auto mms = store.OutboxGetRecord("M");
@@ -174,7 +176,7 @@ TEST_F(Store, OldFolderVersionLoadsAndIsRewrittenInTheCurrentOne) {
                                  .Int(0)
                                  .str();
     WriteSentbox(Bytes().Text("TWD350").Int(2).Raw(flat).Raw(SmsG1Bytes()).str());
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(store, false), (G{"OLD", "G1"}));
     auto old = store.SentboxGetRecord("OLD");
     ASSERT_NE(old, nullptr);
@@ -208,7 +210,7 @@ TEST_F(Store, LoadFailuresEmptyOnlyTheDamagedFolder) {
         WriteOutbox(Bytes().Text("TWD353").Int(1).Int(0).Raw(SmsG1Bytes()).str());
         WriteSentbox(c.bytes);
         LogCapture log;
-        CMgmtSMS store(m_folder);
+        CMgmtSMS store(m_folder, kSaveAtOnce);
         EXPECT_TRUE(store.IsLoaded());
         EXPECT_TRUE(Guids(store, false).empty()) << c.message;
         EXPECT_EQ(Guids(store, true), (G{"G1"})) << c.message;
@@ -219,12 +221,12 @@ TEST_F(Store, LoadFailuresEmptyOnlyTheDamagedFolder) {
 TEST_F(Store, DamagedOutboxStillLoadsTheSentbox) {
     WriteOutbox(Bytes().Text("TWD353").Int(1).Int(7).str());
     WriteSentbox(Bytes().Text("TWD353").Int(1).Int(0).Raw(SmsG1Bytes()).str());
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_TRUE(Guids(store, true).empty());
     EXPECT_EQ(Guids(store, false), (G{"G1"}));
     // The next save of the damaged folder replaces the file.
     ASSERT_TRUE(store.OutboxAddRecord(Sms("N")));
-    CMgmtSMS again(m_folder);
+    CMgmtSMS again(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(again, true), (G{"N"}));
 }
 
@@ -238,12 +240,12 @@ TEST_F(Store, TruncatedFileAtEveryOffsetGivesAnEmptyFolder) {
     WriteSentbox(Bytes().Text("TWD353").Int(1).Int(0).Raw(SmsG1Bytes()).str());
     for (std::size_t n = 0; n < full.size(); ++n) {
         WriteOutbox(full.substr(0, n));
-        CMgmtSMS store(m_folder);
+        CMgmtSMS store(m_folder, kSaveAtOnce);
         EXPECT_TRUE(Guids(store, true).empty()) << n;
         EXPECT_EQ(Guids(store, false).size(), 1u) << n;
     }
     WriteOutbox(full);
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(store, true), (G{"G1", "M"}));
 }
 
@@ -260,25 +262,25 @@ TEST_F(Store, HugeCountsAndLengthsFailCleanly) {
     };
     for (const std::string& bytes : cases) {
         WriteOutbox(bytes);
-        CMgmtSMS store(m_folder);
+        CMgmtSMS store(m_folder, kSaveAtOnce);
         EXPECT_TRUE(Guids(store, true).empty());
     }
     // A negative count reads as an empty folder.
     WriteOutbox(Bytes().Text("TWD353").Int(-5).str());
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_TRUE(Guids(store, true).empty());
 }
 
 TEST_F(Store, UnreadableFileIsAnEmptyFolder) {
     std::filesystem::create_directories(Outbox()); // a folder where the file should be
     LogCapture log;
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     EXPECT_TRUE(Guids(store, true).empty());
     EXPECT_TRUE(log.Has(kLoc, "Failed to read file data.", LOG_SEV_ERROR));
 }
 
 TEST_F(Store, ModifyMovesTheRecordToTheEnd) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     for (const char* g : {"A", "B", "C"}) {
         ASSERT_TRUE(store.OutboxAddRecord(Sms(g)));
     }
@@ -289,7 +291,7 @@ TEST_F(Store, ModifyMovesTheRecordToTheEnd) {
     // With a GUID given, the record replaced is the one with that GUID (the copy keeps its own).
     ASSERT_TRUE(store.OutboxModifyRecord("B", Sms("B2")));
     EXPECT_EQ(Guids(store, true), (G{"C", "A", "B2"}));
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, true), (G{"C", "A", "B2"}));
 
     LogCapture log;
@@ -300,7 +302,7 @@ TEST_F(Store, ModifyMovesTheRecordToTheEnd) {
 }
 
 TEST_F(Store, SentboxModifyReplacesByTheRecordsGuid) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     ASSERT_TRUE(store.OutboxAddRecord(Sms("A")));
     ASSERT_TRUE(store.OutboxAddRecord(Sms("B")));
     ASSERT_TRUE(store.OutboxMoveToSentbox("A"));
@@ -308,12 +310,12 @@ TEST_F(Store, SentboxModifyReplacesByTheRecordsGuid) {
     CSMSRecord a = Sms("A", MSGSTATUS_FINAL);
     ASSERT_TRUE(store.SentboxModifyRecord(a));
     EXPECT_EQ(Guids(store, false), (G{"B", "A"}));
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(reloaded.SentboxGetRecord("A")->Status, MSGSTATUS_FINAL);
 }
 
 TEST_F(Store, MoveToSentbox) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     ASSERT_TRUE(store.OutboxAddRecord(Sms("A")));
     ASSERT_TRUE(store.OutboxAddRecord(Sms("B")));
     ASSERT_TRUE(store.OutboxAddRecord(Sms("X")));
@@ -330,13 +332,13 @@ TEST_F(Store, MoveToSentbox) {
     ASSERT_TRUE(store.OutboxMoveToSentbox("A"));
     EXPECT_EQ(Guids(store, true), (G{"B"}));
     EXPECT_EQ(Guids(store, false), (G{"X", "A"}));
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, true), (G{"B"}));
     EXPECT_EQ(Guids(reloaded, false), (G{"X", "A"}));
 }
 
 TEST_F(Store, LookupsAndFilters) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     ASSERT_TRUE(store.OutboxAddRecord(Sms("A", MSGSTATUS_NOT_SENT)));
     ASSERT_TRUE(store.OutboxAddRecord(Sms("B", MSGSTATUS_AWAITING_ID)));
     ASSERT_TRUE(store.OutboxAddRecord(Sms("C", MSGSTATUS_NOT_SENT)));
@@ -387,7 +389,7 @@ TEST_F(Store, LookupsAndFilters) {
 }
 
 TEST_F(Store, LowestNotFinalId) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     std::int32_t low = -1, high = -1;
     EXPECT_FALSE(store.SentboxGetLowestNotFinalID(low, high));
     EXPECT_EQ(low, -1);
@@ -429,7 +431,7 @@ TEST_F(Store, LowestNotFinalId) {
 }
 
 TEST_F(Store, BatchDeletionSavesOnceAtTheEnd) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     for (const char* g : {"A", "B", "C"}) {
         ASSERT_TRUE(store.OutboxAddRecord(Sms(g)));
         ASSERT_TRUE(store.OutboxMoveToSentbox(g));
@@ -445,18 +447,18 @@ TEST_F(Store, BatchDeletionSavesOnceAtTheEnd) {
     std::filesystem::remove(Outbox());
     EXPECT_TRUE(store.SaveAll());
     EXPECT_EQ(twtest::ReadFile(Outbox()), kEmptyFolder);
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, false), (G{"B"}));
 }
 
 TEST_F(Store, DestroyingWithPersistenceOffSaves) {
     {
-        CMgmtSMS store(m_folder);
+        CMgmtSMS store(m_folder, kSaveAtOnce);
         ASSERT_TRUE(store.OutboxAddRecord(Sms("A")));
         store.SetPersistence(false);
         ASSERT_TRUE(store.OutboxAddRecord(Sms("B")));
     }
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, true), (G{"A", "B"}));
 }
 
@@ -464,7 +466,7 @@ TEST_F(Store, FailedSaveReportsFalseAndKeepsMemory) {
     // The data folder cannot be created: its parent is a file.
     const std::string parent = twtest::MakeTempDir("blocked") + "/file";
     twtest::WriteFile(parent, "x");
-    CMgmtSMS store(parent + "/TWD");
+    CMgmtSMS store(parent + "/TWD", kSaveAtOnce);
     LogCapture log;
     EXPECT_FALSE(store.OutboxAddRecord(Sms("A")));
     EXPECT_TRUE(log.Has(kLoc, "Could not open the file.", LOG_SEV_ERROR));
@@ -477,7 +479,7 @@ TEST_F(Store, FailedSaveReportsFalseAndKeepsMemory) {
 }
 
 TEST_F(Store, FailedSaveLeavesTheOldFileWhole) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     ASSERT_TRUE(store.OutboxAddRecord(Sms("A")));
     const std::string before = twtest::ReadFile(Outbox());
     // A file size limit stands in for a full disk: the new file cannot be written completely.
@@ -505,12 +507,12 @@ TEST_F(Store, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(files, 1);
     EXPECT_EQ(Guids(store, true), (G{"A", "B"}));
     ASSERT_TRUE(store.SaveAll());
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, true), (G{"A", "B"}));
 }
 
 TEST_F(Store, RecordsOfAnInvalidTypeAreRefused) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     CMessageRecord untyped;
     untyped.GUID = "U";
     LogCapture log;
@@ -529,7 +531,7 @@ TEST_F(Store, RecordsOfAnInvalidTypeAreRefused) {
 }
 
 TEST_F(Store, ConcurrentChangesWhileListing) {
-    CMgmtSMS store(m_folder);
+    CMgmtSMS store(m_folder, kSaveAtOnce);
     constexpr int kPerThread = 40;
     std::atomic<bool> done{false};
     std::atomic<int> listFailures{0};
@@ -574,7 +576,7 @@ TEST_F(Store, ConcurrentChangesWhileListing) {
     EXPECT_EQ(listFailures.load(), 0);
     EXPECT_TRUE(Guids(store, true).empty());
     EXPECT_EQ(Guids(store, false, MSGSTATUS_FINAL).size(), 3u * kPerThread);
-    CMgmtSMS reloaded(m_folder);
+    CMgmtSMS reloaded(m_folder, kSaveAtOnce);
     EXPECT_EQ(Guids(reloaded, false).size(), 3u * kPerThread);
 }
 

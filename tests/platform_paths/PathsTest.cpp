@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "platform/InstanceLock.h"
 
 #include "common/TestEnv.h"
 
@@ -40,6 +41,17 @@ private:
 };
 
 } // namespace
+
+TEST(InstanceLock, OneHolderAtATimeAndFreedWithItsHolder) {
+    auto first = platform::InstanceLock::TryAcquire("lock-test");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Path(),
+              std::string(std::getenv("XDG_RUNTIME_DIR")) + "/Quorvane/lock-test.lock");
+    EXPECT_EQ(platform::InstanceLock::TryAcquire("lock-test"), nullptr);
+    EXPECT_NE(platform::InstanceLock::TryAcquire("other-name"), nullptr);
+    first.reset();
+    EXPECT_NE(platform::InstanceLock::TryAcquire("lock-test"), nullptr);
+}
 
 TEST(Paths, FoldersFollowTheEnvironment) {
     const std::string root = twtest::PrivateRoot();

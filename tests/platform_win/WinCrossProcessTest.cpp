@@ -198,6 +198,37 @@ TEST(WinCrossProcess, FindPostSendAndCopyDataReachTheOtherProcess) {
     DestroyWindow(mine);
 }
 
+TEST(WinCrossProcess, MessagesFromAnotherProcessAreMarked) {
+    Helper helper("Helper Window Origin");
+    ASSERT_NE(helper.Window(), 0u);
+    EXPECT_EQ(SendMessage(helper.Window(), WM_USER + 6, 0, 0), 1);
+    EXPECT_TRUE(PostMessage(helper.Window(), WM_USER + 7, 0, 0));
+    EXPECT_EQ(helper.ReadLine(5000), "origin 1");
+
+    // Within one process nothing is marked, also while a marked message is being handled.
+    std::vector<bool> seen;
+    WindowDesc desc;
+    desc.title = "Origin Local";
+    HWND mine = CreateWindow(desc, [&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+        if (m == WM_USER + 7) {
+            seen.push_back(InMessageFromOtherProcess());
+        }
+        return 0;
+    });
+    SendMessage(mine, WM_USER + 7, 0, 0);
+    PostMessage(mine, WM_USER + 7, 0, 0);
+    MSG msg;
+    while (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) {
+        DispatchMessage(msg);
+    }
+    EXPECT_EQ(seen, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(InMessageFromOtherProcess());
+    DestroyWindow(mine);
+    EXPECT_TRUE(PostMessage(helper.Window(), WM_CLOSE, 0, 0));
+    EXPECT_EQ(helper.ReadLine(5000), "bye");
+    helper.Wait();
+}
+
 TEST(WinCrossProcess, RegisteredNumbersAgreeAndBroadcastsReachEveryProcess) {
     Helper one("Broadcast One");
     Helper two("Broadcast Two");

@@ -5,6 +5,8 @@
 //   registered "TestBroadcast" -> writes "broadcast <w>"
 //   WM_USER + 3             -> exits at once without cleaning up (a process that dies)
 //   WM_USER + 4 (w = hwnd)  -> sends WM_USER + 5 back to window w and returns its answer + 1
+//   WM_USER + 6             -> returns 1 when the message came from another process
+//   WM_USER + 7 (posted)    -> writes "origin <1 when from another process, else 0>"
 //   WM_CLOSE                -> ends the message loop
 // At start it prints "ready <hwnd> <registered TestBroadcast number>".
 // Usage: tw_win_helper <title> [class]
@@ -50,6 +52,13 @@ int main(int argc, char** argv) {
         }
         if (m == WM_USER + 4) {
             return SendMessage(static_cast<HWND>(w), WM_USER + 5, 0, 0) + 1;
+        }
+        if (m == WM_USER + 6) {
+            return InMessageFromOtherProcess() ? 1 : 0;
+        }
+        if (m == WM_USER + 7) {
+            std::printf("origin %d\n", InMessageFromOtherProcess() ? 1 : 0);
+            return 0;
         }
         if (m == WM_CLOSE) {
             PostQuitMessage(0);
