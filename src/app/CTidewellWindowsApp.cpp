@@ -1,10 +1,12 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "app/CAppFolderHost.h"
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/log/LogManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
+#include "folders/CFolderDialogs.h"
 #include "gui/CDlgRegWiz.h"
 #include "gui/CGuiStartup.h"
 #include "gui/CGuiText.h"
@@ -208,6 +210,8 @@ bool CTidewellWindowsApp::InitInstance() {
 
     // 16. The dialog manager with the hidden window that receives every request, the tray
     // icon and the dialogs asked for on the command line.
+    m_folderHost = std::make_unique<CAppFolderHost>(*this);
+    CFolderDialogs::Register(m_dialogFactory, *m_folderHost);
     m_gui = std::make_unique<CMgmtGUI>(m_verb, *this, m_dialogFactory);
     if (!m_gui->IsInitialized()) {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);

@@ -20,6 +20,7 @@ class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
+class CAppFolderHost;
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -110,6 +111,7 @@ private:
     std::unique_ptr<CMgmtCore> m_core;
     std::unique_ptr<QApplication> m_qapp;
     CDialogFactory m_dialogFactory;
+    std::unique_ptr<CAppFolderHost> m_folderHost;
     std::unique_ptr<CMgmtGUI> m_gui;
     std::int32_t m_mmsMode = 0;
     std::string m_picturesFolder;
