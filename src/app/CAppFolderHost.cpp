@@ -42,7 +42,7 @@ std::string CAppFolderHost::GetInstallRoot() {
 bool CAppFolderHost::RunMessageOptions(QWidget* /*parent*/, MessageOptionsValues& /*values*/) {
     // The SMS message options dialog is not part of this build yet.
     Log("CAppFolderHost::RunMessageOptions",
-        "The message options dialog is not available; the message keeps its schedule",
-        LOG_CAT_GUI, LOG_SEV_ERROR);
+        "The message options dialog is not available; the message keeps its schedule", LOG_CAT_GUI,
+        LOG_SEV_ERROR);
     return false;
 }

@@ -523,10 +523,10 @@ void CDlgMessageFolder::OnClose() {
 }
 
 void CDlgMessageFolder::closeEvent(QCloseEvent* event) {
+    // Closing ends the window; QDialog's own handling would turn it into a reject.
     Unsubscribe();
     m_closed = true;
     event->accept();
-    CDlgBase::closeEvent(event);
 }
 
 void CDlgMessageFolder::reject() {

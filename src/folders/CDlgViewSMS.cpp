@@ -15,6 +15,7 @@ CDlgViewSMS::CDlgViewSMS(IFolderHost& host, std::uint32_t key, QWidget* parent)
                            CGuiText::Tr("ViewSMS.LabelReceived", "Date:"), "Help.ViewSMS", 274, 9},
                      parent) {
     Build();
+    setWindowIcon(CFolderUi::Icon(9, 32, 5));
 }
 
 void CDlgViewSMS::AddOwnButtons(QHBoxLayout* row) {
@@ -24,6 +25,8 @@ void CDlgViewSMS::AddOwnButtons(QHBoxLayout* row) {
     QToolButton* forward =
         CFolderUi::MakeButton(this, 11, CGuiText::QTr("MessageFolder.btnForward", "Forward"),
                               CGuiText::QTr("MessageFolder.btntoolTipSMSForward", "Forward SMS"));
+    // The reply icon belongs to the mail-client edition; elsewhere the new-message icon.
+    reply->setIcon(CFolderUi::Icon(12, 16, 3));
     connect(reply, &QToolButton::clicked, this, [this] { OnReply(); });
     connect(forward, &QToolButton::clicked, this, [this] { OnForward(); });
     row->addWidget(reply);

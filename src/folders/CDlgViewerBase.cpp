@@ -8,6 +8,7 @@
 #include "language/CMgmtBranding.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -236,6 +237,10 @@ void CDlgViewerBase::keyPressEvent(QKeyEvent* event) {
         CDlgBase::keyPressEvent(event);
         return;
     }
+    event->accept();
+}
+
+void CDlgViewerBase::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 

@@ -61,8 +61,10 @@ protected:
     // Keys the viewer handles itself besides Ctrl+N, Ctrl+F and F1.
     virtual bool HandleOwnKey(QKeyEvent* /*event*/) { return false; }
     void resizeEvent(QResizeEvent* event) override;
-    // Escape closes the window (and so ends the viewer).
+    // Escape closes the window (and so ends the viewer); closing is never turned into a
+    // reject that would only hide it.
     void reject() override { close(); }
+    void closeEvent(QCloseEvent* event) override;
 
     void OpenHelp();
     // Puts a copy of `record` into the reference map and broadcasts `message` with its key.

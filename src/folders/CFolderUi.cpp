@@ -73,6 +73,14 @@ QToolButton* CFolderUi::MakeButton(QWidget* parent, int iconRow, const QString& 
     return button;
 }
 
+QIcon CFolderUi::Icon(int row, int size, int fallbackRow) {
+    QIcon icon = CMgmtBranding::Instance().GetIcon(row, size, size);
+    if (icon.isNull()) {
+        icon = CMgmtBranding::Instance().GetIcon(fallbackRow, size, size);
+    }
+    return icon;
+}
+
 QToolButton* CFolderUi::MakeLogoButton(QWidget* parent) {
     auto* button = new QToolButton(parent);
     QPixmap logo = CMgmtBranding::Instance().GetBitmap(0);

@@ -37,6 +37,8 @@ public:
     // optional translated text and tooltip.
     static QToolButton* MakeButton(QWidget* parent, int iconRow, const QString& text,
                                    const QString& tooltip);
+    // The icon of a branding row, or of `fallbackRow` when the edition has no such row.
+    static QIcon Icon(int row, int size, int fallbackRow);
     // The logo button: the branding logo; opens "MessageFolder.ClickLogo", disabled when that
     // text is empty.
     static QToolButton* MakeLogoButton(QWidget* parent);

@@ -49,7 +49,10 @@ void CSortHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int log
     // The heading gives up the room the triangle needs.
     const int textRoom = rect.width() - kArrowWidth - kArrowGap - kArrowMargin - 8;
     opt.text = fontMetrics().elidedText(opt.text, Qt::ElideRight, qMax(0, textRoom));
+    // The style may leave an empty clip region behind when the painter had none.
+    painter->save();
     style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+    painter->restore();
 
     const int right = rect.right() - kArrowMargin;
     const int left = right - kArrowWidth;
@@ -58,7 +61,7 @@ void CSortHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int log
         const int top = rect.center().y() - kArrowHeight / 2;
         const int bottom = top + kArrowHeight;
         const QColor highlight = palette().color(QPalette::Light);
-        const QColor shadow = palette().color(QPalette::Dark);
+        const QColor shadow = palette().color(QPalette::Shadow);
         QPolygon triangle;
         painter->setRenderHint(QPainter::Antialiasing, true);
         if (m_ascending) {
@@ -67,7 +70,7 @@ void CSortHeaderCtrl::paintSection(QPainter* painter, const QRect& rect, int log
             triangle << QPoint(left, top) << QPoint(right, top) << QPoint(mid, bottom);
         }
         painter->setPen(Qt::NoPen);
-        painter->setBrush(palette().color(QPalette::Mid));
+        painter->setBrush(palette().color(QPalette::Dark));
         painter->drawPolygon(triangle);
         painter->setBrush(Qt::NoBrush);
         if (m_ascending) {

@@ -20,10 +20,15 @@ CSortListCtrl::CSortListCtrl(CQVRegClass* reg, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The list sorts itself; turning the view's sorting off also makes the headings
+    // unclickable, so they are made clickable again.
     setSortingEnabled(false);
+    m_header->setSectionsClickable(true);
+    m_header->setSortIndicatorShown(false);
     setTextElideMode(Qt::ElideRight);
     setAlternatingRowColors(true);
-    m_header->setStretchLastSection(false);
+    // The last visible column takes the free width, so the list has no empty strip.
+    m_header->setStretchLastSection(true);
     m_header->setSectionResizeMode(QHeaderView::Interactive);
     connect(m_header, &QHeaderView::sectionClicked, this, &CSortListCtrl::OnHeaderClick);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
