@@ -131,3 +131,24 @@ std::vector<QIcon> CFolderUi::ListIcons() {
 int CFolderUi::MmsIconOffset() {
     return ICONS_PER_KIND;
 }
+
+QDateTime CFolderUi::ToQDateTime(MessageDateTime when) {
+    const auto days = std::chrono::floor<std::chrono::days>(when);
+    const std::chrono::year_month_day date{days};
+    const std::chrono::hh_mm_ss time{when - days};
+    return QDateTime(QDate(static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+                           static_cast<int>(unsigned(date.day()))),
+                     QTime(static_cast<int>(time.hours().count()),
+                           static_cast<int>(time.minutes().count()),
+                           static_cast<int>(time.seconds().count())));
+}
+
+MessageDateTime CFolderUi::FromQDateTime(const QDateTime& when) {
+    const QDate date = when.date();
+    const QTime time = when.time();
+    const std::chrono::local_days days{std::chrono::year{date.year()} /
+                                       static_cast<unsigned>(date.month()) /
+                                       static_cast<unsigned>(date.day())};
+    return days + std::chrono::hours{time.hour()} + std::chrono::minutes{time.minute()} +
+           std::chrono::seconds{time.second()};
+}

@@ -3,7 +3,10 @@
 // link with the shell, menu texts with their shortcut, the logo button and the list icons.
 #pragma once
 
+#include "messages/CMessageClock.h"
 #include "platform/Win.h"
+
+#include <QDateTime>
 
 #include <QIcon>
 #include <QKeySequence>
@@ -49,4 +52,8 @@ public:
     static std::vector<QIcon> ListIcons();
     // First MMS icon in ListIcons().
     static int MmsIconOffset();
+
+    // A record's date and time as a Qt value and back (local time, to the second).
+    static QDateTime ToQDateTime(MessageDateTime when);
+    static MessageDateTime FromQDateTime(const QDateTime& when);
 };

@@ -3,6 +3,7 @@
 #include "FolderTestEnv.h"
 
 #include "folders/CFolderRows.h"
+#include "folders/CFolderUi.h"
 #include "folders/CSortCompare.h"
 #include "folders/CSortListCtrl.h"
 #include "folders/CStatusRows.h"
@@ -180,6 +181,20 @@ TEST(StatusRows, FallbackTextsForRecipientsWithoutStatus) {
     rows = CStatusRows::Build(r, false, texts);
     EXPECT_EQ(rows[0].second, "Not avalible");
     EXPECT_EQ(rows[1].second, "Delivered");
+}
+
+} // namespace
+
+namespace {
+
+TEST(FolderUi, DateTimeRoundTripWithQt) {
+    CSMSRecord probe;
+    probe.DateTime = "2026-02-28 23:59";
+    const QDateTime q = CFolderUi::ToQDateTime(probe.GetDateTime());
+    EXPECT_EQ(q.toString("yyyy-MM-dd HH:mm").toStdString(), "2026-02-28 23:59");
+    EXPECT_EQ(CFolderUi::FromQDateTime(q), probe.GetDateTime());
+    const QDateTime leap(QDate(2028, 2, 29), QTime(7, 5, 30));
+    EXPECT_EQ(CFolderUi::ToQDateTime(CFolderUi::FromQDateTime(leap)), leap);
 }
 
 } // namespace
