@@ -102,8 +102,7 @@ void BM_UpdateListSortedByDate(benchmark::State& state) {
     for (auto _ : state) {
         f.dialog->UpdateList();
     }
-    if (f.dialog->List()->RowCount() != state.range(0) ||
-        f.dialog->List()->SelectedCount() != 1) {
+    if (f.dialog->List()->RowCount() != state.range(0) || f.dialog->List()->SelectedCount() != 1) {
         state.SkipWithError("list or selection lost");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -133,12 +132,12 @@ void BM_NotificationStorm(benchmark::State& state) {
         while (win::HasPendingMessages()) {
             QApplication::processEvents(QEventLoop::AllEvents);
         }
-        win::SendMessage(dialog.PlatformWindow(), win::WM_TIMER,
-                         CDlgMessageFolder::TIMER_REFRESH, 0);
+        win::SendMessage(dialog.PlatformWindow(), win::WM_TIMER, CDlgMessageFolder::TIMER_REFRESH,
+                         0);
         refreshes += dialog.RefreshCount() - before;
     }
-    state.counters["refreshes_per_storm"] =
-        benchmark::Counter(static_cast<double>(refreshes) / static_cast<double>(state.iterations()));
+    state.counters["refreshes_per_storm"] = benchmark::Counter(
+        static_cast<double>(refreshes) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_NotificationStorm)->Unit(benchmark::kMillisecond);
 

@@ -204,6 +204,8 @@ void CDlgMessageFolder::BuildMenus() {
                                          QKeySequence(), this);
     m_actSent = CFolderUi::AddMenuItem(folder, "MessageFolder.comboSentSMS", "Sent", nullptr,
                                        QKeySequence(), this);
+    m_actOutbox->setCheckable(true);
+    m_actSent->setCheckable(true);
     m_actStatus = CFolderUi::AddMenuItem(view, "MessageFolder.MenuViewMessagestatus",
                                          "Message Status...", nullptr, QKeySequence(), this);
     view->addSeparator();
@@ -292,8 +294,6 @@ void CDlgMessageFolder::UpdateList() {
 void CDlgMessageFolder::UpdateGUIStatus() {
     const int selected = m_list->SelectedCount();
     const int folder = m_folder->currentIndex();
-    m_actOutbox->setCheckable(true);
-    m_actSent->setCheckable(true);
     m_actOutbox->setChecked(folder == FOLDER_OUTBOX);
     m_actSent->setChecked(folder == FOLDER_SENT);
 

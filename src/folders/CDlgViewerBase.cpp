@@ -163,6 +163,7 @@ void CDlgViewerBase::Build() {
     SetMessageData();
     resize(460, 340);
     m_initialised = true;
+    setMinimumSize(kMinWidth, kMinHeight);
 }
 
 QMenu* CDlgViewerBase::BuildEditMenu(QMenu* edit) {

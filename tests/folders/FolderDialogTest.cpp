@@ -426,6 +426,14 @@ TEST_F(FolderDialogTest, OutboxAndSentCommandsOfTheManagerSwitchFolders) {
     EXPECT_EQ(dialog.FolderSelector()->currentIndex(), CDlgMessageFolder::FOLDER_SENT);
 }
 
+TEST_F(FolderDialogTest, EnterDoesNotCloseTheDialog) {
+    CDlgMessageFolder& dialog = Open();
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QTest::keyClick(&dialog, Qt::Key_Enter);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 TEST_F(FolderDialogTest, ClosingUnsubscribesFromTheStore) {
     BroadcastRecorder queue;
     CDlgMessageFolder& dialog = Open();

@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
 
@@ -95,6 +96,25 @@ TEST(Viewers, ReplyAddressesEveryNumberOfTheSender) {
     ASSERT_TRUE(host.refs.Get(static_cast<std::uint32_t>(recorder.received[0].second), reply));
     EXPECT_EQ(reply.GetRecipients(','), "+111,+222,+333");
     EXPECT_TRUE(reply.MessageText.empty());
+}
+
+TEST(Viewers, KeysTheViewersHandleThemselves) {
+    TestHost host;
+    const GuiMessageIds& ids = CGuiMessages::Get();
+    BroadcastRecorder recorder;
+    CDlgSentSMS sent(host, host.refs.Add(Sms("g", "+1", "x", "2026-01-10 10:00", 1)));
+    CDlgViewSMS incoming(host, host.refs.Add(Sms("h", "+2", "y", "2026-01-10 10:00", 1)));
+    EXPECT_EQ(sent.minimumSize(), QSize(300, 200));
+    QTest::keyClick(&sent, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(&sent, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(&sent, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    // The address-book key belongs to the sent viewer only.
+    QTest::keyClick(&incoming, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&incoming, Qt::Key_F, Qt::ControlModifier);
+    recorder.Drain();
+    EXPECT_EQ(recorder.Count(ids.showNewSMSForward), 2u);
+    EXPECT_EQ(recorder.Count(ids.showNewSMS), 1u);
+    EXPECT_EQ(recorder.Count(ids.showAddressBook), 1u);
 }
 
 TEST(MessageStatus, FollowsTheRecordFromOutboxToSentbox) {
