@@ -1,5 +1,5 @@
 // Message counting: GSM 7-bit and UCS-2 texts in the three truncate modes.
-#include "clientcore/CSmsText.h"
+#include "messages/CSmsText.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -83,6 +83,72 @@ TEST(SmsText, ModeNamesAreExact) {
     EXPECT_EQ(CSmsText::ParseMode("concat"), CSmsText::Mode::Concat);
     EXPECT_FALSE(CSmsText::ParseMode("Split"));
     EXPECT_FALSE(CSmsText::ParseMode(""));
+}
+
+std::size_t DialogParts(const std::string& text, bool concat, std::size_t messageLength = 160) {
+    CSmsText::Limits limits;
+    limits.messageLength = messageLength;
+    limits.concat = concat;
+    return CSmsText::MeasureLenient(text).Parts(limits);
+}
+
+TEST(SmsText, DialogPartsAtTheBoundaries) {
+    // One message each, or one joined message of 153-character parts.
+    EXPECT_EQ(DialogParts("", false), 1u);
+    EXPECT_EQ(DialogParts(Repeat("a", 160), false), 1u);
+    EXPECT_EQ(DialogParts(Repeat("a", 161), false), 2u);
+    EXPECT_EQ(DialogParts(Repeat("a", 321), false), 3u);
+    EXPECT_EQ(DialogParts(Repeat("a", 160), true), 1u);
+    EXPECT_EQ(DialogParts(Repeat("a", 161), true), 2u);
+    EXPECT_EQ(DialogParts(Repeat("a", 306), true), 2u);
+    EXPECT_EQ(DialogParts(Repeat("a", 307), true), 3u);
+    // An account with shorter messages.
+    EXPECT_EQ(DialogParts(Repeat("a", 101), false, 100), 2u);
+    // Extension characters take two units: 80 euro signs fill one message, 81 do not.
+    EXPECT_EQ(CSmsText::MeasureLenient(Repeat("\xE2\x82\xAC", 80)).Length(), 160u);
+    EXPECT_EQ(DialogParts(Repeat("\xE2\x82\xAC", 81), false), 2u);
+    EXPECT_EQ(DialogParts("x" + Repeat("|", 80), true), 2u);
+    // UCS-2: 70 and 67, whatever the account's GSM length.
+    const std::string omega = "\xCF\x89"; // not in the GSM alphabet
+    EXPECT_EQ(DialogParts(Repeat(omega, 70), false), 1u);
+    EXPECT_EQ(DialogParts(Repeat(omega, 71), false), 2u);
+    EXPECT_EQ(DialogParts(Repeat(omega, 134), true), 2u);
+    EXPECT_EQ(DialogParts(Repeat(omega, 135), true), 3u);
+    // One emoji turns a GSM text into UCS-2 and takes two units itself.
+    EXPECT_EQ(DialogParts(Repeat("a", 68) + "\xF0\x9F\x98\x80", false), 1u);
+    EXPECT_EQ(DialogParts(Repeat("a", 69) + "\xF0\x9F\x98\x80", false), 2u);
+}
+
+TEST(SmsText, DialogAndServiceAgree) {
+    // What the dialog shows for a joined message is what the service charges in concat mode.
+    for (const std::string& unit : {std::string("a"), std::string("{"), std::string("\xCF\x89"),
+                                    std::string("\xF0\x9F\x98\x80")}) {
+        for (std::size_t n : {1u, 67u, 70u, 80u, 153u, 160u, 161u, 400u}) {
+            const std::string text = Repeat(unit, n);
+            CSmsText::Limits limits;
+            limits.concat = true;
+            EXPECT_EQ(CSmsText::MeasureLenient(text).Parts(limits),
+                      CSmsText::Measure(text)->Parts(CSmsText::Mode::Concat))
+                << n << " x " << unit;
+        }
+    }
+}
+
+TEST(SmsText, PrefixNeverCutsACharacter) {
+    auto text = CSmsText::MeasureLenient("ab\xE2\x82\xAC"
+                                         "c");
+    EXPECT_EQ(text.Length(), 5u);
+    EXPECT_EQ(text.PrefixBytes(3), 2u); // the euro sign needs two units
+    EXPECT_EQ(text.PrefixBytes(4), 5u);
+    EXPECT_EQ(text.PrefixBytes(100), 6u);
+    auto emoji = CSmsText::MeasureLenient("a\xF0\x9F\x98\x80");
+    EXPECT_EQ(emoji.PrefixBytes(2), 1u);
+    EXPECT_EQ(emoji.PrefixBytes(3), 5u);
+    // Damaged bytes are counted, not refused.
+    auto damaged = CSmsText::MeasureLenient("a\xFF\xC3");
+    EXPECT_TRUE(damaged.IsUcs2());
+    EXPECT_EQ(damaged.Length(), 3u);
+    EXPECT_EQ(damaged.PrefixBytes(2), 2u);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "clientcore/CSmsText.h"
+#include "messages/CSmsText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,16 +29,31 @@ bool IsBasic(char32_t c) {
            std::end(kGsmExtraBasic);
 }
 
-// Decodes UTF-8, refusing overlong forms, surrogates and values above U+10FFFF.
-bool DecodeUtf8(const std::string& text, std::vector<char32_t>& out) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+// Decodes UTF-8, refusing overlong forms, surrogates and values above U+10FFFF. With
+// `lenient`, a byte that starts no valid character is taken as a character of its own (a
+// value that is not GSM). `sizes` receives the byte length of every character.
+bool DecodeUtf8(const std::string& text, std::vector<char32_t>& out,
+                std::vector<unsigned char>& sizes, bool lenient = false) {
+    const auto* start = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* p = start;
     const auto* end = p + text.size();
     while (p < end) {
+        const auto* first = p;
         unsigned char b = *p++;
         if (b < 0x80) {
             out.push_back(b);
+            sizes.push_back(1);
             continue;
         }
+        auto invalid = [&] {
+            if (!lenient) {
+                return false;
+            }
+            p = first + 1;
+            out.push_back(0xFFFD);
+            sizes.push_back(1);
+            return true;
+        };
         int extra = 0;
         char32_t c = 0;
         char32_t min = 0;
@@ -55,22 +70,31 @@ bool DecodeUtf8(const std::string& text, std::vector<char32_t>& out) {
             c = b & 0x07;
             min = 0x10000;
         } else {
+            if (invalid()) {
+                continue;
+            }
             return false;
         }
         if (end - p < extra) {
+            if (invalid()) {
+                continue;
+            }
             return false;
         }
-        for (int i = 0; i < extra; ++i) {
+        bool broken = false;
+        for (int i = 0; i < extra && !broken; ++i) {
             unsigned char cont = *p++;
-            if ((cont & 0xC0) != 0x80) {
-                return false;
-            }
+            broken = (cont & 0xC0) != 0x80;
             c = (c << 6) | (cont & 0x3F);
         }
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        if (broken || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            if (invalid()) {
+                continue;
+            }
             return false;
         }
         out.push_back(c);
+        sizes.push_back(static_cast<unsigned char>(extra + 1));
     }
     return true;
 }
@@ -92,11 +116,28 @@ std::optional<CSmsText::Mode> CSmsText::ParseMode(const std::string& text) {
 
 std::optional<CSmsText> CSmsText::Measure(const std::string& utf8) {
     std::vector<char32_t> chars;
+    CSmsText result;
     chars.reserve(utf8.size());
-    if (!DecodeUtf8(utf8, chars)) {
+    result.m_bytes.reserve(utf8.size());
+    if (!DecodeUtf8(utf8, chars, result.m_bytes)) {
         return std::nullopt;
     }
+    result.Fill(chars);
+    return result;
+}
+
+CSmsText CSmsText::MeasureLenient(const std::string& utf8) {
+    std::vector<char32_t> chars;
     CSmsText result;
+    chars.reserve(utf8.size());
+    result.m_bytes.reserve(utf8.size());
+    DecodeUtf8(utf8, chars, result.m_bytes, true);
+    result.Fill(chars);
+    return result;
+}
+
+void CSmsText::Fill(const std::vector<char32_t>& chars) {
+    CSmsText& result = *this;
     result.m_ucs2 = !std::all_of(chars.begin(), chars.end(),
                                  [](char32_t c) { return IsBasic(c) || IsExtension(c); });
     result.m_widths.reserve(chars.size());
@@ -110,7 +151,6 @@ std::optional<CSmsText> CSmsText::Measure(const std::string& utf8) {
         result.m_widths.push_back(width);
         result.m_length += width;
     }
-    return result;
 }
 
 std::size_t CSmsText::SingleLimit() const {
@@ -144,4 +184,34 @@ std::size_t CSmsText::Parts(Mode mode) const {
         return CountParts(m_ucs2 ? 67 : 153);
     }
     return 0;
+}
+
+std::size_t CSmsText::SingleLimit(const Limits& limits) const {
+    return m_ucs2 ? std::min<std::size_t>(limits.messageLength, 70) : limits.messageLength;
+}
+
+std::size_t CSmsText::Parts(const Limits& limits) const {
+    const std::size_t single = std::max<std::size_t>(SingleLimit(limits), 1);
+    if (m_length <= single) {
+        return 1;
+    }
+    if (!limits.concat) {
+        return CountParts(single);
+    }
+    const std::size_t joined =
+        m_ucs2 ? std::min<std::size_t>(limits.concatLength, 67) : limits.concatLength;
+    return CountParts(std::max<std::size_t>(joined, 1));
+}
+
+std::size_t CSmsText::PrefixBytes(std::size_t units) const {
+    std::size_t used = 0;
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < m_widths.size(); ++i) {
+        if (used + m_widths[i] > units) {
+            break;
+        }
+        used += m_widths[i];
+        bytes += m_bytes[i];
+    }
+    return bytes;
 }
