@@ -2,6 +2,9 @@
 
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
+#include "app/ComposeWiring.h"
+#include "compose/CDlgNewSMS.h"
+#include "compose/CTypedRecipients.h"
 #include "app/log/LogManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
@@ -18,6 +21,7 @@
 #include "oebridge/SmsMessage.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
+#include "templates/CTemplateHandler.h"
 
 #include <QApplication>
 
@@ -206,6 +210,17 @@ bool CTidewellWindowsApp::InitInstance() {
         m_videosFolder = platform::UserFolder("VIDEOS");
     }
 
+    // The template store and the recipients of the compose dialogs.
+    m_templates = std::make_unique<CTemplateHandler>(
+        platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"), GetApplicationPath(), [this] {
+            win::MessageBox(0, "Access Denied",
+                            m_translator->Translate("Alert.txtMessageBoxTitle", "<appname>"),
+                            win::MB_OK);
+            OnForcedShutDown();
+        });
+    m_recipients = std::make_shared<CTypedRecipients>(&CTypedRecipients::InternationalOnly);
+    CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
+
     // 16. The dialog manager with the hidden window that receives every request, the tray
     // icon and the dialogs asked for on the command line.
     m_gui = std::make_unique<CMgmtGUI>(m_verb, *this, m_dialogFactory);
@@ -338,6 +353,8 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     // The dialogs end first, while everything they use is still there. The core stops
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
     m_gui.reset();
+    m_templates.reset();
+    m_recipients.reset();
     m_core.reset();
     m_store.reset();
     if (m_qapp) {

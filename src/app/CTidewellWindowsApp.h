@@ -20,6 +20,8 @@ class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
+class CTemplateHandler;
+class IRecipientSource;
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -85,6 +87,8 @@ public:
     CMgmtSMS* Store() const { return m_store.get(); }
     CMgmtCore* Core() const { return m_core.get(); }
     CMgmtGUI* Gui() const { return m_gui.get(); }
+    CTemplateHandler* Templates() const { return m_templates.get(); }
+    std::shared_ptr<IRecipientSource> Recipients() const { return m_recipients; }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -108,6 +112,8 @@ private:
     std::shared_ptr<CLangTranslator> m_translator;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
+    std::unique_ptr<CTemplateHandler> m_templates;
+    std::shared_ptr<IRecipientSource> m_recipients;
     std::unique_ptr<QApplication> m_qapp;
     CDialogFactory m_dialogFactory;
     std::unique_ptr<CMgmtGUI> m_gui;

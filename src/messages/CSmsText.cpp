@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 
 namespace {
 
@@ -141,7 +142,9 @@ void CSmsText::Fill(const std::vector<char32_t>& chars) {
     result.m_ucs2 = !std::all_of(chars.begin(), chars.end(),
                                  [](char32_t c) { return IsBasic(c) || IsExtension(c); });
     result.m_widths.reserve(chars.size());
+    result.m_gsm.reserve(chars.size());
     for (char32_t c : chars) {
+        result.m_gsm.push_back(IsExtension(c) ? 2 : IsBasic(c) ? 1 : 0);
         unsigned char width = 1;
         if (result.m_ucs2) {
             width = c > 0xFFFF ? 2 : 1;
@@ -214,4 +217,32 @@ std::size_t CSmsText::PrefixBytes(std::size_t units) const {
         bytes += m_bytes[i];
     }
     return bytes;
+}
+
+std::size_t CSmsText::FitBytes(std::size_t gsmUnits, std::size_t ucs2Units) const {
+    // The longest all-GSM beginning within gsmUnits, and the longest beginning of any kind
+    // within ucs2Units counted in UTF-16 units; the longer one wins.
+    std::size_t gsmBytes = 0;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < m_gsm.size(); ++i) {
+        if (m_gsm[i] == 0 || used + m_gsm[i] > gsmUnits) {
+            break;
+        }
+        used += m_gsm[i];
+        gsmBytes += m_bytes[i];
+    }
+    if (gsmBytes == std::accumulate(m_bytes.begin(), m_bytes.end(), std::size_t{0})) {
+        return gsmBytes; // the whole text is GSM and fits
+    }
+    std::size_t ucsBytes = 0;
+    used = 0;
+    for (std::size_t i = 0; i < m_bytes.size(); ++i) {
+        const std::size_t width = m_bytes[i] == 4 ? 2 : 1;
+        if (used + width > ucs2Units) {
+            break;
+        }
+        used += width;
+        ucsBytes += m_bytes[i];
+    }
+    return std::max(gsmBytes, ucsBytes);
 }

@@ -48,6 +48,11 @@ public:
     // Byte length of the longest beginning of the text that takes at most `units` units,
     // never cutting a character.
     std::size_t PrefixBytes(std::size_t units) const;
+    // Byte length of the longest beginning of the text that fits a limit: `gsmUnits` while
+    // that beginning is all GSM, `ucs2Units` once it holds a character outside the alphabet.
+    // So a character that would turn a full GSM text into UCS-2 is what gets cut, not the
+    // text before it.
+    std::size_t FitBytes(std::size_t gsmUnits, std::size_t ucs2Units) const;
     // Number of characters (code points).
     std::size_t Characters() const { return m_widths.size(); }
 
@@ -64,4 +69,5 @@ private:
     std::size_t m_length = 0;
     std::vector<unsigned char> m_widths; // units of every character
     std::vector<unsigned char> m_bytes;  // UTF-8 bytes of every character
+    std::vector<unsigned char> m_gsm;    // GSM units of every character, 0 outside the alphabet
 };
