@@ -249,6 +249,13 @@ CDlgNewSMS::CDlgNewSMS(int mode, std::uint32_t reference, ComposeServices servic
 
 CDlgNewSMS::~CDlgNewSMS() {
     SaveWindowRect();
+    // The fields outlive this part of the object: focus changes while they are deleted must
+    // not call back into it.
+    m_recipients->SetValidator({});
+    m_recipients->SetNumberCheck({});
+    m_recipients->blockSignals(true);
+    m_body->blockSignals(true);
+    m_flash->blockSignals(true);
 }
 
 void CDlgNewSMS::LoadSettings() {
