@@ -6,6 +6,7 @@
 #include "compose/CDlgNewSMS.h"
 #include "compose/CTypedRecipients.h"
 #include "app/log/LogManager.h"
+#include "compose/CDllHandler.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "gui/CDlgRegWiz.h"
@@ -180,7 +181,14 @@ bool CTidewellWindowsApp::InitInstance() {
     }
     CGuiText::SetTranslator(m_translator.get());
 
-    // 12. The country-code library joins here (home country lookup).
+    // 12. The country-code library, given the settings key where it keeps the home country.
+    // Start-up goes on without it: then no number converts (logged by the handler).
+    m_countryCodes = std::make_unique<CDllHandler>(folder);
+    if (m_countryCodes->Load()) {
+        m_countryCodes->Init(edition.countryCodeKey);
+        m_countryCodes->RefreshHomeCountry();
+    }
+    m_homeCountry = m_countryCodes->HomeCountry();
 
     // 13. Message store, then the core manager; when the messaging core does not initialise
     // (the core manager has shown the critical error), start-up ends.
@@ -367,5 +375,6 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
         m_oeWrapper.reset();
     }
     m_translator.reset();
+    m_countryCodes.reset();
     return exitCode;
 }

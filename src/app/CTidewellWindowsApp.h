@@ -22,6 +22,7 @@ class CMgmtSMS;
 class CMgmtCore;
 class CTemplateHandler;
 class IRecipientSource;
+class CDllHandler;
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -89,6 +90,11 @@ public:
     CMgmtGUI* Gui() const { return m_gui.get(); }
     CTemplateHandler* Templates() const { return m_templates.get(); }
     std::shared_ptr<IRecipientSource> Recipients() const { return m_recipients; }
+    // The country-code library (number conversion, home country, country list); null before
+    // start-up reached it and after exit.
+    CDllHandler* CountryCodes() const { return m_countryCodes.get(); }
+    // The home country's key as the library reported it at start-up.
+    const std::string& HomeCountry() const { return m_homeCountry; }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -110,6 +116,7 @@ private:
     CQVRegClass m_reg;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
     std::shared_ptr<CLangTranslator> m_translator;
+    std::unique_ptr<CDllHandler> m_countryCodes;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
     std::unique_ptr<CTemplateHandler> m_templates;
