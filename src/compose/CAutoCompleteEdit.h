@@ -1,0 +1,148 @@
+// The recipients field of the compose dialog: one rich-text line in which the user types
+// recipients separated by ";" (address-book display texts, group names, phone numbers).
+//
+// Contract:
+// - The field knows a list of accepted entries (SetKnownEntries). An entry equal to one of
+//   them, compared without regard to case, is valid and drawn as a link; any other entry is
+//   offered to the parent once through UnknownEntry; if the parent accepts it the entry is
+//   valid (and joins the known entries), otherwise it is drawn in red. Separators keep the
+//   default format.
+// - While the user types, the entries that begin with the text of the current entry are
+//   offered in a pop-up suggestion list (CAutoCompleteList) below the entry; Enter or Tab
+//   takes the selected suggestion, Escape hides the list, Up/Down/Home/End move in it, Delete
+//   asks the parent to forget the selected suggestion (RemoveEntryRequested).
+// - ";" and Enter complete the current entry: it is checked, formatted and followed by ";".
+//   Losing the focus (to anything but the suggestion list) re-checks every entry.
+// - Valid entries behave as one unit: the caret jumps over them, Backspace after their ";"
+//   removes them whole, Delete and mouse selections widen to cover them whole, and a
+//   double-click asks the parent for the entry's details (DetailsRequested).
+// - Text set from code (SetRecipients, AppendEntry) and pasted text are completed as if typed;
+//   a pasted list of numbers separated by blanks, commas, semicolons or line breaks becomes
+//   one entry per number.
+// - Ctrl+Enter, Ctrl+Escape, Ctrl+Home and Ctrl+End are left to the parent (Ctrl+Enter sends).
+//   Tab without a suggestion list moves the focus on. Undo, redo, cut, copy, paste and select
+//   all work as in any text field.
+//
+// The field only draws and routes events: which entries are known and whether a typed entry is
+// acceptable are decided by the parent through the signals below.
+#pragma once
+
+#include <QStringList>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+#include <string>
+#include <vector>
+
+class CAutoCompleteList;
+
+class CAutoCompleteEdit : public QTextEdit {
+    Q_OBJECT
+
+public:
+    // The fixed separator between entries.
+    static constexpr char kSeparator = ';';
+
+    explicit CAutoCompleteEdit(QWidget* parent = nullptr);
+    ~CAutoCompleteEdit() override;
+
+    // The texts the field accepts as valid entries (display texts of address-book entries and
+    // remembered numbers). Existing entries are not re-checked until they are completed again
+    // (CompleteAll does that).
+    void SetKnownEntries(const std::vector<std::string>& entries);
+    const std::vector<std::string>& KnownEntries() const { return m_known; }
+    // Adds an entry unless an equal one (ignoring case) is known; removes the first equal one.
+    void AddKnownEntry(const std::string& entry);
+    void RemoveKnownEntry(const std::string& entry);
+    bool IsKnown(const std::string& entry) const;
+
+    // The field's plain text, UTF-8 (entries and separators as shown).
+    std::string Recipients() const;
+    // Replaces the whole text and completes every entry as if it had been typed; the text may
+    // hold several entries separated by ";". Reports a change.
+    void SetRecipients(const std::string& text);
+    // Appends one entry followed by ";" at the end and completes it. Reports a change.
+    void AppendEntry(const std::string& entry);
+    // Empties the field. Reports a change.
+    void ClearRecipients();
+    // Re-checks and re-formats every entry from the first to the last.
+    void CompleteAll();
+    // The entries of the field in order (trimmed, empty pieces dropped) and whether each is
+    // currently drawn as valid.
+    std::vector<std::string> Entries() const;
+    std::vector<std::string> ValidEntries() const;
+    std::vector<std::string> InvalidEntries() const;
+
+    // The pop-up suggestion list (owned by the field, a top-level window).
+    CAutoCompleteList* SuggestionList() const { return m_list; }
+    bool IsSuggestionListShown() const;
+
+    // The height the field wants for its text (document height plus frame); see
+    // HeightRequested.
+    int WantedHeight() const;
+
+signals:
+    // Double-click on a valid entry: show the address book's details of `entry`.
+    void DetailsRequested(const QString& entry);
+    // A completed entry is not among the known entries. A slot connected directly sets
+    // `*accepted` to true when it accepts the entry (it then becomes a known, valid entry).
+    void UnknownEntry(const QString& entry, bool* accepted);
+    // Delete on a suggestion: forget `entry`. A slot connected directly sets `*removed` to
+    // true when it removed it; the field then drops it from its known entries and the list.
+    void RemoveEntryRequested(const QString& entry, bool* removed);
+    // The entries changed (delivered later through the event loop; several changes in one
+    // turn of the loop are reported once). The parent recounts its recipients.
+    void EntriesChanged();
+    // The text needs a different height (auto-growing field); the parent decides.
+    void HeightRequested(int height);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void moveEvent(QMoveEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    struct Range {
+        int start = 0; // first character of the entry
+        int end = 0;   // one past its last character
+        bool Empty() const { return end <= start; }
+    };
+
+    // Text edits and formats
+    QString PlainText() const;
+    QTextCharFormat DefaultFormat() const;
+    QTextCharFormat ValidFormat(const QString& entry) const;
+    QTextCharFormat InvalidFormat() const;
+    bool IsValidAt(int position) const;
+    Range ValidEntryAround(int position) const;
+    Range EntryAroundCaret() const;
+    std::vector<Range> EntryRanges() const;
+
+    // Behaviour
+    bool CheckEntry(const QString& entry);
+    void CompleteCurrentEntry();
+    void CompleteRange(Range range, bool insertSeparator);
+    void TakeSuggestion(const QString& suggestion);
+    void UpdateSuggestions();
+    void HideSuggestions();
+    void PlaceSuggestionList(int entryStart);
+    void WidenSelectionToEntries(bool selectEntryAtCaret);
+    bool DeleteValidSelection();
+    bool BackspaceOverEntry();
+    bool JumpOverEntry(bool forward);
+    void InsertEntries(const QStringList& entries);
+    void ReportChange();
+    void OnContentsChanged();
+
+    std::vector<std::string> m_known;
+    CAutoCompleteList* m_list = nullptr;
+    bool m_changePending = false;
+    int m_lastHeight = -1;
+};
