@@ -4,7 +4,6 @@
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
 #include "compose/CDlgNewSMS.h"
-#include "compose/CTypedRecipients.h"
 #include "app/log/LogManager.h"
 #include "compose/CDllHandler.h"
 #include "core/CMgmtCore.h"
@@ -226,7 +225,7 @@ bool CTidewellWindowsApp::InitInstance() {
                             win::MB_OK);
             OnForcedShutDown();
         });
-    m_recipients = std::make_shared<CTypedRecipients>(&CTypedRecipients::InternationalOnly);
+    m_composeParts = std::make_unique<CComposeParts>(m_reg, m_countryCodes.get());
     CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
 
     // 16. The dialog manager with the hidden window that receives every request, the tray
@@ -236,6 +235,7 @@ bool CTidewellWindowsApp::InitInstance() {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
+    m_composeParts->InstallAddressBook(*m_gui);
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
     if (outlookExpress) {
@@ -362,7 +362,7 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
     m_gui.reset();
     m_templates.reset();
-    m_recipients.reset();
+    m_composeParts.reset();
     m_core.reset();
     m_store.reset();
     if (m_qapp) {

@@ -21,7 +21,7 @@ class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
 class CTemplateHandler;
-class IRecipientSource;
+class CComposeParts;
 class CDllHandler;
 
 class CTidewellWindowsApp : public IGuiApplication {
@@ -89,7 +89,7 @@ public:
     CMgmtCore* Core() const { return m_core.get(); }
     CMgmtGUI* Gui() const { return m_gui.get(); }
     CTemplateHandler* Templates() const { return m_templates.get(); }
-    std::shared_ptr<IRecipientSource> Recipients() const { return m_recipients; }
+    CComposeParts* ComposeParts() const { return m_composeParts.get(); }
     // The country-code library (number conversion, home country, country list); null before
     // start-up reached it and after exit.
     CDllHandler* CountryCodes() const { return m_countryCodes.get(); }
@@ -120,7 +120,7 @@ private:
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
     std::unique_ptr<CTemplateHandler> m_templates;
-    std::shared_ptr<IRecipientSource> m_recipients;
+    std::unique_ptr<CComposeParts> m_composeParts;
     std::unique_ptr<QApplication> m_qapp;
     CDialogFactory m_dialogFactory;
     std::unique_ptr<CMgmtGUI> m_gui;

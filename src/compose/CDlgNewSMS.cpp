@@ -1,7 +1,7 @@
 #include "compose/CDlgNewSMS.h"
 
 #include "app/log/LogManager.h"
-#include "compose/CRecipientsEdit.h"
+#include "compose/CAutoCompleteEdit.h"
 #include "config/CQVRegClass.h"
 #include "gui/CDialogFactory.h"
 #include "gui/CGuiMessages.h"
@@ -220,7 +220,11 @@ CDlgNewSMS::CDlgNewSMS(int mode, std::uint32_t reference, ComposeServices servic
                   T("SMSOptions.Account.comboAddNoReply")};
     BuildControls();
 
-    // Start: settings and the prepaid balance.
+    // Start: the known entries, the settings and the prepaid balance.
+    if (m_services.recipients) {
+        m_services.recipients->FillKnownEntries();
+        m_recipients->SetKnownEntries(m_services.recipients->KnownEntries());
+    }
     LoadSettings();
     if (!m_settings.invoiceAccount && m_settings.prepaidBalance < m_settings.alertPrepaidBalance) {
         if (m_services.requestAccountUpdate) {
@@ -251,8 +255,6 @@ CDlgNewSMS::~CDlgNewSMS() {
     SaveWindowRect();
     // The fields outlive this part of the object: focus changes while they are deleted must
     // not call back into it.
-    m_recipients->SetValidator({});
-    m_recipients->SetNumberCheck({});
     m_recipients->blockSignals(true);
     m_body->blockSignals(true);
     m_flash->blockSignals(true);
@@ -332,16 +334,40 @@ void CDlgNewSMS::BuildControls() {
     m_to->setAutoDefault(false);
     m_to->setEnabled(static_cast<bool>(m_services.pickRecipients));
     connect(m_to, &QPushButton::clicked, this, [this] { OnToButton(); });
-    m_recipients = new CRecipientsEdit(this);
+    m_recipients = new CAutoCompleteEdit(this);
     m_recipients->setObjectName("editRecipients");
-    m_recipients->SetValidator([this](const std::string& entry) { return IsAcceptedEntry(entry); });
-    m_recipients->SetNumberCheck([this](const std::string& text) {
-        return m_services.recipients && !m_services.recipients->ConvertToMsisdn(text).empty();
+    m_recipients->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The field asks; the dialog's recipients decide.
+    connect(
+        m_recipients, &CAutoCompleteEdit::UnknownEntry, this,
+        [this](const QString& entry, bool* accepted) {
+            *accepted = m_services.recipients &&
+                        m_services.recipients->AcceptTypedEntry(entry.toStdString());
+            m_countValid = false;
+        },
+        Qt::DirectConnection);
+    connect(
+        m_recipients, &CAutoCompleteEdit::RemoveEntryRequested, this,
+        [this](const QString& entry, bool* removed) {
+            *removed =
+                m_services.recipients && m_services.recipients->RemoveEntry(entry.toStdString());
+            m_countValid = false;
+        },
+        Qt::DirectConnection);
+    connect(m_recipients, &CAutoCompleteEdit::DetailsRequested, this, [this](const QString& entry) {
+        if (m_services.showDetails) {
+            m_services.showDetails(this, entry.toStdString());
+        }
     });
-    connect(m_recipients, &CRecipientsEdit::EntriesChanged, this, [this] {
-        RecountRecipients(false);
+    connect(m_recipients, &CAutoCompleteEdit::HeightRequested, this,
+            [this](int height) { OnHeightRequested(height); });
+    // Counted at once while typing, and again when the field reports its entries changed.
+    connect(m_recipients, &QTextEdit::textChanged, this, [this] { UpdateCounters(); });
+    connect(m_recipients, &CAutoCompleteEdit::EntriesChanged, this, [this] {
+        RecountRecipients(true);
         UpdateCounters();
     });
+    OnHeightRequested(0);
 
     auto* fromLabel = new QLabel(this);
     fromLabel->setObjectName("labelFrom");
@@ -636,7 +662,7 @@ void CDlgNewSMS::FillFromMode() {
         flash = !source.FlashMode.empty() && source.FlashMode != "0";
         switch (m_mode) {
         case MODE_NEW:
-            m_recipients->SetText(numbers);
+            m_recipients->SetRecipients(numbers);
             m_body->setPlainText(QString::fromStdString(source.MessageText));
             flash = false;
             break;
@@ -645,7 +671,7 @@ void CDlgNewSMS::FillFromMode() {
             m_truncationMode = source.TruncateMode;
             break;
         case MODE_MODIFY:
-            m_recipients->SetText(numbers);
+            m_recipients->SetRecipients(numbers);
             m_body->setPlainText(QString::fromStdString(source.MessageText));
             m_scheduled = true;
             m_schedule = ToQDateTime(source.GetDateTime());
@@ -653,7 +679,7 @@ void CDlgNewSMS::FillFromMode() {
             break;
         case MODE_REPLY:
             m_body->setPlainText(QString::fromStdString(source.MessageText));
-            m_recipients->SetText(numbers);
+            m_recipients->SetRecipients(numbers);
             m_truncationMode = source.TruncateMode;
             break;
         default:
@@ -762,7 +788,7 @@ void CDlgNewSMS::UpdateCounters() {
 }
 
 void CDlgNewSMS::RecountRecipients(bool force) {
-    const std::string text = m_recipients->Text();
+    const std::string text = m_recipients->Recipients();
     if (!force && m_countValid && text == m_countedRecipients) {
         return;
     }
@@ -777,19 +803,19 @@ void CDlgNewSMS::RecountRecipients(bool force) {
     }
 }
 
-bool CDlgNewSMS::IsAcceptedEntry(const std::string& entry) {
-    if (!m_services.recipients) {
-        return false;
+void CDlgNewSMS::OnHeightRequested(int height) {
+    // The field grows while it stays within two lines, and shrinks to what it needs.
+    const int line = m_recipients->fontMetrics().lineSpacing();
+    const int chrome = 2 * m_recipients->frameWidth() +
+                       static_cast<int>(2 * m_recipients->document()->documentMargin());
+    const int oneLine = line + chrome;
+    const int twoLines = 2 * line + chrome;
+    const int wanted = std::max(height, oneLine);
+    if (wanted < m_recipients->height() || wanted <= twoLines) {
+        m_recipients->setFixedHeight(std::min(wanted, twoLines));
+    } else if (m_recipients->height() < twoLines) {
+        m_recipients->setFixedHeight(twoLines);
     }
-    std::vector<std::string> valid;
-    std::vector<std::string> invalid;
-    m_services.recipients->Split(entry, valid, invalid);
-    if (!valid.empty()) {
-        return true;
-    }
-    const bool accepted = m_services.recipients->AcceptTypedEntry(entry);
-    m_countValid = false; // known entries changed
-    return accepted;
 }
 
 void CDlgNewSMS::OnFlashToggled(bool on) {
@@ -953,7 +979,7 @@ bool CDlgNewSMS::OnSendMessage() {
     std::vector<std::string> invalid;
     RecipientResolution resolved;
     if (m_services.recipients) {
-        m_services.recipients->Split(m_recipients->Text(), valid, invalid);
+        m_services.recipients->Split(m_recipients->Recipients(), valid, invalid);
         resolved = m_services.recipients->Resolve(valid);
     }
 
@@ -1123,7 +1149,7 @@ bool CDlgNewSMS::OnSendMessage() {
     }
     m_filling = true;
     if (m_settings.clearRecipients) {
-        m_recipients->clear();
+        m_recipients->ClearRecipients();
     }
     if (m_settings.clearMsgBody) {
         m_body->clear();
@@ -1205,14 +1231,14 @@ void CDlgNewSMS::OnToButton() {
         return;
     }
     std::vector<std::string> entries;
-    if (!m_services.pickRecipients(this, entries)) {
+    if (!m_services.pickRecipients(this, m_recipients->Recipients(), entries)) {
         return;
     }
     std::string text;
     for (const std::string& entry : entries) {
         text += entry + ";";
     }
-    m_recipients->SetText(text);
+    m_recipients->SetRecipients(text);
     m_body->setFocus();
 }
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-class CRecipientsEdit;
+class CAutoCompleteEdit;
 class CDialogFactory;
 class QComboBox;
 class QLabel;
@@ -69,7 +69,7 @@ public:
     void SetSchedule(bool scheduled, const QDateTime& when);
     bool IsModified() const { return m_modified; }
     int RecipientCount() const { return m_recipientCount; }
-    CRecipientsEdit* Recipients() const { return m_recipients; }
+    CAutoCompleteEdit* Recipients() const { return m_recipients; }
     QPlainTextEdit* Body() const { return m_body; }
     QComboBox* Originator() const { return m_originator; }
     QToolButton* FlashButton() const { return m_flash; }
@@ -115,7 +115,7 @@ private:
     QWidget* FocusedField() const;
     std::string BodyText() const;
     std::string NewGuid(const std::string& suffix = {}) const;
-    bool IsAcceptedEntry(const std::string& entry);
+    void OnHeightRequested(int height);
     int Ask(const std::string& key, unsigned type, const std::string& count = {});
 
     int m_mode;
@@ -144,7 +144,7 @@ private:
     QAction* m_templateSeparator = nullptr;
     std::vector<QAction*> m_templateActions;
     std::vector<QShortcut*> m_templateShortcuts;
-    CRecipientsEdit* m_recipients = nullptr;
+    CAutoCompleteEdit* m_recipients = nullptr;
     QPlainTextEdit* m_body = nullptr;
     QComboBox* m_originator = nullptr;
     QToolButton* m_flash = nullptr;

@@ -41,9 +41,11 @@ struct ComposeServices {
     std::function<std::uint32_t()> tickCount;
     // The template manager, run modally; true when closed with OK.
     std::function<bool(QWidget* owner)> manageTemplates;
-    // The address-book picker, run modally with the current entries; true on OK, with the
+    // The address-book picker, run modally with the recipients text; true on OK, with the
     // chosen entries (display texts, then numbers) in `entries`.
-    std::function<bool(QWidget* owner, std::vector<std::string>& entries)> pickRecipients;
+    std::function<bool(QWidget* owner, const std::string& recipients,
+                       std::vector<std::string>& entries)>
+        pickRecipients;
     // Shows the address book's details of an entry.
     std::function<void(QWidget* owner, const std::string& entry)> showDetails;
 };

@@ -24,6 +24,9 @@ class IRecipientSource {
 public:
     virtual ~IRecipientSource() = default;
 
+    // Builds the known entries afresh (a compose dialog starts): the address book is read
+    // again and validated, and the remembered entries join.
+    virtual void FillKnownEntries() {}
     // The texts the recipients field accepts as valid entries (suggestions).
     virtual std::vector<std::string> KnownEntries() = 0;
     // Cuts the text at ";", trims the pieces and drops empty ones; pieces equal to a known

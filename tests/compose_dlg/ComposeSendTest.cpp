@@ -3,7 +3,7 @@
 #include "ComposeFixture.h"
 
 #include "GuiTestEnv.h"
-#include "compose/CRecipientsEdit.h"
+#include "compose/CAutoCompleteEdit.h"
 #include "messages/CSMSRecord.h"
 
 #include <QComboBox>
@@ -80,7 +80,7 @@ TEST_F(ComposeTest, ChecksRunInOrderAndStopWithoutWriting) {
 
     // Some invalid entries: Cancel stops, OK goes on to the SMS limit.
     boxes->Clear();
-    dialog->Recipients()->SetText("nobody; Team; Bob Jones (+4917022222)");
+    dialog->Recipients()->SetRecipients("nobody; Team; Bob Jones (+4917022222)");
     SetRoot("TotalSMSLimit", 3);
     boxes->PushAnswer(win::IDCANCEL);
     EXPECT_FALSE(dialog->OnSendMessage());
@@ -224,7 +224,7 @@ TEST_F(ComposeTest, OriginatorRules) {
     auto send = [&](const QString& originator) {
         auto dialog = Open();
         dialog->Originator()->setEditText(originator);
-        dialog->Recipients()->SetText("+4917011111");
+        dialog->Recipients()->SetRecipients("+4917011111");
         dialog->Body()->setPlainText("Hi");
         boxes->Clear();
         const bool sent = dialog->OnSendMessage();

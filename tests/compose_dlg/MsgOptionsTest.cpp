@@ -2,7 +2,7 @@
 #include "ComposeFixture.h"
 
 #include "GuiTestEnv.h"
-#include "compose/CRecipientsEdit.h"
+#include "compose/CAutoCompleteEdit.h"
 #include "options/CDlgMsgOptionsSMS.h"
 
 #include <QApplication>
@@ -92,14 +92,14 @@ TEST_F(ComposeTest, MessageOptionsOkSetsTheComposeDialog) {
     EXPECT_EQ(compose->ScheduleTime(), QDateTime(later.date(), QTime(9, 30)));
 
     // A message for later is placed with the notice; one already due gets none.
-    compose->Recipients()->SetText("+4917011111");
+    compose->Recipients()->SetRecipients("+4917011111");
     compose->Body()->setPlainText("Later");
     ASSERT_TRUE(compose->OnSendMessage());
     EXPECT_EQ(BoxTexts(), std::vector<std::string>({"The message has been placed in your outbox "
                                                     "and will be sent at the scheduled time."}));
     boxes->Clear();
     compose->SetSchedule(true, QDateTime::currentDateTime().addDays(-1));
-    compose->Recipients()->SetText("+4917011111");
+    compose->Recipients()->SetRecipients("+4917011111");
     compose->Body()->setPlainText("Past");
     ASSERT_TRUE(compose->OnSendMessage());
     EXPECT_EQ(boxes->CallCount(), 0u);

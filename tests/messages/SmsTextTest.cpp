@@ -151,4 +151,19 @@ TEST(SmsText, PrefixNeverCutsACharacter) {
     EXPECT_EQ(damaged.PrefixBytes(2), 2u);
 }
 
+TEST(SmsText, FitCutsTheCharacterThatWouldNotFit) {
+    // 100 GSM characters and an emoji: the emoji would make the text UCS-2 (70 at most), so
+    // the GSM beginning stays whole and the emoji goes.
+    auto mixed = CSmsText::MeasureLenient(Repeat("a", 100) + "\xF0\x9F\x98\x80");
+    EXPECT_EQ(mixed.FitBytes(160, 70), 100u);
+    // A UCS-2 text from its first character: 70 units.
+    auto omega = CSmsText::MeasureLenient(Repeat("\xCF\x89", 100));
+    EXPECT_EQ(omega.FitBytes(160, 70), 140u);
+    // A GSM text: the GSM limit, extension characters counting two.
+    auto braces = CSmsText::MeasureLenient(Repeat("{", 100));
+    EXPECT_EQ(braces.FitBytes(160, 70), 80u);
+    // Everything fits.
+    EXPECT_EQ(CSmsText::MeasureLenient("abc").FitBytes(160, 70), 3u);
+}
+
 } // namespace
