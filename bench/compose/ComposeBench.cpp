@@ -61,7 +61,10 @@ void BM_KeystrokeAtEndOf10000(benchmark::State& state) {
     }
     state.counters["chars"] = body->toPlainText().size();
 }
-BENCHMARK(BM_KeystrokeAtEndOf10000)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_KeystrokeAtEndOf10000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -5,7 +5,11 @@
 #include "app/ComposeWiring.h"
 #include "compose/CDlgNewSMS.h"
 #include "app/log/LogManager.h"
+#include "compose/CAddressBookLocation.h"
+#include "compose/CAddressBookWindow.h"
 #include "compose/CDllHandler.h"
+#include "compose/CRememberedEntries.h"
+#include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "gui/CDlgRegWiz.h"
@@ -188,6 +192,12 @@ bool CTidewellWindowsApp::InitInstance() {
         m_countryCodes->RefreshHomeCountry();
     }
     m_homeCountry = m_countryCodes->HomeCountry();
+    // The address book (a missing one leaves it closed) and the remembered entries.
+    m_wab = std::make_unique<CWABManager>();
+    m_wab->SetNumberConverter(m_countryCodes.get());
+    m_wab->Initialize(CAddressBookLocation::Resolve(m_reg));
+    m_remembered = std::make_unique<CRememberedEntries>(CRememberedEntries::DefaultPath(m_reg));
+    m_remembered->Load();
 
     // 13. Message store, then the core manager; when the messaging core does not initialise
     // (the core manager has shown the critical error), start-up ends.
@@ -225,7 +235,6 @@ bool CTidewellWindowsApp::InitInstance() {
                             win::MB_OK);
             OnForcedShutDown();
         });
-    m_composeParts = std::make_unique<CComposeParts>(m_reg, m_countryCodes.get());
     CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
 
     // 16. The dialog manager with the hidden window that receives every request, the tray
@@ -235,7 +244,7 @@ bool CTidewellWindowsApp::InitInstance() {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
-    m_composeParts->InstallAddressBook(*m_gui);
+    CAddressBookWindow::Install(*m_gui, *m_wab);
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
     if (outlookExpress) {
@@ -362,9 +371,13 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
     m_gui.reset();
     m_templates.reset();
-    m_composeParts.reset();
     m_core.reset();
     m_store.reset();
+    if (m_remembered) {
+        m_remembered->Save(); // a failure is logged, not shown
+        m_remembered.reset();
+    }
+    m_wab.reset();
     if (m_qapp) {
         CGuiStartup::Shutdown();
         m_qapp.reset();

@@ -2,65 +2,32 @@
 
 #include "app/CTidewellWindowsApp.h"
 #include "app/log/LogManager.h"
-#include "compose/CAddressBookWindow.h"
 #include "compose/CDlgAddressBook.h"
+#include "compose/CDllHandler.h"
+#include "compose/CRememberedEntries.h"
 #include "compose/CResolverRecipients.h"
-#include "compose/ICountryCodes.h"
+#include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "gui/CDlgBase.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
-
-namespace {
-
-class CountryCodeConverter : public INumberConverter {
-public:
-    explicit CountryCodeConverter(const ICountryCodes* codes) : m_codes(codes) {}
-    std::string ConvertToMsisdn(const std::string& text) const override {
-        return m_codes != nullptr ? m_codes->ConvertToMsisdn(text) : std::string();
-    }
-
-private:
-    const ICountryCodes* m_codes;
-};
-
-} // namespace
-
-CComposeParts::CComposeParts(const CQVRegClass& reg, const ICountryCodes* countryCodes)
-    : m_converter(std::make_unique<CountryCodeConverter>(countryCodes)),
-      m_remembered(CRememberedEntries::DefaultPath(reg)) {
-    m_wab.SetNumberConverter(m_converter.get());
-    m_wab.Initialize();
-    m_remembered.Load();
-}
-
-CComposeParts::~CComposeParts() {
-    m_remembered.Save();
-    m_wab.Uninitialize();
-    m_wab.SetNumberConverter(nullptr);
-}
-
-void CComposeParts::InstallAddressBook(CMgmtGUI& gui) {
-    CAddressBookWindow::Install(gui, m_wab);
-}
 
 ComposeServices MakeComposeServices(CTidewellWindowsApp& app) {
     ComposeServices services;
     services.reg = &app.Reg();
     services.store = app.Store();
     services.templates = app.Templates();
-    CComposeParts* parts = app.ComposeParts();
-    std::shared_ptr<CResolverRecipients> recipients;
-    if (parts != nullptr) {
-        recipients = std::make_shared<CResolverRecipients>(parts->Wab(), parts->Remembered(),
-                                                           &parts->Converter());
+    CWABManager* wab = app.AddressBook();
+    if (wab != nullptr && app.RememberedEntries() != nullptr) {
+        auto recipients = std::make_shared<CResolverRecipients>(*wab, *app.RememberedEntries(),
+                                                                app.CountryCodes());
         services.recipients = recipients;
-        services.pickRecipients = [parts, recipients](QWidget* owner, const std::string& text,
-                                                      std::vector<std::string>& entries) {
+        services.pickRecipients = [wab, recipients](QWidget* owner, const std::string& text,
+                                                    std::vector<std::string>& entries) {
             std::vector<CWABRecord> contacts;
             std::vector<std::string> numbers;
             recipients->ResolveForPicker(text, contacts, numbers);
-            if (!CDlgAddressBook::Run(parts->Wab(), contacts, numbers, owner)) {
+            if (!CDlgAddressBook::Run(*wab, contacts, numbers, owner)) {
                 return false;
             }
             entries.clear();
@@ -70,11 +37,11 @@ ComposeServices MakeComposeServices(CTidewellWindowsApp& app) {
             entries.insert(entries.end(), numbers.begin(), numbers.end());
             return true;
         };
-        services.showDetails = [parts](QWidget* owner, const std::string& entry) {
+        services.showDetails = [wab](QWidget* owner, const std::string& entry) {
             CWABRecord record;
-            if (parts->Wab().Lookup(entry, record)) {
+            if (wab->Lookup(entry, record)) {
                 auto* dialog = qobject_cast<CDlgBase*>(owner);
-                parts->Wab().Details(record, dialog != nullptr ? dialog->PlatformWindow() : 0);
+                wab->Details(record, dialog != nullptr ? dialog->PlatformWindow() : 0);
             }
         };
     }

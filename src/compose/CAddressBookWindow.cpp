@@ -161,28 +161,35 @@ void CAddressBookWindow::Install(CMgmtGUI& gui, CWABManager& wab) {
 // ---- list -----------------------------------------------------------------------------------
 
 void CAddressBookWindow::Reload() {
-    m_wab.LoadContacts();
-    int validRecipients = 0;
-    m_wab.ValidateWAB(validRecipients);
-
     m_readOnly = false;
     m_readOnlyReason.clear();
-    if (!m_wab.IsOpen()) {
-        const std::string& path = m_wab.BookPath();
-        std::error_code ec;
-        if (path.empty()) {
-            m_readOnly = true;
-            m_readOnlyReason =
-                CGuiText::Tr("AddressBook.txtNoBook", "No address book is configured.");
-        } else if (std::filesystem::exists(path, ec) || ec) {
+    const std::string& path = m_wab.BookPath();
+    if (path.empty()) {
+        m_readOnly = true;
+        m_readOnlyReason = CGuiText::Tr("AddressBook.txtNoBook", "No address book is configured.");
+        m_book = CVCardBook();
+    } else {
+        switch (m_book.Load(path)) {
+        case CVCardBook::LoadResult::Ok:
+            break;
+        case CVCardBook::LoadResult::Missing:
+            // No book yet: the first change creates it.
+            m_book.CreateEmpty(path);
+            break;
+        case CVCardBook::LoadResult::Unreadable:
+        case CVCardBook::LoadResult::NotAddressBook:
             // Something is there that the program cannot read: never write over it.
             m_readOnly = true;
             m_readOnlyReason =
-                CGuiText::Tr("AddressBook.txtUnreadable",
-                             "The address book cannot be read; it is shown read-only:") +
+                CGuiText::Tr("AddressBook.txtUnreadable", "The address book cannot be read:") +
                 " " + path;
+            break;
         }
     }
+    // The manager follows the book, and its validation gives the icons.
+    m_wab.LoadContacts();
+    int recipients = 0;
+    m_wab.ValidateWAB(recipients);
     Fill();
 }
 
@@ -195,12 +202,12 @@ void CAddressBookWindow::Fill() {
     for (const CWABRecord& record : m_wab.Records()) {
         records.emplace(record.entryId, &record);
     }
-    CVCardBook& book = m_wab.Book();
+    const CVCardBook& book = m_book;
     CMgmtBranding& branding = CMgmtBranding::Instance();
     const QString group = CGuiText::QTr("WAB.labelGroup", "(group)");
     int contacts = 0;
     int groups = 0;
-    if (m_wab.IsOpen()) {
+    {
         for (size_t i = 0; i < book.Cards().size(); ++i) {
             const CVCard& card = book.Cards()[i];
             const std::string& id = book.IdAt(i);
@@ -239,7 +246,7 @@ void CAddressBookWindow::Fill() {
     if (m_readOnly) {
         status = Q(m_readOnlyReason);
     } else {
-        status = CGuiText::QTr("AddressBook.txtCount", "%1 contacts, %2 groups")
+        status = CGuiText::QTr("AddressBook.txtCount", "Contacts: %1    Groups: %2")
                      .arg(contacts)
                      .arg(groups);
         if (!m_wab.BookPath().empty()) {
@@ -308,25 +315,19 @@ bool CAddressBookWindow::PrepareChange() {
     if (m_readOnly) {
         return false;
     }
-    if (!m_wab.IsOpen()) {
-        // No book yet: the first change creates it where the settings say.
-        const std::string& path = m_wab.BookPath();
-        std::error_code ec;
-        std::filesystem::path parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty() && !std::filesystem::exists(parent, ec)) {
-            std::filesystem::create_directories(parent, ec);
-            std::filesystem::permissions(parent, std::filesystem::perms::owner_all, ec);
-        }
-        if (m_wab.Book().Path() != path) {
-            m_wab.Book().CreateEmpty(path);
-        }
+    // A new book's folder is made with the program's own folder rights.
+    std::error_code ec;
+    std::filesystem::path parent = std::filesystem::path(m_book.Path()).parent_path();
+    if (!parent.empty() && !std::filesystem::exists(parent, ec)) {
+        std::filesystem::create_directories(parent, ec);
+        std::filesystem::permissions(parent, std::filesystem::perms::owner_all, ec);
     }
     return true;
 }
 
 bool CAddressBookWindow::Commit() {
     std::string error;
-    bool saved = m_wab.Book().Save(error);
+    bool saved = m_book.Save(error);
     if (!saved) {
         Log("CAddressBookWindow::Commit", "Saving the address book failed: " + error, LOG_CAT_WAB,
             LOG_SEV_ERROR);
@@ -343,8 +344,8 @@ std::string CAddressBookWindow::AddContact(const CDlgContactEdit::Fields& fields
     if (fields.displayName.empty() || !PrepareChange()) {
         return {};
     }
-    std::string id = m_wab.Book().AddContact(fields.displayName, fields.familyName,
-                                             fields.givenName, fields.mobile);
+    std::string id =
+        m_book.AddContact(fields.displayName, fields.familyName, fields.givenName, fields.mobile);
     if (!Commit()) {
         return {};
     }
@@ -357,8 +358,8 @@ bool CAddressBookWindow::EditContact(const std::string& entryId,
     if (fields.displayName.empty() || !PrepareChange()) {
         return false;
     }
-    if (!m_wab.Book().SetContact(entryId, fields.displayName, fields.familyName, fields.givenName,
-                                 fields.mobile)) {
+    if (!m_book.SetContact(entryId, fields.displayName, fields.familyName, fields.givenName,
+                           fields.mobile)) {
         return false;
     }
     bool saved = Commit();
@@ -371,8 +372,8 @@ std::string CAddressBookWindow::AddGroup(const std::string& name,
     if (name.empty() || !PrepareChange()) {
         return {};
     }
-    std::string id = m_wab.Book().AddGroup(name);
-    m_wab.Book().SetGroupMembers(id, memberIds);
+    std::string id = m_book.AddGroup(name);
+    m_book.SetGroupMembers(id, memberIds);
     if (!Commit()) {
         return {};
     }
@@ -385,7 +386,7 @@ bool CAddressBookWindow::EditGroup(const std::string& entryId, const std::string
     if (name.empty() || !PrepareChange()) {
         return false;
     }
-    CVCardBook& book = m_wab.Book();
+    CVCardBook& book = m_book;
     if (!book.SetGroupName(entryId, name) || !book.SetGroupMembers(entryId, memberIds)) {
         return false;
     }
@@ -395,7 +396,7 @@ bool CAddressBookWindow::EditGroup(const std::string& entryId, const std::string
 }
 
 bool CAddressBookWindow::Remove(const std::string& entryId) {
-    if (!PrepareChange() || !m_wab.Book().Remove(entryId)) {
+    if (!PrepareChange() || !m_book.Remove(entryId)) {
         return false;
     }
     return Commit();
@@ -418,12 +419,10 @@ void CAddressBookWindow::OnNewGroup() {
         return;
     }
     std::vector<CDlgGroupEdit::Candidate> candidates;
-    const CVCardBook& book = m_wab.Book();
-    if (m_wab.IsOpen()) {
-        for (size_t i = 0; i < book.Cards().size(); ++i) {
-            candidates.push_back(
-                {book.IdAt(i), book.Cards()[i].DisplayName(), book.Cards()[i].IsGroup(), false});
-        }
+    const CVCardBook& book = m_book;
+    for (size_t i = 0; i < book.Cards().size(); ++i) {
+        candidates.push_back(
+            {book.IdAt(i), book.Cards()[i].DisplayName(), book.Cards()[i].IsGroup(), false});
     }
     CDlgGroupEdit form({}, std::move(candidates), true, this);
     if (form.exec() == QDialog::Accepted) {
@@ -442,7 +441,7 @@ void CAddressBookWindow::EditEntry(const std::string& entryId) {
     if (m_readOnly) {
         return;
     }
-    const CVCardBook& book = m_wab.Book();
+    const CVCardBook& book = m_book;
     int index = book.IndexOf(entryId);
     if (index < 0) {
         return;
@@ -502,7 +501,7 @@ void CAddressBookWindow::OnDelete() {
     }
     bool removed = false;
     for (const std::string& id : ids) {
-        removed = m_wab.Book().Remove(id) || removed;
+        removed = m_book.Remove(id) || removed;
     }
     if (removed) {
         Commit();

@@ -2,9 +2,10 @@
 // contact groups of the user's vCard address book, searches them, and adds, edits and deletes
 // contacts (name, mobile number) and groups (name, members).
 //
-// Every change is written at once through the address book (CVCardBook of the address-book
-// manager): only the changed file is rewritten, atomically, and every property the program
-// does not understand is kept. After a save the manager reads the book again, so compose
+// The window reads the book the address-book manager uses (its BookPath) into a CVCardBook of
+// its own. Every change is written at once: only the changed file is rewritten, atomically,
+// and every property the program does not understand is kept. After a save the manager reads
+// the book again (LoadContacts), so compose
 // dialogs see the change the next time they build their known entries. A save that fails (the
 // file cannot be written, or another program changed it meanwhile) is reported with a message
 // box; the window then shows the book as it is on disk.
@@ -16,6 +17,7 @@
 #pragma once
 
 #include "compose/CDlgContactEdit.h"
+#include "compose/CVCardBook.h"
 #include "gui/CDlgBase.h"
 
 #include <QPointer>
@@ -89,6 +91,7 @@ private:
     void ShowError(const std::string& text);
 
     CWABManager& m_wab;
+    CVCardBook m_book;
     bool m_readOnly = false;
     std::string m_readOnlyReason;
 

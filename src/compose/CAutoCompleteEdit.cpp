@@ -15,14 +15,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace {
 
 const QChar kSep = QLatin1Char(CAutoCompleteEdit::kSeparator);
-
-bool EqualNoCase(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
-}
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -57,7 +55,7 @@ CAutoCompleteEdit::CAutoCompleteEdit(QWidget* parent) : QTextEdit(parent) {
         TakeSuggestion(text);
         setFocus(Qt::OtherFocusReason);
     });
-    connect(this, &QTextEdit::textChanged, this, &CAutoCompleteEdit::OnContentsChanged);
+    connect(this, &QTextEdit::textChanged, this, &CAutoCompleteEdit::ReportChange);
     connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] {
                 int wanted = WantedHeight();
@@ -72,42 +70,46 @@ CAutoCompleteEdit::~CAutoCompleteEdit() = default;
 
 // ---- known entries --------------------------------------------------------------------------
 
+void CAutoCompleteEdit::UseKnownEntries(const CKnownEntries* known) {
+    m_known = known != nullptr ? known : &m_own;
+}
+
 void CAutoCompleteEdit::SetKnownEntries(const std::vector<std::string>& entries) {
-    m_known.clear();
+    m_own.Clear();
     for (const std::string& entry : entries) {
         AddKnownEntry(entry);
     }
+    m_known = &m_own;
+}
+
+const CKnownEntries& CAutoCompleteEdit::KnownEntries() const {
+    return *m_known;
 }
 
 bool CAutoCompleteEdit::IsKnown(const std::string& entry) const {
-    QString wanted = Q(entry);
-    return std::any_of(m_known.begin(), m_known.end(),
-                       [&](const std::string& known) { return EqualNoCase(Q(known), wanted); });
+    const CKnownEntry* known = m_known->Find(entry);
+    return known != nullptr && known->valid;
 }
 
 void CAutoCompleteEdit::AddKnownEntry(const std::string& entry) {
-    if (!entry.empty() && !IsKnown(entry)) {
-        m_known.push_back(entry);
+    if (!entry.empty()) {
+        m_own.Add({entry, EntryKind::Typed, true, {}});
     }
 }
 
 void CAutoCompleteEdit::RemoveKnownEntry(const std::string& entry) {
-    QString wanted = Q(entry);
-    auto it = std::find_if(m_known.begin(), m_known.end(),
-                           [&](const std::string& known) { return EqualNoCase(Q(known), wanted); });
-    if (it != m_known.end()) {
-        m_known.erase(it);
-    }
+    m_own.Remove(entry);
 }
 
 // ---- text and formats -----------------------------------------------------------------------
 
-QString CAutoCompleteEdit::PlainText() const {
-    return document()->toPlainText();
+std::u16string CAutoCompleteEdit::Text16() const {
+    const QString text = document()->toPlainText();
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
 }
 
 std::string CAutoCompleteEdit::Recipients() const {
-    return PlainText().toStdString();
+    return document()->toPlainText().toStdString();
 }
 
 QTextCharFormat CAutoCompleteEdit::DefaultFormat() const {
@@ -140,66 +142,57 @@ bool CAutoCompleteEdit::IsValidAt(int position) const {
     return cursor.charFormat().isAnchor();
 }
 
+CRecipientFieldText::IsValidFn CAutoCompleteEdit::DrawnValid(const std::u16string& text) const {
+    // The rules hand back views into `text`; their offset is the entry's position.
+    return [this, base = text.data()](std::u16string_view entry) {
+        return !entry.empty() && IsValidAt(static_cast<int>(entry.data() - base));
+    };
+}
+
+CRecipientFieldText::IsValidFn CAutoCompleteEdit::Checker() {
+    return [this](std::u16string_view entry) {
+        return CheckEntry(QString::fromUtf16(entry.data(), static_cast<qsizetype>(entry.size())));
+    };
+}
+
 std::vector<CAutoCompleteEdit::Range> CAutoCompleteEdit::EntryRanges() const {
     std::vector<Range> ranges;
-    const QString text = PlainText();
-    int start = 0;
-    for (int i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == kSep) {
-            Range range{start, i};
-            while (range.start < range.end && text[range.start].isSpace()) {
-                ++range.start;
-            }
-            while (range.end > range.start && text[range.end - 1].isSpace()) {
-                --range.end;
-            }
-            if (!range.Empty()) {
-                ranges.push_back(range);
-            }
-            start = i + 1;
-        }
+    for (const CRecipientFieldText::Piece& piece : CRecipientFieldText::Pieces(Text16())) {
+        ranges.push_back(piece.text);
     }
     return ranges;
 }
 
-CAutoCompleteEdit::Range CAutoCompleteEdit::ValidEntryAround(int position) const {
-    for (const Range& range : EntryRanges()) {
-        if (position >= range.start && position < range.end) {
-            return IsValidAt(range.start) ? range : Range{};
+namespace {
+
+std::vector<std::string> Collect(const QString& text,
+                                 const std::vector<CRecipientFieldText::Range>& ranges,
+                                 const std::function<bool(int)>& keep) {
+    std::vector<std::string> entries;
+    for (const auto& range : ranges) {
+        if (keep(static_cast<int>(range.start))) {
+            entries.push_back(text.mid(static_cast<qsizetype>(range.start),
+                                       static_cast<qsizetype>(range.end - range.start))
+                                  .toStdString());
         }
     }
-    return {};
+    return entries;
 }
 
+} // namespace
+
 std::vector<std::string> CAutoCompleteEdit::Entries() const {
-    std::vector<std::string> entries;
-    const QString text = PlainText();
-    for (const Range& range : EntryRanges()) {
-        entries.push_back(text.mid(range.start, range.end - range.start).toStdString());
-    }
-    return entries;
+    return Collect(document()->toPlainText(), EntryRanges(), [](int) { return true; });
 }
 
 std::vector<std::string> CAutoCompleteEdit::ValidEntries() const {
-    std::vector<std::string> entries;
-    const QString text = PlainText();
-    for (const Range& range : EntryRanges()) {
-        if (IsValidAt(range.start)) {
-            entries.push_back(text.mid(range.start, range.end - range.start).toStdString());
-        }
-    }
-    return entries;
+    return Collect(document()->toPlainText(), EntryRanges(),
+                   [this](int position) { return IsValidAt(position); });
 }
 
 std::vector<std::string> CAutoCompleteEdit::InvalidEntries() const {
-    std::vector<std::string> entries;
-    const QString text = PlainText();
-    for (const Range& range : EntryRanges()) {
-        if (!IsValidAt(range.start)) {
-            entries.push_back(text.mid(range.start, range.end - range.start).toStdString());
-        }
-    }
-    return entries;
+    return Collect(document()->toPlainText(), EntryRanges(),
+                   [this](int position) { return !IsValidAt(position); });
 }
 
 int CAutoCompleteEdit::WantedHeight() const {
@@ -213,7 +206,7 @@ void CAutoCompleteEdit::SetRecipients(const std::string& text) {
     HideSuggestions();
     clear();
     setCurrentCharFormat(DefaultFormat());
-    InsertEntries(QStringList() << Q(text).split(kSep));
+    InsertEntries(Q(text).split(kSep));
     ReportChange();
 }
 
@@ -248,108 +241,90 @@ void CAutoCompleteEdit::InsertEntries(const QStringList& entries) {
 // ---- completion -----------------------------------------------------------------------------
 
 bool CAutoCompleteEdit::CheckEntry(const QString& entry) {
-    if (IsKnown(entry.toStdString())) {
+    const std::string text = entry.toStdString();
+    if (IsKnown(text)) {
         return true;
     }
     bool accepted = false;
     emit UnknownEntry(entry, &accepted);
-    if (accepted) {
-        AddKnownEntry(entry.toStdString());
+    if (accepted && m_known == &m_own) {
+        AddKnownEntry(text);
     }
     return accepted;
 }
 
-CAutoCompleteEdit::Range CAutoCompleteEdit::EntryAroundCaret() const {
-    const QString text = PlainText();
-    int end = std::min(textCursor().position(), static_cast<int>(text.size()));
-    // Back over blanks and separators to the end of the entry.
-    while (end > 0 && (text[end - 1].isSpace() || text[end - 1] == kSep)) {
-        --end;
+void CAutoCompleteEdit::ReplaceText(const std::u16string& text) {
+    // Only the part that differs is replaced, so formats and undo steps elsewhere stay.
+    const std::u16string old = Text16();
+    size_t prefix = 0;
+    while (prefix < old.size() && prefix < text.size() && old[prefix] == text[prefix]) {
+        ++prefix;
     }
-    int start = end;
-    while (start > 0 && text[start - 1] != kSep) {
-        --start;
+    size_t suffix = 0;
+    while (suffix < old.size() - prefix && suffix < text.size() - prefix &&
+           old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix]) {
+        ++suffix;
     }
-    while (start < end && text[start].isSpace()) {
-        ++start;
+    QTextCursor cursor(document());
+    cursor.setPosition(static_cast<int>(prefix));
+    cursor.setPosition(static_cast<int>(old.size() - suffix), QTextCursor::KeepAnchor);
+    const std::u16string middle = text.substr(prefix, text.size() - prefix - suffix);
+    cursor.insertText(QString::fromUtf16(middle.data(), static_cast<qsizetype>(middle.size())),
+                      DefaultFormat());
+}
+
+void CAutoCompleteEdit::ApplyEdit(const Edit& edit) {
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    if (edit.changed) {
+        ReplaceText(edit.text);
     }
-    return {start, end};
+    if (!edit.entry.Empty()) {
+        const QString entry =
+            QString::fromUtf16(edit.text.data() + edit.entry.start,
+                               static_cast<qsizetype>(edit.entry.end - edit.entry.start));
+        cursor.setPosition(static_cast<int>(edit.entry.start));
+        cursor.setPosition(static_cast<int>(edit.entry.end), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(edit.valid ? ValidFormat(entry) : InvalidFormat());
+    }
+    cursor.endEditBlock();
+    cursor.setPosition(static_cast<int>(edit.caret));
+    setTextCursor(cursor);
+    setCurrentCharFormat(DefaultFormat());
+    if (edit.changed || !edit.entry.Empty()) {
+        ReportChange();
+    }
 }
 
 void CAutoCompleteEdit::CompleteCurrentEntry() {
-    CompleteRange(EntryAroundCaret(), true);
-}
-
-void CAutoCompleteEdit::CompleteRange(Range range, bool insertSeparator) {
-    if (range.Empty()) {
-        return;
-    }
-    const QString text = PlainText();
-    const QString entry = text.mid(range.start, range.end - range.start);
-    const bool valid = CheckEntry(entry);
-
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.setPosition(range.start);
-    cursor.setPosition(range.end, QTextCursor::KeepAnchor);
-    cursor.setCharFormat(valid ? ValidFormat(entry) : InvalidFormat());
-
-    // The separator after the entry, inserted when none follows.
-    int after = range.end;
-    const QString now = PlainText();
-    while (after < now.size() && now[after].isSpace()) {
-        ++after;
-    }
-    if (after < now.size() && now[after] == kSep) {
-        cursor.setPosition(after + 1);
-    } else if (insertSeparator) {
-        cursor.setPosition(range.end);
-        cursor.insertText(QString(kSep), DefaultFormat());
-    }
-    cursor.endEditBlock();
-    setTextCursor(cursor);
-    setCurrentCharFormat(DefaultFormat());
-    ReportChange();
+    const std::u16string text = Text16();
+    ApplyEdit(CRecipientFieldText::CompleteEntry(text, static_cast<size_t>(textCursor().position()),
+                                                 Checker()));
 }
 
 void CAutoCompleteEdit::CompleteAll() {
     HideSuggestions();
-    QTextCursor caret = textCursor();
-    // Ranges move when separators are inserted, so they are found again after every entry.
+    // Positions move when separators are inserted, so the entries are found again each time.
     for (size_t i = 0;; ++i) {
-        std::vector<Range> ranges = EntryRanges();
-        if (i >= ranges.size()) {
+        const std::u16string text = Text16();
+        std::vector<CRecipientFieldText::Piece> pieces = CRecipientFieldText::Pieces(text);
+        if (i >= pieces.size()) {
             break;
         }
-        CompleteRange(ranges[i], true);
-    }
-    if (!hasFocus()) {
-        QTextCursor end = caret;
-        end.movePosition(QTextCursor::End);
-        setTextCursor(end);
+        ApplyEdit(CRecipientFieldText::CompleteEntry(text, pieces[i].text.end, Checker()));
     }
 }
 
 void CAutoCompleteEdit::TakeSuggestion(const QString& suggestion) {
     HideSuggestions();
-    const QString text = PlainText();
-    int caret = textCursor().position();
-    int start = text.lastIndexOf(kSep, caret - 1) + 1;
-    while (start < text.size() && start < caret && text[start].isSpace()) {
-        ++start;
+    if (suggestion.isEmpty()) {
+        return;
     }
-    int next = text.indexOf(kSep, caret);
-    int end = next < 0 ? static_cast<int>(text.size()) : next + 1;
-
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.setPosition(start);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    cursor.insertText(suggestion, DefaultFormat());
-    cursor.endEditBlock();
-    cursor.setPosition(start + static_cast<int>(suggestion.size()));
-    setTextCursor(cursor);
-    CompleteRange({start, start + static_cast<int>(suggestion.size())}, true);
+    const std::u16string text = Text16();
+    const std::u16string chosen(reinterpret_cast<const char16_t*>(suggestion.utf16()),
+                                static_cast<size_t>(suggestion.size()));
+    ApplyEdit(CRecipientFieldText::TakeSuggestion(
+        text, static_cast<size_t>(textCursor().position()), chosen, Checker()));
 }
 
 // ---- suggestions ----------------------------------------------------------------------------
@@ -363,20 +338,13 @@ void CAutoCompleteEdit::HideSuggestions() {
 }
 
 void CAutoCompleteEdit::UpdateSuggestions() {
-    const QString text = PlainText();
-    int caret = textCursor().position();
-    int start = text.lastIndexOf(kSep, caret - 1) + 1;
-    while (start < caret && text[start].isSpace()) {
-        ++start;
-    }
-    const QString prefix = text.mid(start, caret - start);
+    const std::u16string text = Text16();
+    const size_t caret = static_cast<size_t>(textCursor().position());
+    const std::u16string_view prefix = CRecipientFieldText::SuggestionPrefix(text, caret);
     QStringList candidates;
-    if (!prefix.isEmpty()) {
-        for (const std::string& known : m_known) {
-            QString entry = Q(known);
-            if (entry.startsWith(prefix, Qt::CaseInsensitive)) {
-                candidates << entry;
-            }
+    for (const CKnownEntry* entry : m_known->Suggestions(CRecipientFieldText::ToUtf8(prefix))) {
+        if (entry->valid) {
+            candidates << Q(entry->text);
         }
     }
     if (candidates.isEmpty()) {
@@ -384,65 +352,46 @@ void CAutoCompleteEdit::UpdateSuggestions() {
         return;
     }
     m_list->SetCandidates(candidates);
-    PlaceSuggestionList(start);
-}
-
-void CAutoCompleteEdit::PlaceSuggestionList(int entryStart) {
-    QTextCursor cursor(document());
-    cursor.setPosition(entryStart);
-    QRect rect = cursorRect(cursor);
+    // Below the start of the entry being typed.
+    QTextCursor start(document());
+    start.setPosition(static_cast<int>(caret - prefix.size()));
+    QRect rect = cursorRect(start);
     m_list->ShowAt(viewport()->mapToGlobal(rect.bottomLeft() + QPoint(0, 2)));
 }
 
 // ---- valid entries as units -----------------------------------------------------------------
 
-void CAutoCompleteEdit::WidenSelectionToEntries(bool selectEntryAtCaret) {
+void CAutoCompleteEdit::WidenSelectionToEntries() {
     QTextCursor cursor = textCursor();
-    int from = cursor.selectionStart();
-    int to = cursor.selectionEnd();
-    if (from == to) {
-        if (!selectEntryAtCaret) {
-            return;
-        }
-        Range entry = ValidEntryAround(from);
-        if (entry.Empty()) {
-            return;
-        }
-        from = entry.start;
-        to = entry.end;
-    } else {
-        Range first = ValidEntryAround(from);
-        if (!first.Empty()) {
-            from = first.start;
-        }
-        Range last = ValidEntryAround(to - 1);
-        if (!last.Empty()) {
-            to = last.end;
-        }
-    }
-    if (from == cursor.selectionStart() && to == cursor.selectionEnd()) {
+    const std::u16string text = Text16();
+    const Range selection{static_cast<size_t>(cursor.selectionStart()),
+                          static_cast<size_t>(cursor.selectionEnd())};
+    const Range widened =
+        CRecipientFieldText::WidenSelection(text, selection, DrawnValid(text), false);
+    if (widened == selection) {
         return;
     }
     // Keep the direction the user selected in.
     bool backwards = cursor.position() < cursor.anchor();
-    cursor.setPosition(backwards ? to : from);
-    cursor.setPosition(backwards ? from : to, QTextCursor::KeepAnchor);
+    cursor.setPosition(static_cast<int>(backwards ? widened.end : widened.start));
+    cursor.setPosition(static_cast<int>(backwards ? widened.start : widened.end),
+                       QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 
 bool CAutoCompleteEdit::DeleteValidSelection() {
-    WidenSelectionToEntries(true);
     QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection()) {
+    const std::u16string text = Text16();
+    const Range selection{static_cast<size_t>(cursor.selectionStart()),
+                          static_cast<size_t>(cursor.selectionEnd())};
+    // Whole entries go with their separators, so no empty ";" is left behind.
+    const Range widened =
+        CRecipientFieldText::WidenSelection(text, selection, DrawnValid(text), true);
+    if (widened == selection) {
         return false;
     }
-    // A whole entry goes with its separator, so no empty ";" is left behind.
-    const QString text = PlainText();
-    int to = cursor.selectionEnd();
-    if (IsValidAt(to - 1) && to < text.size() && text[to] == kSep) {
-        cursor.setPosition(cursor.selectionStart());
-        cursor.setPosition(to + 1, QTextCursor::KeepAnchor);
-    }
+    cursor.setPosition(static_cast<int>(widened.start));
+    cursor.setPosition(static_cast<int>(widened.end), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     setTextCursor(cursor);
     setCurrentCharFormat(DefaultFormat());
@@ -455,31 +404,22 @@ bool CAutoCompleteEdit::BackspaceOverEntry() {
     if (cursor.hasSelection()) {
         return false;
     }
-    const QString text = PlainText();
-    int caret = cursor.position();
-    int from = -1;
-    if (caret > 0 && text[caret - 1] == kSep) {
-        // Right after the separator of a valid entry: the entry and its separator go.
-        int end = caret - 1;
-        while (end > 0 && text[end - 1].isSpace()) {
-            --end;
-        }
-        if (end > 0 && IsValidAt(end - 1)) {
-            from = ValidEntryAround(end - 1).start;
-        }
-    } else if (caret > 0 && IsValidAt(caret - 1)) {
+    const std::u16string text = Text16();
+    const size_t caret = static_cast<size_t>(cursor.position());
+    std::optional<Range> range = CRecipientFieldText::BackspaceRange(text, caret, DrawnValid(text));
+    if (!range && caret > 0 && IsValidAt(static_cast<int>(caret) - 1)) {
         // Inside or at the end of a valid entry: the entry goes as one unit.
-        Range entry = ValidEntryAround(caret - 1);
-        if (!entry.Empty()) {
-            from = entry.start;
-            caret = std::max(caret, entry.end);
+        const Range widened =
+            CRecipientFieldText::WidenSelection(text, {caret - 1, caret}, DrawnValid(text), false);
+        if (widened.end - widened.start > 1) {
+            range = widened;
         }
     }
-    if (from < 0) {
+    if (!range) {
         return false;
     }
-    cursor.setPosition(from);
-    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    cursor.setPosition(static_cast<int>(range->start));
+    cursor.setPosition(static_cast<int>(range->end), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     setTextCursor(cursor);
     setCurrentCharFormat(DefaultFormat());
@@ -492,12 +432,14 @@ bool CAutoCompleteEdit::JumpOverEntry(bool forward) {
     if (cursor.hasSelection()) {
         return false;
     }
-    int caret = cursor.position();
-    Range entry = ValidEntryAround(forward ? caret : caret - 1);
-    if (entry.Empty()) {
+    const std::u16string text = Text16();
+    const size_t caret = static_cast<size_t>(cursor.position());
+    const size_t moved = CRecipientFieldText::MoveCaret(text, caret, forward, DrawnValid(text));
+    // A single step is left to the editor, which knows about surrogate pairs and line ends.
+    if (moved == caret || (forward ? moved == caret + 1 : moved + 1 == caret)) {
         return false;
     }
-    cursor.setPosition(forward ? entry.end : entry.start);
+    cursor.setPosition(static_cast<int>(moved));
     setTextCursor(cursor);
     return true;
 }
@@ -560,7 +502,7 @@ void CAutoCompleteEdit::keyPressEvent(QKeyEvent* event) {
             TakeSuggestion(m_list->Selected());
         } else {
             // Enter inside an entry completes all of it, not just the part before the caret.
-            const QString text = PlainText();
+            const QString text = document()->toPlainText();
             int caret = textCursor().position();
             while (caret < text.size() && text[caret] != kSep) {
                 ++caret;
@@ -623,7 +565,7 @@ void CAutoCompleteEdit::keyPressEvent(QKeyEvent* event) {
             if (!selected.isEmpty()) {
                 bool removed = false;
                 emit RemoveEntryRequested(selected, &removed);
-                if (removed) {
+                if (removed && m_known == &m_own) {
                     RemoveKnownEntry(selected.toStdString());
                 }
                 UpdateSuggestions();
@@ -659,23 +601,24 @@ void CAutoCompleteEdit::mouseReleaseEvent(QMouseEvent* event) {
     QTextEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) {
         HideSuggestions();
-        WidenSelectionToEntries(true);
+        WidenSelectionToEntries();
     }
 }
 
 void CAutoCompleteEdit::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        int position = cursorForPosition(event->position().toPoint()).position();
-        Range entry = ValidEntryAround(position);
-        if (entry.Empty() && position > 0) {
-            entry = ValidEntryAround(position - 1);
-        }
+        const size_t position =
+            static_cast<size_t>(cursorForPosition(event->position().toPoint()).position());
+        const std::u16string text = Text16();
+        const Range entry = CRecipientFieldText::WidenSelection(text, {position, position},
+                                                                DrawnValid(text), false);
         if (!entry.Empty()) {
             QTextCursor cursor(document());
-            cursor.setPosition(entry.start);
-            cursor.setPosition(entry.end, QTextCursor::KeepAnchor);
+            cursor.setPosition(static_cast<int>(entry.start));
+            cursor.setPosition(static_cast<int>(entry.end), QTextCursor::KeepAnchor);
             setTextCursor(cursor);
-            emit DetailsRequested(PlainText().mid(entry.start, entry.end - entry.start));
+            emit DetailsRequested(QString::fromUtf16(
+                text.data() + entry.start, static_cast<qsizetype>(entry.end - entry.start)));
             return;
         }
     }
@@ -752,10 +695,6 @@ QMimeData* CAutoCompleteEdit::createMimeDataFromSelection() const {
 }
 
 // ---- change reports -------------------------------------------------------------------------
-
-void CAutoCompleteEdit::OnContentsChanged() {
-    ReportChange();
-}
 
 void CAutoCompleteEdit::ReportChange() {
     if (m_changePending) {

@@ -23,9 +23,13 @@
 //   Tab without a suggestion list moves the focus on. Undo, redo, cut, copy, paste and select
 //   all work as in any text field.
 //
-// The field only draws and routes events: which entries are known and whether a typed entry is
-// acceptable are decided by the parent through the signals below.
+// The field only draws and routes events: the editing rules are CRecipientFieldText's, the
+// suggestions come from CKnownEntries, and whether a typed entry is acceptable is decided by
+// the parent through the signals below.
 #pragma once
+
+#include "compose/CKnownEntries.h"
+#include "compose/CRecipientFieldText.h"
 
 #include <QStringList>
 #include <QTextCharFormat>
@@ -46,14 +50,20 @@ public:
     explicit CAutoCompleteEdit(QWidget* parent = nullptr);
     ~CAutoCompleteEdit() override;
 
-    // The texts the field accepts as valid entries (display texts of address-book entries and
-    // remembered numbers). Existing entries are not re-checked until they are completed again
-    // (CompleteAll does that).
+    // The entries the field accepts as valid (display texts of address-book entries and
+    // remembered numbers; only entries marked valid count). By default the field keeps a list
+    // of its own, filled by SetKnownEntries. A compose dialog instead hands in the known
+    // entries of its recipient resolver (UseKnownEntries), which must outlive the field or be
+    // replaced by null first; the dialog then updates that list itself when it accepts or
+    // removes an entry. Existing entries are re-checked when completed again (CompleteAll).
+    void UseKnownEntries(const CKnownEntries* known);
     void SetKnownEntries(const std::vector<std::string>& entries);
-    const std::vector<std::string>& KnownEntries() const { return m_known; }
-    // Adds an entry unless an equal one (ignoring case) is known; removes the first equal one.
+    const CKnownEntries& KnownEntries() const;
+    // Change the field's own list (no effect on a list handed in): an entry equal to a known
+    // one (ignoring case) is not added twice.
     void AddKnownEntry(const std::string& entry);
     void RemoveKnownEntry(const std::string& entry);
+    // True when `entry` is a known, valid entry (ignoring case).
     bool IsKnown(const std::string& entry) const;
 
     // The field's plain text, UTF-8 (entries and separators as shown).
@@ -109,39 +119,37 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    struct Range {
-        int start = 0; // first character of the entry
-        int end = 0;   // one past its last character
-        bool Empty() const { return end <= start; }
-    };
+    using Range = CRecipientFieldText::Range;
+    using Edit = CRecipientFieldText::Edit;
 
-    // Text edits and formats
-    QString PlainText() const;
+    std::u16string Text16() const;
     QTextCharFormat DefaultFormat() const;
     QTextCharFormat ValidFormat(const QString& entry) const;
     QTextCharFormat InvalidFormat() const;
+    // The entry starting at `position` is drawn as valid.
     bool IsValidAt(int position) const;
-    Range ValidEntryAround(int position) const;
-    Range EntryAroundCaret() const;
+    // For the text rules: is the entry (a view into `text`) drawn as valid?
+    CRecipientFieldText::IsValidFn DrawnValid(const std::u16string& text) const;
+    // For completion: known, or accepted by the parent.
+    CRecipientFieldText::IsValidFn Checker();
     std::vector<Range> EntryRanges() const;
 
-    // Behaviour
     bool CheckEntry(const QString& entry);
+    void ApplyEdit(const Edit& edit);
+    void ReplaceText(const std::u16string& text);
     void CompleteCurrentEntry();
-    void CompleteRange(Range range, bool insertSeparator);
     void TakeSuggestion(const QString& suggestion);
     void UpdateSuggestions();
     void HideSuggestions();
-    void PlaceSuggestionList(int entryStart);
-    void WidenSelectionToEntries(bool selectEntryAtCaret);
+    void WidenSelectionToEntries();
     bool DeleteValidSelection();
     bool BackspaceOverEntry();
     bool JumpOverEntry(bool forward);
     void InsertEntries(const QStringList& entries);
     void ReportChange();
-    void OnContentsChanged();
 
-    std::vector<std::string> m_known;
+    CKnownEntries m_own;
+    const CKnownEntries* m_known = &m_own;
     CAutoCompleteList* m_list = nullptr;
     bool m_changePending = false;
     int m_lastHeight = -1;

@@ -81,7 +81,7 @@ CDlgAddressBook::CDlgAddressBook(std::vector<CWABRecord> records, std::vector<CW
     m_chosen = MakeList(this, "Chosen");
     m_chosen->setHeaderLabels({CGuiText::QTr("WAB.labelRecipientsList", "Recipients")});
     m_chosen->setColumnWidth(0, kChosenWidth);
-    m_chosen->setMinimumWidth(kChosenWidth / 2 + 80);
+    m_chosen->setMinimumWidth(kChosenWidth + 2 * m_chosen->frameWidth());
     m_chosen->installEventFilter(this);
 
     m_add = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), this);
@@ -116,9 +116,9 @@ CDlgAddressBook::CDlgAddressBook(std::vector<CWABRecord> records, std::vector<CW
     middle->addStretch(1);
 
     auto* lists = new QHBoxLayout;
-    lists->addWidget(m_list, 3);
+    lists->addWidget(m_list, 1);
     lists->addLayout(middle);
-    lists->addWidget(m_chosen, 2);
+    lists->addWidget(m_chosen, 1);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_properties);
@@ -130,7 +130,7 @@ CDlgAddressBook::CDlgAddressBook(std::vector<CWABRecord> records, std::vector<CW
     layout->setSpacing(10);
     layout->addLayout(lists, 1);
     layout->addLayout(bottom);
-    resize(760, 420);
+    resize(820, 420);
 
     connect(m_add, &QPushButton::clicked, this, &CDlgAddressBook::AddSelected);
     connect(m_remove, &QPushButton::clicked, this, &CDlgAddressBook::RemoveSelected);

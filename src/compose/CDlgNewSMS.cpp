@@ -207,8 +207,7 @@ void CDlgNewSMS::Register(CDialogFactory& factory, std::function<ComposeServices
     }
 }
 
-CDlgNewSMS::CDlgNewSMS(int mode, std::uint32_t reference, ComposeServices services,
-                       QWidget* parent)
+CDlgNewSMS::CDlgNewSMS(int mode, std::uint32_t reference, ComposeServices services, QWidget* parent)
     : CDlgBase(parent, "TWD_NEWSMS"), m_mode(mode), m_reference(reference),
       m_services(std::move(services)) {
     Trace("OnInitDialog");
@@ -281,7 +280,8 @@ void CDlgNewSMS::BuildControls() {
         return button;
     };
     QToolButton* newSms = toolButton(3, "btnNewSMS", "NewMessage.btntoolTipNewSMS");
-    QToolButton* options = toolButton(7, "btnMessageOptions", "NewMessage.btnToolTipMessageOptions");
+    QToolButton* options =
+        toolButton(7, "btnMessageOptions", "NewMessage.btnToolTipMessageOptions");
     QToolButton* folders = toolButton(14, "btnFolders", "NewMessage.btnToolTipMessageFolders");
     QToolButton* settings = toolButton(15, "btnOptions", "MessageFolder.btntoolTipSMSOptions");
     QToolButton* book = toolButton(1, "btnAddressBook", "WAB.tooltipWAB");
@@ -1017,11 +1017,10 @@ bool CDlgNewSMS::OnSendMessage() {
     // 4. The internet connection.
     bool modem = false;
     if (m_services.internetAvailable && !m_services.internetAvailable(&modem)) {
-        const int answer =
-            modem ? Ask("sendMessage.NoInternetConnectionAlertConnectYesNo",
-                        win::MB_YESNOCANCEL | win::MB_ICONQUESTION)
-                  : Ask("sendMessage.NoInternetConnectionAlertOkCancel",
-                        win::MB_OKCANCEL | win::MB_ICONINFORMATION);
+        const int answer = modem ? Ask("sendMessage.NoInternetConnectionAlertConnectYesNo",
+                                       win::MB_YESNOCANCEL | win::MB_ICONQUESTION)
+                                 : Ask("sendMessage.NoInternetConnectionAlertOkCancel",
+                                       win::MB_OKCANCEL | win::MB_ICONINFORMATION);
         if (answer == win::IDCANCEL) {
             return false;
         }
@@ -1103,8 +1102,8 @@ bool CDlgNewSMS::OnSendMessage() {
                 return false;
             }
         }
-        if (Ask("NewMessage.PlaceholdeSMSCountWarning",
-                win::MB_OKCANCEL | win::MB_ICONQUESTION) == win::IDCANCEL) {
+        if (Ask("NewMessage.PlaceholdeSMSCountWarning", win::MB_OKCANCEL | win::MB_ICONQUESTION) ==
+            win::IDCANCEL) {
             return false;
         }
         const std::string base = NewGuid();
@@ -1135,7 +1134,8 @@ bool CDlgNewSMS::OnSendMessage() {
     if (m_settings.rememberOriginator && m_services.reg != nullptr &&
         m_originator->currentIndex() >= 0 &&
         m_originator->currentText() == m_originator->itemText(m_originator->currentIndex())) {
-        m_services.reg->SetAccDefOriginator(static_cast<std::uint32_t>(m_originator->currentIndex()));
+        m_services.reg->SetAccDefOriginator(
+            static_cast<std::uint32_t>(m_originator->currentIndex()));
     }
     // 11. A message for later.
     if (m_settings.alerts[1] != 0 && !record.IsDue()) {
@@ -1195,33 +1195,75 @@ void CDlgNewSMS::EditCommand(int command) {
     QWidget* field = FocusedField();
     if (auto* edit = qobject_cast<QTextEdit*>(field)) {
         switch (command) {
-        case EDIT_UNDO: edit->undo(); break;
-        case EDIT_REDO: edit->redo(); break;
-        case EDIT_CUT: edit->cut(); break;
-        case EDIT_COPY: edit->copy(); break;
-        case EDIT_PASTE: edit->paste(); break;
-        case EDIT_DELETE: edit->textCursor().removeSelectedText(); break;
-        case EDIT_ALL: edit->selectAll(); break;
+        case EDIT_UNDO:
+            edit->undo();
+            break;
+        case EDIT_REDO:
+            edit->redo();
+            break;
+        case EDIT_CUT:
+            edit->cut();
+            break;
+        case EDIT_COPY:
+            edit->copy();
+            break;
+        case EDIT_PASTE:
+            edit->paste();
+            break;
+        case EDIT_DELETE:
+            edit->textCursor().removeSelectedText();
+            break;
+        case EDIT_ALL:
+            edit->selectAll();
+            break;
         }
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(field)) {
         switch (command) {
-        case EDIT_UNDO: plain->undo(); break;
-        case EDIT_REDO: plain->redo(); break;
-        case EDIT_CUT: plain->cut(); break;
-        case EDIT_COPY: plain->copy(); break;
-        case EDIT_PASTE: plain->paste(); break;
-        case EDIT_DELETE: plain->textCursor().removeSelectedText(); break;
-        case EDIT_ALL: plain->selectAll(); break;
+        case EDIT_UNDO:
+            plain->undo();
+            break;
+        case EDIT_REDO:
+            plain->redo();
+            break;
+        case EDIT_CUT:
+            plain->cut();
+            break;
+        case EDIT_COPY:
+            plain->copy();
+            break;
+        case EDIT_PASTE:
+            plain->paste();
+            break;
+        case EDIT_DELETE:
+            plain->textCursor().removeSelectedText();
+            break;
+        case EDIT_ALL:
+            plain->selectAll();
+            break;
         }
     } else if (auto* line = qobject_cast<QLineEdit*>(field)) {
         switch (command) {
-        case EDIT_UNDO: line->undo(); break;
-        case EDIT_REDO: line->redo(); break;
-        case EDIT_CUT: line->cut(); break;
-        case EDIT_COPY: line->copy(); break;
-        case EDIT_PASTE: line->paste(); break;
-        case EDIT_DELETE: line->del(); break;
-        case EDIT_ALL: line->selectAll(); break;
+        case EDIT_UNDO:
+            line->undo();
+            break;
+        case EDIT_REDO:
+            line->redo();
+            break;
+        case EDIT_CUT:
+            line->cut();
+            break;
+        case EDIT_COPY:
+            line->copy();
+            break;
+        case EDIT_PASTE:
+            line->paste();
+            break;
+        case EDIT_DELETE:
+            line->del();
+            break;
+        case EDIT_ALL:
+            line->selectAll();
+            break;
         }
     }
 }
@@ -1292,9 +1334,9 @@ void CDlgNewSMS::SaveWindowRect() {
         return;
     }
     const QRect frame = frameGeometry();
-    if (auto text = CComposeRules::FormatWindowRect(frame.left(), frame.top(),
-                                                    frame.left() + frame.width(),
-                                                    frame.top() + frame.height())) {
+    if (auto text =
+            CComposeRules::FormatWindowRect(frame.left(), frame.top(), frame.left() + frame.width(),
+                                            frame.top() + frame.height())) {
         m_services.reg->SetNewMessageSize(*text);
     }
 }

@@ -80,10 +80,9 @@ std::vector<const CKnownEntry*> CKnownEntries::Suggestions(std::string_view pref
     EnsureSorted();
     const std::string folded = CTextFold::Fold(prefix);
     // Texts beginning with the folded prefix form one run in folded order.
-    auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), folded,
-                               [this](std::size_t index, const std::string& key) {
-                                   return m_folded[index] < key;
-                               });
+    auto it = std::lower_bound(
+        m_sorted.begin(), m_sorted.end(), folded,
+        [this](std::size_t index, const std::string& key) { return m_folded[index] < key; });
     for (; it != m_sorted.end(); ++it) {
         const std::string& text = m_folded[*it];
         if (text.compare(0, folded.size(), folded) != 0) {

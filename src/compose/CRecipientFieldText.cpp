@@ -137,10 +137,9 @@ CRecipientFieldText::Range CRecipientFieldText::WidenSelection(std::u16string_vi
     Range widened = selection;
     const bool caretOnly = selection.start == selection.end;
     for (const Piece& piece : Pieces(text)) {
-        const bool touches = caretOnly ? (piece.text.start <= selection.start &&
-                                          selection.start <= piece.text.end)
-                                       : (selection.start < piece.text.end &&
-                                          selection.end > piece.text.start);
+        const bool touches =
+            caretOnly ? (piece.text.start <= selection.start && selection.start <= piece.text.end)
+                      : (selection.start < piece.text.end && selection.end > piece.text.start);
         if (!touches || !isValid ||
             !isValid(text.substr(piece.text.start, piece.text.end - piece.text.start))) {
             continue;

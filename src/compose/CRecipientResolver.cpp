@@ -3,10 +3,10 @@
 #include "compose/CRememberedEntries.h"
 #include "compose/CTextFold.h"
 #include "compose/CWABManager.h"
-#include "compose/INumberConverter.h"
+#include "compose/ICountryCodes.h"
 
 CRecipientResolver::CRecipientResolver(CWABManager& wab, CRememberedEntries& remembered,
-                                       const INumberConverter* converter)
+                                       const ICountryCodes* converter)
     : m_wab(wab), m_remembered(remembered), m_converter(converter) {}
 
 std::string CRecipientResolver::Convert(const std::string& text) const {

@@ -17,13 +17,13 @@
 
 class CWABManager;
 class CRememberedEntries;
-class INumberConverter;
+class ICountryCodes;
 
 class CRecipientResolver {
 public:
     // `converter` may be null (no country-code library).
     CRecipientResolver(CWABManager& wab, CRememberedEntries& remembered,
-                       const INumberConverter* converter);
+                       const ICountryCodes* converter);
 
     // Reloads and validates the address book, then fills the known entries with the display
     // text of every valid record followed by every remembered entry.
@@ -61,6 +61,6 @@ public:
 private:
     CWABManager& m_wab;
     CRememberedEntries& m_remembered;
-    const INumberConverter* m_converter;
+    const ICountryCodes* m_converter;
     CKnownEntries m_known;
 };

@@ -71,8 +71,9 @@ bool CRememberedEntries::Deserialize(std::string_view bytes, std::vector<std::st
         error = "the file ends inside the entry count";
         return false;
     }
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(
-                                               static_cast<unsigned char>(bytes[i])); };
+    const auto byte = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]));
+    };
     std::uint32_t count = byte(0) | (byte(1) << 8);
     std::size_t offset = 2;
     if (count == kLongCount) {
@@ -89,8 +90,8 @@ bool CRememberedEntries::Deserialize(std::string_view bytes, std::vector<std::st
     for (std::uint32_t i = 0; i < count; ++i) {
         std::string entry;
         if (!reader.ReadString(entry)) {
-            error = "entry " + std::to_string(i + 1) + " of " + std::to_string(count) +
-                    " is damaged";
+            error =
+                "entry " + std::to_string(i + 1) + " of " + std::to_string(count) + " is damaged";
             return false;
         }
         entries.push_back(std::move(entry));
@@ -119,8 +120,9 @@ bool CRememberedEntries::Load() {
     }
     std::string error;
     if (!Deserialize(bytes, m_entries, error)) {
-        compose::LogCompose(kLoad, "The file \"" + m_path + "\" is damaged: " + error + "; " +
-                                       std::to_string(m_entries.size()) + " entries read",
+        compose::LogCompose(kLoad,
+                            "The file \"" + m_path + "\" is damaged: " + error + "; " +
+                                std::to_string(m_entries.size()) + " entries read",
                             LOG_CAT_FILEIO, LOG_SEV_ERROR);
         m_damagedBytes = std::move(bytes);
         return false;
@@ -148,15 +150,15 @@ bool CRememberedEntries::Save() {
     if (!m_damagedBytes.empty()) {
         // The damaged file is kept beside the new one: what could not be read is not lost.
         if (!platform::WriteFileAtomic(m_path + ".damaged", m_damagedBytes)) {
-            compose::LogCompose(kSave, "Cannot keep the damaged \"" + m_path + "\"",
-                                LOG_CAT_FILEIO, LOG_SEV_ERROR, true);
+            compose::LogCompose(kSave, "Cannot keep the damaged \"" + m_path + "\"", LOG_CAT_FILEIO,
+                                LOG_SEV_ERROR, true);
             return false;
         }
         m_damagedBytes.clear();
     }
     if (!platform::WriteFileAtomic(m_path, bytes)) {
-        compose::LogCompose(kSave, "Cannot write \"" + m_path + "\"", LOG_CAT_FILEIO,
-                            LOG_SEV_ERROR, true);
+        compose::LogCompose(kSave, "Cannot write \"" + m_path + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR,
+                            true);
         return false;
     }
     return true;

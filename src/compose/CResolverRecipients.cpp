@@ -1,7 +1,7 @@
 #include "compose/CResolverRecipients.h"
 
 CResolverRecipients::CResolverRecipients(CWABManager& wab, CRememberedEntries& remembered,
-                                         const INumberConverter* converter)
+                                         const ICountryCodes* converter)
     : m_resolver(wab, remembered, converter) {}
 
 void CResolverRecipients::FillKnownEntries() {

@@ -10,7 +10,7 @@
 class CResolverRecipients : public IRecipientSource {
 public:
     CResolverRecipients(CWABManager& wab, CRememberedEntries& remembered,
-                        const INumberConverter* converter);
+                        const ICountryCodes* converter);
 
     void FillKnownEntries() override;
     std::vector<std::string> KnownEntries() override;

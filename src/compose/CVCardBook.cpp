@@ -40,7 +40,8 @@ std::string IdKey(std::string_view id) {
 }
 
 bool HasVcfExtension(const std::string& name) {
-    return name.size() > 4 && CTextFold::EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".vcf");
+    return name.size() > 4 &&
+           CTextFold::EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".vcf");
 }
 
 struct FileIdentity {
@@ -55,8 +56,8 @@ FileIdentity Identify(const std::string& path) {
     if (::stat(path.c_str(), &st) == 0) {
         identity.exists = true;
         identity.size = static_cast<std::uint64_t>(st.st_size);
-        identity.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL +
-                           st.st_mtim.tv_nsec;
+        identity.mtimeNs =
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     }
     return identity;
 }
@@ -109,8 +110,9 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
         if (ec && ec != std::errc::no_such_file_or_directory) {
-            compose::LogCompose(kLoad, "Cannot read the address book \"" + path + "\": " +
-                                           ec.message(), LOG_CAT_WAB, LOG_SEV_ERROR);
+            compose::LogCompose(kLoad,
+                                "Cannot read the address book \"" + path + "\": " + ec.message(),
+                                LOG_CAT_WAB, LOG_SEV_ERROR);
             return LoadResult::Unreadable;
         }
         return LoadResult::Missing;
@@ -122,8 +124,9 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
         std::vector<std::string> names;
         std::filesystem::directory_iterator it(path, ec);
         if (ec) {
-            compose::LogCompose(kLoad, "Cannot read the address book folder \"" + path + "\": " +
-                                           ec.message(), LOG_CAT_WAB, LOG_SEV_ERROR);
+            compose::LogCompose(
+                kLoad, "Cannot read the address book folder \"" + path + "\": " + ec.message(),
+                LOG_CAT_WAB, LOG_SEV_ERROR);
             Clear();
             return LoadResult::Unreadable;
         }
@@ -157,8 +160,10 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
     if (CArchiveReader::LoadFile(path, bytes) != CArchiveReader::LoadResult::Ok) {
         const int error = errno;
         if (reportMissing || error != ENOENT) {
-            compose::LogCompose(kLoad, "Cannot read the address book file \"" + path + "\": " +
-                                           std::strerror(error), LOG_CAT_WAB, LOG_SEV_ERROR);
+            compose::LogCompose(kLoad,
+                                "Cannot read the address book file \"" + path +
+                                    "\": " + std::strerror(error),
+                                LOG_CAT_WAB, LOG_SEV_ERROR);
         }
         result = error == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
         return false;
@@ -168,8 +173,9 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
     std::vector<std::string> gaps;
     CVCardReader::Parse(bytes, cards, damage, &gaps);
     for (const CVCardReader::Damage& item : damage) {
-        compose::LogCompose(kLoad, "Damaged card skipped in \"" + path + "\" at line " +
-                                       std::to_string(item.line) + ": " + item.reason,
+        compose::LogCompose(kLoad,
+                            "Damaged card skipped in \"" + path + "\" at line " +
+                                std::to_string(item.line) + ": " + item.reason,
                             LOG_CAT_WAB, LOG_SEV_ERROR);
     }
     m_damagedCards += damage.size();
@@ -499,8 +505,8 @@ bool CVCardBook::Save(std::string& error) {
             platform::CreateFolder(parent.string());
         }
         if (!platform::WriteFileAtomic(file.path, bytes)) {
-            error = "Cannot write the address book file \"" + file.path + "\": " +
-                    std::strerror(errno);
+            error =
+                "Cannot write the address book file \"" + file.path + "\": " + std::strerror(errno);
             compose::LogCompose(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
             return false;
         }

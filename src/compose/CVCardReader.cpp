@@ -164,8 +164,8 @@ std::string DecodeQuotedPrintable(std::string_view text) {
 }
 
 bool IsNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 
 // One physical line: its content (without line end) and where the next line starts.
@@ -208,7 +208,8 @@ LogicalLine ReadLogical(std::string_view text, std::size_t pos) {
     logical.content.assign(text.substr(line.start, line.contentEnd - line.start));
     std::size_t next = line.next;
     // A line end followed by a space or tab continues the line.
-    while (next < text.size() && next > line.contentEnd && (text[next] == ' ' || text[next] == '\t')) {
+    while (next < text.size() && next > line.contentEnd &&
+           (text[next] == ' ' || text[next] == '\t')) {
         line = LineAt(text, next);
         logical.content.append(text.substr(line.start + 1, line.contentEnd - line.start - 1));
         next = line.next;

@@ -2,12 +2,12 @@
 
 namespace {
 
-constexpr std::size_t kFoldWidth = 75;    // bytes per physical line, 3.0 and 4.0
-constexpr std::size_t kQuotedWidth = 74;  // encoded bytes per line before a soft break
+constexpr std::size_t kFoldWidth = 75;   // bytes per physical line, 3.0 and 4.0
+constexpr std::size_t kQuotedWidth = 74; // encoded bytes per line before a soft break
 
 bool IsNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 
 bool IsToken(std::string_view text) {

@@ -4,7 +4,7 @@
 #include "compose/CAddressBookLocation.h"
 #include "compose/CTextFold.h"
 #include "compose/ComposeLog.h"
-#include "compose/INumberConverter.h"
+#include "compose/ICountryCodes.h"
 #include "config/CQVRegClass.h"
 
 #include <exception>
@@ -131,16 +131,16 @@ bool CWABManager::GetMembers(const std::string& displayName,
     return true;
 }
 
-bool CWABManager::ValidateRecord(std::size_t index, std::vector<int>& state) {
+CWABManager::Validation CWABManager::ValidateRecord(std::size_t index, std::vector<int>& state,
+                                                    bool& sawCycle) {
     CWABRecord& record = m_records[index];
     if (state[index] == kDone) {
-        return record.valid;
+        return {record.valid, record.count};
     }
-    state[index] = kInProgress;
-    record.valid = false;
-    record.count = 0;
-    record.msisdn.clear();
     if (!record.isDistributionList) {
+        record.valid = false;
+        record.count = 0;
+        record.msisdn.clear();
         if (!record.mobile.empty() && m_converter != nullptr) {
             record.msisdn = m_converter->ConvertToMsisdn(record.mobile);
             if (!record.msisdn.empty()) {
@@ -148,25 +148,37 @@ bool CWABManager::ValidateRecord(std::size_t index, std::vector<int>& state) {
                 record.count = 1;
             }
         }
-    } else {
-        std::vector<int> members;
-        if (MembersOf(index, members)) {
-            bool allValid = true;
-            std::int32_t count = 0;
-            for (const int member : members) {
-                const std::size_t m = static_cast<std::size_t>(member);
-                if (state[m] == kInProgress) {
-                    continue; // the list contains itself: its members are counted already
-                }
-                allValid = ValidateRecord(m, state) && allValid;
-                count += m_records[m].count;
+        state[index] = kDone;
+        return {record.valid, record.count};
+    }
+    Validation result{false, 0};
+    std::vector<int> members;
+    bool cycle = false;
+    state[index] = kInProgress;
+    if (MembersOf(index, members)) {
+        result.valid = true;
+        for (const int member : members) {
+            const std::size_t m = static_cast<std::size_t>(member);
+            if (state[m] == kInProgress) {
+                cycle = true; // the list contains itself: its members are counted already
+                continue;
             }
-            record.valid = allValid;
-            record.count = count;
+            const Validation sub = ValidateRecord(m, state, cycle);
+            result.valid = sub.valid && result.valid;
+            result.count += sub.count;
         }
     }
-    state[index] = kDone;
-    return record.valid;
+    if (cycle) {
+        // Inside a cycle the result depends on where the expansion started: it is not kept,
+        // and the list is evaluated again from wherever it is reached.
+        state[index] = kUnvisited;
+        sawCycle = true;
+    } else {
+        record.valid = result.valid;
+        record.count = result.count;
+        state[index] = kDone;
+    }
+    return result;
 }
 
 bool CWABManager::ValidateWAB(int& count) {
@@ -174,8 +186,13 @@ bool CWABManager::ValidateWAB(int& count) {
     bool allValid = true;
     std::int64_t total = 0;
     for (std::size_t i = 0; i < m_records.size(); ++i) {
-        allValid = ValidateRecord(i, state) && allValid;
-        total += m_records[i].count;
+        bool cycle = false;
+        const Validation result = ValidateRecord(i, state, cycle);
+        // A list in a cycle keeps what it stands for when expanded from itself.
+        m_records[i].valid = result.valid;
+        m_records[i].count = result.count;
+        allValid = result.valid && allValid;
+        total += result.count;
     }
     count = static_cast<int>(total);
     RebuildDisplayIndex();

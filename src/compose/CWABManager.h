@@ -22,13 +22,14 @@
 #include "compose/CWABRecord.h"
 #include "platform/Win.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-class INumberConverter;
+class ICountryCodes;
 
 class CWABManager {
 public:
@@ -51,7 +52,7 @@ public:
 
     // The converter used by validation; null (the default) converts nothing. It must outlive
     // the manager or be reset before it goes.
-    void SetNumberConverter(const INumberConverter* converter) { m_converter = converter; }
+    void SetNumberConverter(const ICountryCodes* converter) { m_converter = converter; }
 
     // Reads the book again and rebuilds the cache (not yet validated). False when closed.
     bool LoadContacts();
@@ -65,8 +66,9 @@ public:
 
     // Fills valid, count and msisdn of every cached record; `count` receives the number of
     // recipients the whole cache stands for (the sum of the records' counts, as for a list
-    // holding every cached entry). True when every record is valid. A list that contains
-    // itself through nested lists counts its members once; the repeated list adds nothing.
+    // holding every cached entry). True when every record is valid. Inside a cycle of nested
+    // lists, a list met again while it is being expanded adds nothing, so every list counts
+    // what FetchMSISDN would give for it.
     bool ValidateWAB(int& count);
 
     // Copy of the cached record whose display text equals `displayText` (case-insensitive).
@@ -89,7 +91,11 @@ private:
     void BuildRecords();
     void RebuildDisplayIndex();
     bool MembersOf(std::size_t listIndex, std::vector<int>& members) const;
-    bool ValidateRecord(std::size_t index, std::vector<int>& state);
+    struct Validation {
+        bool valid;
+        std::int32_t count;
+    };
+    Validation ValidateRecord(std::size_t index, std::vector<int>& state, bool& sawCycle);
     int FetchList(std::size_t index, std::vector<CWABRecord>& contacts,
                   std::vector<bool>& open) const;
 
@@ -97,7 +103,7 @@ private:
     bool m_initialized = false;
     std::string m_path;
     CVCardBook m_book;
-    const INumberConverter* m_converter = nullptr;
+    const ICountryCodes* m_converter = nullptr;
     std::vector<CWABRecord> m_records;
     std::vector<std::size_t> m_cardOf; // record index -> card index in the book
     std::unordered_map<std::string, std::size_t> m_byEntryId;     // folded entry id -> record

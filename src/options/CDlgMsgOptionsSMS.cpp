@@ -76,8 +76,8 @@ CDlgMsgOptionsSMS::CDlgMsgOptionsSMS(const CQVRegClass& reg, QWidget* owner)
     connect(m_sendAt, &QRadioButton::toggled, this, [this] { UpdatePickers(); });
 
     auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(CGuiText::QTr("SMSOptions.btnOk", "OK"),
-                              QDialogButtonBox::AcceptRole);
+    m_ok =
+        buttons->addButton(CGuiText::QTr("SMSOptions.btnOk", "OK"), QDialogButtonBox::AcceptRole);
     m_ok->setObjectName("btnOk");
     m_ok->setDefault(true);
     m_cancel = buttons->addButton(CGuiText::QTr("SMSOptions.btnCancel", "Cancel"),
@@ -111,9 +111,9 @@ QString CDlgMsgOptionsSMS::SplitUpText(unsigned limit) {
 }
 
 void CDlgMsgOptionsSMS::InitDialog() {
-    m_truncate->setText(Replace(CGuiText::QTr("MessageOption.radiotxtTruncate",
-                                              "Send one SMS only, cut to <N> characters"),
-                                " <N> ", " 160 "));
+    m_truncate->setText(Replace(
+        CGuiText::QTr("MessageOption.radiotxtTruncate", "Send one SMS only, cut to <N> characters"),
+        " <N> ", " 160 "));
     m_splitUp->setText(SplitUpText(m_reg.GetSplitUpCharLimit()));
     (truncationMode == 0 ? m_truncate : m_splitUp)->setChecked(true);
 

@@ -143,8 +143,8 @@ void ComposeTest::Type(QWidget* field, const QString& text) {
         if (c < 0x7F) {
             QTest::keyClicks(field, QString(QChar(static_cast<char16_t>(c))));
         } else {
-            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown,
-                                QString::fromUcs4(&c, 1), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString::fromUcs4(&c, 1),
+                                Qt::NoModifier);
         }
     }
 }

@@ -237,8 +237,7 @@ TEST_F(ComposeTest, OriginatorRules) {
     EXPECT_EQ(Outbox().back()->Originator, "MSISDNORIGINATOR");
 
     reg.SetAllowOriginator(1);
-    EXPECT_EQ(send("CaptainHook1").second,
-              "The sender text can be at most 11 characters long.");
+    EXPECT_EQ(send("CaptainHook1").second, "The sender text can be at most 11 characters long.");
     EXPECT_EQ(send("+4917012345").second, "The sender text must not be a phone number.");
     EXPECT_TRUE(send("CaptainHook").first);
     EXPECT_EQ(Outbox().back()->Originator, "CaptainHook");
