@@ -1,9 +1,11 @@
 #include "app/CAppFolderHost.h"
 
 #include "app/CTidewellWindowsApp.h"
-#include "app/log/LogManager.h"
 #include "core/CMgmtCore.h"
+#include "folders/CFolderUi.h"
 #include "messages/CMgmtSMS.h"
+#include "options/CDlgMsgOptionsSMS.h"
+#include "platform/MsgBox.h"
 
 CMgmtMessages& CAppFolderHost::Store() {
     return *m_app.Store();
@@ -39,10 +41,16 @@ std::string CAppFolderHost::GetInstallRoot() {
     return m_app.GetInstallRoot();
 }
 
-bool CAppFolderHost::RunMessageOptions(QWidget* /*parent*/, MessageOptionsValues& /*values*/) {
-    // The SMS message options dialog is not part of this build yet.
-    Log("CAppFolderHost::RunMessageOptions",
-        "The message options dialog is not available; the message keeps its schedule", LOG_CAT_GUI,
-        LOG_SEV_ERROR);
-    return false;
+bool CAppFolderHost::RunMessageOptions(QWidget* parent, MessageOptionsValues& values) {
+    CDlgMsgOptionsSMS dialog(m_app.Reg(), parent);
+    dialog.truncationMode = values.truncateMode;
+    dialog.scheduled = values.scheduled;
+    dialog.scheduleTime = CFolderUi::ToQDateTime(values.scheduleTime);
+    if (dialog.RunModal() != win::IDOK) {
+        return false;
+    }
+    values.truncateMode = dialog.truncationMode;
+    values.scheduled = dialog.scheduled;
+    values.scheduleTime = CFolderUi::FromQDateTime(dialog.scheduleTime);
+    return true;
 }

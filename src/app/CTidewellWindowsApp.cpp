@@ -3,7 +3,14 @@
 #include "app/CAppFolderHost.h"
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
+#include "app/ComposeWiring.h"
+#include "compose/CDlgNewSMS.h"
 #include "app/log/LogManager.h"
+#include "compose/CAddressBookLocation.h"
+#include "compose/CAddressBookWindow.h"
+#include "compose/CDllHandler.h"
+#include "compose/CRememberedEntries.h"
+#include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
 #include "folders/CFolderDialogs.h"
@@ -20,6 +27,7 @@
 #include "oebridge/SmsMessage.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
+#include "templates/CTemplateHandler.h"
 
 #include <QApplication>
 
@@ -178,7 +186,20 @@ bool CTidewellWindowsApp::InitInstance() {
     }
     CGuiText::SetTranslator(m_translator.get());
 
-    // 12. The country-code library joins here (home country lookup).
+    // 12. The country-code library, given the settings key where it keeps the home country.
+    // Start-up goes on without it: then no number converts (logged by the handler).
+    m_countryCodes = std::make_unique<CDllHandler>(folder);
+    if (m_countryCodes->Load()) {
+        m_countryCodes->Init(edition.countryCodeKey);
+        m_countryCodes->RefreshHomeCountry();
+    }
+    m_homeCountry = m_countryCodes->HomeCountry();
+    // The address book (a missing one leaves it closed) and the remembered entries.
+    m_wab = std::make_unique<CWABManager>();
+    m_wab->SetNumberConverter(m_countryCodes.get());
+    m_wab->Initialize(CAddressBookLocation::Resolve(m_reg));
+    m_remembered = std::make_unique<CRememberedEntries>(CRememberedEntries::DefaultPath(m_reg));
+    m_remembered->Load();
 
     // 13. Message store, then the core manager; when the messaging core does not initialise
     // (the core manager has shown the critical error), start-up ends.
@@ -208,6 +229,16 @@ bool CTidewellWindowsApp::InitInstance() {
         m_videosFolder = platform::UserFolder("VIDEOS");
     }
 
+    // The template store and the recipients of the compose dialogs.
+    m_templates = std::make_unique<CTemplateHandler>(
+        platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"), GetApplicationPath(), [this] {
+            win::MessageBox(0, "Access Denied",
+                            m_translator->Translate("Alert.txtMessageBoxTitle", "<appname>"),
+                            win::MB_OK);
+            OnForcedShutDown();
+        });
+    CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
+
     // 16. The dialog manager with the hidden window that receives every request, the tray
     // icon and the dialogs asked for on the command line.
     m_folderHost = std::make_unique<CAppFolderHost>(*this);
@@ -217,6 +248,7 @@ bool CTidewellWindowsApp::InitInstance() {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
+    CAddressBookWindow::Install(*m_gui, *m_wab);
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
     if (outlookExpress) {
@@ -342,8 +374,14 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     // The dialogs end first, while everything they use is still there. The core stops
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
     m_gui.reset();
+    m_templates.reset();
     m_core.reset();
     m_store.reset();
+    if (m_remembered) {
+        m_remembered->Save(); // a failure is logged, not shown
+        m_remembered.reset();
+    }
+    m_wab.reset();
     if (m_qapp) {
         CGuiStartup::Shutdown();
         m_qapp.reset();
@@ -354,5 +392,6 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
         m_oeWrapper.reset();
     }
     m_translator.reset();
+    m_countryCodes.reset();
     return exitCode;
 }

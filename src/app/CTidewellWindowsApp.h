@@ -21,6 +21,10 @@ class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
 class CAppFolderHost;
+class CTemplateHandler;
+class CDllHandler;
+class CWABManager;
+class CRememberedEntries;
 
 class CTidewellWindowsApp : public IGuiApplication {
 public:
@@ -86,6 +90,15 @@ public:
     CMgmtSMS* Store() const { return m_store.get(); }
     CMgmtCore* Core() const { return m_core.get(); }
     CMgmtGUI* Gui() const { return m_gui.get(); }
+    CTemplateHandler* Templates() const { return m_templates.get(); }
+    // The country-code library (number conversion, home country, country list); null before
+    // start-up reached it and after exit.
+    CDllHandler* CountryCodes() const { return m_countryCodes.get(); }
+    // The address book and the remembered recipient entries every compose dialog shares.
+    CWABManager* AddressBook() const { return m_wab.get(); }
+    CRememberedEntries* RememberedEntries() const { return m_remembered.get(); }
+    // The home country's key as the library reported it at start-up.
+    const std::string& HomeCountry() const { return m_homeCountry; }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -107,8 +120,12 @@ private:
     CQVRegClass m_reg;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
     std::shared_ptr<CLangTranslator> m_translator;
+    std::unique_ptr<CDllHandler> m_countryCodes;
+    std::unique_ptr<CWABManager> m_wab;
+    std::unique_ptr<CRememberedEntries> m_remembered;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
+    std::unique_ptr<CTemplateHandler> m_templates;
     std::unique_ptr<QApplication> m_qapp;
     CDialogFactory m_dialogFactory;
     std::unique_ptr<CAppFolderHost> m_folderHost;

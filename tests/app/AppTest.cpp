@@ -3,6 +3,7 @@
 #include "app/CEditionValues.h"
 #include "app/log/LogManager.h"
 #include "common/TestEnv.h"
+#include "compose/CDllHandler.h"
 #include "gui/CMgmtGUI.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
@@ -260,4 +261,23 @@ TEST_F(AppTest, MailClientMessagesBecomeReferencedRecords) {
     EXPECT_EQ(record.MessageText, "From the mail client");
     EXPECT_EQ(record.DateTime, "08/12/2026 10:15:00");
     EXPECT_TRUE(app.MSGRefRemove(key));
+}
+
+TEST_F(AppTest, StartUpLoadsTheCountryCodesWithTheHomeCountryOfTheSettings) {
+    CEditionValues::Select(false);
+    platform::RegKey accounts;
+    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
+    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
+    platform::RegKey root;
+    ASSERT_TRUE(root.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().countryCodeKey));
+    ASSERT_TRUE(root.SetString("HomeCountry", "DE"));
+
+    const char* argv[] = {"tidewell"};
+    CTidewellWindowsApp app(1, argv);
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(app.CountryCodes(), nullptr);
+    EXPECT_EQ(app.HomeCountry(), "DE");
+    EXPECT_EQ(app.CountryCodes()->ConvertToMsisdn("0151 23456789"), "+4915123456789");
+    app.ExitInstance();
+    EXPECT_EQ(app.CountryCodes(), nullptr);
 }

@@ -1,0 +1,530 @@
+#include "compose/CVCardReader.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+// Windows-1252 characters 0x80..0x9F; the five unassigned bytes keep their C1 code points.
+constexpr std::array<char16_t, 32> kWindows1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char b0 = static_cast<unsigned char>(text[i]);
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t need = 0;
+        char32_t cp = 0;
+        char32_t minimum = 0;
+        if ((b0 & 0xE0) == 0xC0) {
+            need = 1;
+            cp = b0 & 0x1F;
+            minimum = 0x80;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            need = 2;
+            cp = b0 & 0x0F;
+            minimum = 0x800;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            need = 3;
+            cp = b0 & 0x07;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + need >= text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k <= need; ++k) {
+            const unsigned char b = static_cast<unsigned char>(text[i + k]);
+            if ((b & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            return false;
+        }
+        i += need + 1;
+    }
+    return true;
+}
+
+// 8-bit text of a single-byte character set to UTF-8.
+std::string FromSingleByte(std::string_view text, bool windows1252) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (const char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out.push_back(c);
+        } else if (windows1252 && b < 0xA0) {
+            AppendUtf8(kWindows1252[b - 0x80], out);
+        } else {
+            AppendUtf8(b, out);
+        }
+    }
+    return out;
+}
+
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z') {
+            x = static_cast<char>(x - 32);
+        }
+        if (y >= 'a' && y <= 'z') {
+            y = static_cast<char>(y - 32);
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 32);
+        }
+    }
+    return out;
+}
+
+// Any text to valid UTF-8: the named character set where it is a single-byte one, else the
+// text as it is when it is valid UTF-8, else Windows-1252.
+std::string ToUtf8(std::string_view text, std::string_view charset) {
+    if (EqualsAsciiNoCase(charset, "ISO-8859-1") || EqualsAsciiNoCase(charset, "LATIN1") ||
+        EqualsAsciiNoCase(charset, "ISO_8859-1")) {
+        return FromSingleByte(text, false);
+    }
+    if (EqualsAsciiNoCase(charset, "WINDOWS-1252") || EqualsAsciiNoCase(charset, "CP1252")) {
+        return FromSingleByte(text, true);
+    }
+    if (IsValidUtf8(text)) {
+        return std::string(text);
+    }
+    return FromSingleByte(text, true);
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// Quoted-printable to bytes. An "=" not followed by two hex digits stays as it is.
+std::string DecodeQuotedPrintable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && i + 2 < text.size()) {
+            const int high = HexValue(text[i + 1]);
+            const int low = HexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                out.push_back(static_cast<char>(high * 16 + low));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+bool IsNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+// One physical line: its content (without line end) and where the next line starts.
+struct PhysicalLine {
+    std::size_t start = 0;
+    std::size_t contentEnd = 0;
+    std::size_t next = 0; // after the line end
+};
+
+PhysicalLine LineAt(std::string_view text, std::size_t pos) {
+    PhysicalLine line;
+    line.start = pos;
+    std::size_t i = pos;
+    while (i < text.size() && text[i] != '\n' && text[i] != '\r') {
+        ++i;
+    }
+    line.contentEnd = i;
+    if (i < text.size()) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    line.next = i;
+    return line;
+}
+
+// A logical line: physical lines joined by unfolding.
+struct LogicalLine {
+    std::string content;
+    std::size_t start = 0;
+    std::size_t next = 0;
+};
+
+LogicalLine ReadLogical(std::string_view text, std::size_t pos) {
+    LogicalLine logical;
+    logical.start = pos;
+    PhysicalLine line = LineAt(text, pos);
+    logical.content.assign(text.substr(line.start, line.contentEnd - line.start));
+    std::size_t next = line.next;
+    // A line end followed by a space or tab continues the line.
+    while (next < text.size() && next > line.contentEnd &&
+           (text[next] == ' ' || text[next] == '\t')) {
+        line = LineAt(text, next);
+        logical.content.append(text.substr(line.start + 1, line.contentEnd - line.start - 1));
+        next = line.next;
+    }
+    logical.next = next;
+    return logical;
+}
+
+bool IsMarker(std::string_view content, std::string_view marker) {
+    std::size_t end = content.size();
+    while (end > 0 && (content[end - 1] == ' ' || content[end - 1] == '\t')) {
+        --end;
+    }
+    return EqualsAsciiNoCase(content.substr(0, end), marker);
+}
+
+// Parses "group.NAME;params" (everything before the value) and finds the ":" that starts the
+// value. False when the line is not a well-formed content line.
+bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& valueStart,
+               std::string& reason) {
+    std::size_t i = 0;
+    while (i < line.size() && IsNameChar(line[i])) {
+        ++i;
+    }
+    std::string_view name = line.substr(0, i);
+    if (i < line.size() && line[i] == '.') {
+        property.group.assign(name);
+        const std::size_t nameStart = ++i;
+        while (i < line.size() && IsNameChar(line[i])) {
+            ++i;
+        }
+        name = line.substr(nameStart, i - nameStart);
+    }
+    if (name.empty()) {
+        reason = "a line without property name";
+        return false;
+    }
+    property.name = UpperAscii(name);
+    while (i < line.size() && line[i] == ';') {
+        ++i;
+        const std::size_t paramStart = i;
+        while (i < line.size() && IsNameChar(line[i])) {
+            ++i;
+        }
+        const std::string_view paramName = line.substr(paramStart, i - paramStart);
+        CVCardParam param;
+        if (i < line.size() && line[i] == '=') {
+            if (paramName.empty()) {
+                reason = "a parameter without name";
+                return false;
+            }
+            param.name = UpperAscii(paramName);
+            ++i;
+            // Values separated by ",", each plain or in double quotes.
+            while (true) {
+                std::string value;
+                if (i < line.size() && line[i] == '"') {
+                    const std::size_t close = line.find('"', i + 1);
+                    if (close == std::string_view::npos) {
+                        reason = "an unclosed quoted parameter";
+                        return false;
+                    }
+                    value.assign(line.substr(i + 1, close - i - 1));
+                    i = close + 1;
+                } else {
+                    const std::size_t valueBegin = i;
+                    while (i < line.size() && line[i] != ',' && line[i] != ';' && line[i] != ':') {
+                        ++i;
+                    }
+                    value.assign(line.substr(valueBegin, i - valueBegin));
+                }
+                if (param.name == "TYPE") {
+                    // vCard 4.0 quotes type lists: TYPE="cell,voice" is two types.
+                    std::size_t from = 0;
+                    while (true) {
+                        const std::size_t comma = value.find(',', from);
+                        param.values.push_back(ToUtf8(value.substr(from, comma - from), {}));
+                        if (comma == std::string::npos) {
+                            break;
+                        }
+                        from = comma + 1;
+                    }
+                } else {
+                    param.values.push_back(ToUtf8(value, {}));
+                }
+                if (i < line.size() && line[i] == ',') {
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+        } else {
+            // A vCard 2.1 bare parameter: "TEL;CELL;VOICE:", "NOTE;QUOTED-PRINTABLE:".
+            if (paramName.empty()) {
+                reason = "an empty parameter";
+                return false;
+            }
+            const std::string upper = UpperAscii(paramName);
+            if (upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" ||
+                upper == "7BIT") {
+                param.name = "ENCODING";
+            } else {
+                param.name = "TYPE";
+            }
+            param.values.push_back(std::string(paramName));
+        }
+        if (i < line.size() && line[i] != ';' && line[i] != ':') {
+            reason = "a damaged parameter";
+            return false;
+        }
+        property.params.push_back(std::move(param));
+    }
+    if (i >= line.size() || line[i] != ':') {
+        reason = "a line without \":\"";
+        return false;
+    }
+    valueStart = i + 1;
+    return true;
+}
+
+// Takes ENCODING=QUOTED-PRINTABLE and CHARSET out of the parameters; tells what they said.
+void TakeTransportParams(CVCardProperty& property, bool& quotedPrintable, std::string& charset) {
+    quotedPrintable = false;
+    charset.clear();
+    std::vector<CVCardParam> kept;
+    kept.reserve(property.params.size());
+    for (CVCardParam& param : property.params) {
+        if (param.name == "CHARSET") {
+            if (!param.values.empty()) {
+                charset = param.values.front();
+            }
+            continue;
+        }
+        if (param.name == "ENCODING") {
+            std::vector<std::string> values;
+            for (std::string& value : param.values) {
+                if (EqualsAsciiNoCase(value, "QUOTED-PRINTABLE")) {
+                    quotedPrintable = true;
+                } else {
+                    values.push_back(std::move(value));
+                }
+            }
+            if (values.empty()) {
+                continue;
+            }
+            param.values = std::move(values);
+        }
+        kept.push_back(std::move(param));
+    }
+    property.params = std::move(kept);
+}
+
+class CardParser {
+public:
+    CardParser(std::string_view text, std::vector<CVCard>& cards,
+               std::vector<CVCardReader::Damage>& damage, std::vector<std::string>* gaps)
+        : m_text(text), m_cards(cards), m_damage(damage), m_gaps(gaps) {}
+
+    void Run() {
+        std::size_t pos = 0;
+        std::size_t gapStart = 0;
+        while (pos < m_text.size()) {
+            const LogicalLine line = ReadLogical(m_text, pos);
+            if (!IsMarker(line.content, "BEGIN:VCARD")) {
+                pos = line.next;
+                continue;
+            }
+            std::string version;
+            std::vector<CVCardProperty> properties;
+            std::string reason;
+            std::size_t cardEnd = 0;
+            const ParseResult result = ParseCard(line.next, version, properties, cardEnd, reason);
+            if (result == ParseResult::Ok) {
+                if (m_gaps != nullptr) {
+                    m_gaps->emplace_back(m_text.substr(gapStart, pos - gapStart));
+                }
+                CVCard card;
+                card.Assign(std::move(version), std::move(properties),
+                            std::string(m_text.substr(pos, cardEnd - pos)), LineEndOf(pos));
+                m_cards.push_back(std::move(card));
+                gapStart = cardEnd;
+                pos = cardEnd;
+            } else {
+                m_damage.push_back({LineNumber(pos), reason});
+                // The damaged card stays in the gap; reading goes on after its END line or,
+                // when it has none, at the next BEGIN.
+                pos = cardEnd;
+            }
+        }
+        if (m_gaps != nullptr) {
+            m_gaps->emplace_back(m_text.substr(gapStart));
+        }
+    }
+
+private:
+    enum class ParseResult { Ok, Damaged };
+
+    // Reads the properties after a BEGIN line at `pos` up to END:VCARD. `end` receives where
+    // reading goes on.
+    ParseResult ParseCard(std::size_t pos, std::string& version,
+                          std::vector<CVCardProperty>& properties, std::size_t& end,
+                          std::string& reason) {
+        bool damaged = false;
+        while (pos < m_text.size()) {
+            LogicalLine line = ReadLogical(m_text, pos);
+            if (IsMarker(line.content, "END:VCARD")) {
+                end = line.next;
+                return damaged ? ParseResult::Damaged : ParseResult::Ok;
+            }
+            if (IsMarker(line.content, "BEGIN:VCARD")) {
+                reason = "no END:VCARD before the next card";
+                end = pos;
+                return ParseResult::Damaged;
+            }
+            if (line.content.empty()) {
+                // Blank lines (the end of a vCard 2.1 BASE64 value) belong to the property
+                // before them.
+                if (!properties.empty() && !properties.back().raw.empty()) {
+                    properties.back().raw.append(m_text.substr(pos, line.next - pos));
+                }
+                pos = line.next;
+                continue;
+            }
+            CVCardProperty property;
+            std::size_t valueStart = 0;
+            std::string lineReason;
+            if (!ParseHead(line.content, property, valueStart, lineReason)) {
+                if (!damaged) {
+                    reason = lineReason;
+                }
+                damaged = true;
+                pos = line.next;
+                continue;
+            }
+            bool quotedPrintable = false;
+            std::string charset;
+            TakeTransportParams(property, quotedPrintable, charset);
+            std::string value = line.content.substr(valueStart);
+            std::size_t next = line.next;
+            if (quotedPrintable) {
+                // Soft line breaks: a line ending in "=" continues on the next physical line.
+                while (!value.empty() && value.back() == '=' && next < m_text.size()) {
+                    const PhysicalLine more = LineAt(m_text, next);
+                    const std::string_view content =
+                        m_text.substr(more.start, more.contentEnd - more.start);
+                    if (IsMarker(content, "END:VCARD")) {
+                        break;
+                    }
+                    value.pop_back();
+                    value.append(content);
+                    next = more.next;
+                }
+                if (!value.empty() && value.back() == '=') {
+                    value.pop_back();
+                }
+                value = DecodeQuotedPrintable(value);
+            }
+            property.value = ToUtf8(value, charset);
+            property.raw.assign(m_text.substr(pos, next - pos));
+            if (property.name == "VERSION" && property.group.empty() && version.empty()) {
+                std::string trimmed = property.value;
+                while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) {
+                    trimmed.pop_back();
+                }
+                version = trimmed;
+            }
+            properties.push_back(std::move(property));
+            pos = next;
+        }
+        reason = "no END:VCARD";
+        end = m_text.size();
+        return ParseResult::Damaged;
+    }
+
+    std::string LineEndOf(std::size_t beginLine) const {
+        const PhysicalLine line = LineAt(m_text, beginLine);
+        if (line.next - line.contentEnd == 1 && m_text[line.contentEnd] == '\n') {
+            return "\n";
+        }
+        return "\r\n";
+    }
+
+    int LineNumber(std::size_t pos) {
+        // Counted incrementally: damage is reported in increasing order.
+        for (; m_counted < pos && m_counted < m_text.size(); ++m_counted) {
+            if (m_text[m_counted] == '\n') {
+                ++m_lines;
+            }
+        }
+        return m_lines;
+    }
+
+    std::string_view m_text;
+    std::vector<CVCard>& m_cards;
+    std::vector<CVCardReader::Damage>& m_damage;
+    std::vector<std::string>* m_gaps;
+    std::size_t m_counted = 0;
+    int m_lines = 1;
+};
+
+} // namespace
+
+void CVCardReader::Parse(std::string_view text, std::vector<CVCard>& cards,
+                         std::vector<Damage>& damage, std::vector<std::string>* gaps) {
+    CardParser(text, cards, damage, gaps).Run();
+}
+
+bool CVCardReader::LooksLikeVCard(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const PhysicalLine line = LineAt(text, pos);
+        if (IsMarker(text.substr(line.start, line.contentEnd - line.start), "BEGIN:VCARD")) {
+            return true;
+        }
+        pos = line.next;
+    }
+    return false;
+}
