@@ -14,7 +14,9 @@ CComposeSettings CComposeSettings::Load(const CQVRegClass& reg) {
     s.splitUpCharLimit = limit == 0 || limit > 32767 ? 32767 : static_cast<int>(limit);
     s.concatMessageLength = static_cast<int>(reg.GetConcatMessageLength());
     s.prepaidBalance = reg.GetPrepaidBalance();
-    s.invoiceAccount = reg.GetAccountType() == "invoice";
+    const std::string accountType = reg.GetAccountType();
+    s.invoiceAccount = accountType == "invoice";
+    s.accountDataKnown = !accountType.empty();
     s.alertPrepaidBalance = reg.GetAlertPrepaidBalance();
     s.alertBalance = reg.GetAlertBalance();
     const std::string alerts = reg.GetAlertListbox();

@@ -17,6 +17,9 @@ struct CComposeSettings {
     int concatMessageLength = 153;
     std::uint32_t prepaidBalance = 0;
     bool invoiceAccount = false; // AccountType is exactly "invoice"
+    // The service's account data have arrived (AccountType is set). Right after the signup
+    // they are still on their way: the balance then reads 0 but says nothing yet.
+    bool accountDataKnown = true;
     std::uint32_t alertPrepaidBalance = 5;
     std::uint32_t alertBalance = 1;
     std::array<int, 9> alerts{1, 1, 1, 1, 1, 1, 1, 1, 1};
@@ -36,6 +39,8 @@ struct CComposeSettings {
     bool clearMsgBody = true;
 
     static CComposeSettings Load(const CQVRegClass& reg);
+    // Whether the prepaid balance is to be checked: a prepaid account whose data are known.
+    bool ChecksBalance() const { return !invoiceAccount && accountDataKnown; }
     // The truncation mode a new message starts with: the setting, or the remembered one
     // when the setting is 3.
     int StartTruncationMode() const;

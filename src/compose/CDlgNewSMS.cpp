@@ -225,11 +225,13 @@ CDlgNewSMS::CDlgNewSMS(int mode, std::uint32_t reference, ComposeServices servic
         m_recipients->SetKnownEntries(m_services.recipients->KnownEntries());
     }
     LoadSettings();
-    if (!m_settings.invoiceAccount && m_settings.prepaidBalance < m_settings.alertPrepaidBalance) {
+    if (!m_settings.invoiceAccount &&
+        (!m_settings.accountDataKnown ||
+         m_settings.prepaidBalance < m_settings.alertPrepaidBalance)) {
         if (m_services.requestAccountUpdate) {
             m_services.requestAccountUpdate();
         }
-        if (m_settings.alertBalance != 0 &&
+        if (m_settings.accountDataKnown && m_settings.alertBalance != 0 &&
             Ask("Prepaid.txtLowBalance", win::MB_OKCANCEL | win::MB_ICONINFORMATION,
                 std::to_string(m_settings.prepaidBalance)) == win::IDOK) {
             OpenLink("Prepaid.txtWebAddress", kRefillRow);
@@ -453,6 +455,11 @@ void CDlgNewSMS::BuildControls() {
     layout->addLayout(fields);
     layout->addWidget(m_body, 1);
     layout->addLayout(status);
+
+    // Tab goes from the recipients straight to the text; the sender is changed less often.
+    setTabOrder(m_recipients, m_body);
+    setTabOrder(m_body, m_originator);
+    setTabOrder(m_originator, m_send);
 
     m_toolTips.push_back({m_to, {"NewMessage.tooltipBtnTO", ""}});
     m_toolTips.push_back({fromLabel, {"", "NewMessage.LabelFrom"}});
@@ -1001,7 +1008,7 @@ bool CDlgNewSMS::OnSendMessage() {
         Ask("Alert.LimitSMSMsgAlert", win::MB_OK | win::MB_ICONWARNING);
         return false;
     }
-    if (!m_settings.invoiceAccount && m_settings.prepaidBalance < total) {
+    if (m_settings.ChecksBalance() && m_settings.prepaidBalance < total) {
         if (Ask("Prepaid.txtNotEnoughBalance", win::MB_OKCANCEL | win::MB_ICONINFORMATION,
                 std::to_string(m_settings.prepaidBalance)) == win::IDOK) {
             OpenLink("Prepaid.txtWebAddress", kRefillRow);
@@ -1119,7 +1126,7 @@ bool CDlgNewSMS::OnSendMessage() {
             ++added;
         }
     }
-    if (!m_settings.invoiceAccount && added > 0 && m_services.reg != nullptr) {
+    if (m_settings.ChecksBalance() && added > 0 && m_services.reg != nullptr) {
         const std::uint32_t balance =
             m_settings.prepaidBalance > added ? m_settings.prepaidBalance - added : 0;
         m_services.reg->SetPrepaidBalance(balance);

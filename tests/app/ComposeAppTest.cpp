@@ -13,6 +13,7 @@
 #include "messages/CSMSRecord.h"
 #include "platform/MsgBox.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,6 +80,8 @@ TEST(ComposeApp, TypedMessageEndsFinalInTheSentbox) {
     twtest::UsePrivateFolders(twtest::MakeTempDir("composeapp"));
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     auto boxes = std::make_shared<win::ScriptedMessageBox>();
+    auto shell = std::make_shared<platform::RecordingShell>();
+    platform::SetShellBackend(shell);
     QVTestSetDelays(20, 50, 100);
 
     const char* argv[] = {"tidewell"};
@@ -97,23 +100,33 @@ TEST(ComposeApp, TypedMessageEndsFinalInTheSentbox) {
 
     dialog->activateWindow();
     dialog->Recipients()->setFocus();
-    QTest::keyClicks(dialog->Recipients(), "+44 7700 900123");
+    QTest::keyClicks(dialog->Recipients(), "+49 151 23456789");
     QTest::keyClick(dialog->Recipients(), Qt::Key_Tab);
-    QTest::keyClicks(QApplication::focusWidget(), "Ahoy from the app test");
-    dialog->Body()->setFocus();
-    if (dialog->Body()->toPlainText().isEmpty()) {
-        QTest::keyClicks(dialog->Body(), "Ahoy from the app test");
-    }
+    ASSERT_EQ(QApplication::focusWidget(), dialog->Body()) << "Tab leads from the recipients "
+                                                              "to the text";
+    QTest::keyClicks(dialog->Body(), "Ahoy from the app test");
     const auto started = std::chrono::steady_clock::now();
     QTest::keyClick(dialog->Body(), Qt::Key_Return, Qt::ControlModifier);
 
     // The dialog closes, the record waits in the outbox with its converted number and goes
     // out at once.
-    ASSERT_TRUE(SpinUntil([] { return OpenComposeDialog() == nullptr; }));
+    ASSERT_TRUE(SpinUntil([] { return OpenComposeDialog() == nullptr; }, 3000)) << [&] {
+        std::string why = "recipients \"" + dialog->Recipients()->Recipients() + "\", body \"" +
+                          dialog->Body()->toPlainText().toStdString() + "\"";
+        for (const auto& call : boxes->Calls()) {
+            why += "\nbox: " + call.text;
+        }
+        return why;
+    }();
     ASSERT_TRUE(SpinUntil([&] {
         MessageRecordList sent;
         return app.Store()->SentboxGetRecords(sent, 0) == 1;
-    }));
+    })) <<
+        [&] {
+            MessageRecordList waiting;
+            app.Store()->OutboxGetRecords(waiting, 0);
+            return waiting.empty() ? std::string("outbox empty") : waiting[0]->Dump();
+        }();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2))
         << "the monitor was woken, not left to its 20-second scan";
     ASSERT_TRUE(SpinUntil([&] {
@@ -124,12 +137,15 @@ TEST(ComposeApp, TypedMessageEndsFinalInTheSentbox) {
     MessageRecordList sent;
     app.Store()->SentboxGetRecords(sent, 0);
     const auto& sms = static_cast<const CSMSRecord&>(*sent[0]);
-    EXPECT_EQ(sms.GetRecipients(';'), "+447700900123");
+    EXPECT_EQ(sms.GetRecipients(';'), "+4915123456789");
     EXPECT_EQ(sms.MessageText, "Ahoy from the app test");
     EXPECT_EQ(sms.AccountID, app.Reg().GetDefaultAccount());
     MessageRecordList outbox;
     EXPECT_EQ(app.Store()->OutboxGetRecords(outbox, 0), 0);
 
+    EXPECT_TRUE(shell->Opened().empty()) << "no refill page for an account just signed up";
+
     app.ExitInstance();
     win::SetMessageBoxBackend(nullptr);
+    platform::SetShellBackend(nullptr);
 }

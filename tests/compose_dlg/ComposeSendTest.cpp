@@ -266,3 +266,18 @@ TEST_F(ComposeTest, RememberedOriginatorAndFlashRecord) {
     EXPECT_EQ(Sms(Outbox().back()).FlashMode, "16");
     EXPECT_EQ(Outbox().back()->Originator, "REPLYORIGINATOR");
 }
+
+TEST_F(ComposeTest, RightAfterSignupTheBalanceIsNotJudged) {
+    // The account data of a new account are still on their way: no type, balance 0.
+    reg.SetAccountType("");
+    reg.SetPrepaidBalance(0);
+    auto dialog = Open();
+    EXPECT_EQ(boxes->CallCount(), 0u) << "no low-balance alert for data not yet there";
+    EXPECT_EQ(accountUpdates, 1) << "but the data are asked for";
+    Type(dialog->Recipients(), "+4917011111;");
+    Type(dialog->Body(), "First message");
+    ASSERT_TRUE(dialog->OnSendMessage());
+    EXPECT_EQ(Outbox().size(), 1u);
+    EXPECT_EQ(reg.GetPrepaidBalance(), 0u);
+    EXPECT_EQ(boxes->CallCount(), 0u);
+}
