@@ -3,10 +3,9 @@
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
-#include "compose/CDlgNewSMS.h"
-#include "app/log/LogManager.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CAddressBookWindow.h"
+#include "compose/CDlgNewSMS.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"
 #include "compose/CWABManager.h"
@@ -19,6 +18,7 @@
 #include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
@@ -111,7 +111,7 @@ bool CTidewellWindowsApp::InitInstance() {
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
     CLogManager::Instance().SetFileLevel(&logLevel);
     if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
     }
 
     // 5.
@@ -269,6 +269,11 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
     } else {
         return false;
     }
+    // The result is an information box: a real one when a display is there, the console one
+    // (standard error) without. The exit sequence ends the GUI again.
+    if (CGuiStartup::SomeoneCanSeeWindows()) {
+        m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv);
+    }
     win::MessageBox(0, result.message, result.caption, win::MB_OK | win::MB_ICONINFORMATION);
     return true;
 }
@@ -379,6 +384,8 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_wab.reset();
     if (m_qapp) {
+        // The branding's images are Qt objects: they go while Qt is still there.
+        CMgmtBranding::Instance().ReleaseImages();
         CGuiStartup::Shutdown();
         m_qapp.reset();
     }

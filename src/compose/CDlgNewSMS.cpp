@@ -1,6 +1,6 @@
 #include "compose/CDlgNewSMS.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CAutoCompleteEdit.h"
 #include "config/CQVRegClass.h"
 #include "gui/CDialogFactory.h"

@@ -1,6 +1,6 @@
 #include "templates/CTemplateHandler.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
 #include "platform/Paths.h"
