@@ -103,7 +103,7 @@ BENCHMARK(BM_CountAndLimit10000)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int qtArgc = 1;
-    char name[] = "compose_bench";
+    char name[] = "compose_dialog_bench";
     char* qtArgv[] = {name, nullptr};
     QApplication app(qtArgc, qtArgv);
     benchmark::Initialize(&argc, argv);

@@ -244,6 +244,8 @@ bool CTidewellWindowsApp::InitInstance() {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
+    // The program's address book window answers "QVShowAddressBook" and shows the details
+    // of address-book entries.
     CAddressBookWindow::Install(*m_gui, *m_wab);
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
@@ -374,6 +376,7 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     // The dialogs end first, while everything they use is still there. The core stops
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
+    CAddressBookWindow::Shutdown();
     m_gui.reset();
     m_templates.reset();
     m_core.reset();

@@ -158,6 +158,10 @@ void CAddressBookWindow::Install(CMgmtGUI& gui, CWABManager& wab) {
         [&wab](const CWABRecord& record, win::HWND) { Open(wab, record.entryId); });
 }
 
+void CAddressBookWindow::Shutdown() {
+    delete s_window.data();
+}
+
 // ---- list -----------------------------------------------------------------------------------
 
 void CAddressBookWindow::Reload() {

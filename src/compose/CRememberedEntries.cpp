@@ -107,12 +107,14 @@ bool CRememberedEntries::Load() {
     std::lock_guard<std::mutex> guard(m_lock);
     m_entries.clear();
     m_damagedBytes.clear();
+    m_unreadable = false;
     if (m_path.empty()) {
         return false;
     }
     std::string bytes;
     if (CArchiveReader::LoadFile(m_path, bytes) != CArchiveReader::LoadResult::Ok) {
         if (errno != ENOENT) {
+            m_unreadable = true;
             compose::LogCompose(kLoad, "Cannot read \"" + m_path + "\"", LOG_CAT_FILEIO,
                                 LOG_SEV_ERROR, true);
         }
@@ -133,6 +135,11 @@ bool CRememberedEntries::Load() {
 bool CRememberedEntries::Save() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_path.empty()) {
+        return false;
+    }
+    if (m_unreadable) {
+        compose::LogCompose(kSave, "\"" + m_path + "\" could not be read and is not replaced",
+                            LOG_CAT_FILEIO, LOG_SEV_ERROR);
         return false;
     }
     std::string bytes;

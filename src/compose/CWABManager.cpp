@@ -142,7 +142,7 @@ CWABManager::Validation CWABManager::ValidateRecord(std::size_t index, std::vect
         record.count = 0;
         record.msisdn.clear();
         if (!record.mobile.empty() && m_converter != nullptr) {
-            record.msisdn = m_converter->ConvertToMsisdn(record.mobile);
+            record.msisdn = Convert(record.mobile);
             if (!record.msisdn.empty()) {
                 record.valid = true;
                 record.count = 1;
@@ -181,7 +181,24 @@ CWABManager::Validation CWABManager::ValidateRecord(std::size_t index, std::vect
     return result;
 }
 
+std::string CWABManager::Convert(const std::string& mobile) {
+    const auto it = m_conversions.find(mobile);
+    if (it != m_conversions.end()) {
+        return it->second;
+    }
+    std::string msisdn = m_converter->ConvertToMsisdn(mobile);
+    m_conversions.emplace(mobile, msisdn);
+    return msisdn;
+}
+
 bool CWABManager::ValidateWAB(int& count) {
+    // A number converts differently once the home country changed.
+    const std::string home = m_converter != nullptr ? m_converter->HomeCountry() : std::string();
+    if (m_converter != m_cacheConverter || home != m_cacheHome) {
+        m_conversions.clear();
+        m_cacheConverter = m_converter;
+        m_cacheHome = home;
+    }
     std::vector<int> state(m_records.size(), kUnvisited);
     bool allValid = true;
     std::int64_t total = 0;

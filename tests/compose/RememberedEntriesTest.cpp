@@ -111,4 +111,16 @@ TEST(RememberedEntries, ADamagedFileIsKeptBesideTheNewOne) {
     EXPECT_EQ(twtest::ReadFile(path), Serialized({"a", "d"}));
 }
 
+TEST(RememberedEntries, AFileThatCannotBeReadIsNotReplaced) {
+    twtest::ComposeLogCapture log;
+    const std::string path = twtest::MakeTempDir("unreadable") + "/autocomplete.dat";
+    std::filesystem::create_directory(path); // there, but not readable as a file
+    CRememberedEntries list(path);
+    EXPECT_FALSE(list.Load());
+    list.Add("0170 1");
+    EXPECT_FALSE(list.Save());
+    EXPECT_TRUE(log.Contains("is not replaced"));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
 } // namespace

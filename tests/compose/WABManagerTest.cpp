@@ -137,6 +137,21 @@ TEST_F(WABManagerTest, AppleGroupsAndUidCase) {
     EXPECT_EQ(team.count, 2);
 }
 
+TEST_F(WABManagerTest, ConversionsAreRememberedUntilTheHomeCountryChanges) {
+    Open("contacts-21.vcf");
+    const int first = converter.conversions;
+    EXPECT_EQ(first, 4); // one per contact with a mobile
+    wab.LoadContacts();
+    wab.ValidateWAB(count);
+    EXPECT_EQ(converter.conversions, first);
+    // Another home country: numbers convert anew, with the new rules.
+    converter.home = "DE";
+    converter.convert = [](const std::string&) { return std::string("+4930"); };
+    wab.ValidateWAB(count);
+    EXPECT_EQ(converter.conversions, 2 * first);
+    EXPECT_EQ(wab.Records()[0].msisdn, "+4930");
+}
+
 TEST_F(WABManagerTest, WithoutConverterNothingIsValid) {
     ASSERT_TRUE(wab.Initialize(CopyFixture("contacts-40.vcf")));
     EXPECT_FALSE(wab.ValidateWAB(count));
