@@ -164,7 +164,7 @@ TEST_F(WABManagerTest, WithoutConverterNothingIsValid) {
 }
 
 TEST_F(WABManagerTest, AMissingOrDamagedBookLeavesTheManagerClosed) {
-    twtest::ComposeLogCapture log;
+    twtest::LogCapture log;
     const std::string folder = MakeTempDir("closed");
     const std::string path = folder + "/contacts.vcf";
     wab.SetNumberConverter(&converter);
@@ -192,18 +192,14 @@ TEST_F(WABManagerTest, AMissingOrDamagedBookLeavesTheManagerClosed) {
     WriteFile(path, "garbage\n");
     CWABManager other;
     EXPECT_FALSE(other.Initialize(path));
-    EXPECT_TRUE(log.Contains("No readable card"));
+    EXPECT_EQ(twtest::ErrorsContaining(log, "No readable card"), 1);
 }
 
 TEST_F(WABManagerTest, DamagedCardsAreSkippedAndLogged) {
-    twtest::ComposeLogCapture log;
+    twtest::LogCapture log;
     Open("damaged.vcf");
     EXPECT_EQ(wab.Records().size(), 2u);
-    int damaged = 0;
-    for (const twtest::ComposeLogLine& line : log.All()) {
-        damaged += line.message.find("Damaged card skipped") != std::string::npos ? 1 : 0;
-    }
-    EXPECT_EQ(damaged, 4);
+    EXPECT_EQ(twtest::ErrorsContaining(log, "Damaged card skipped"), 4);
 }
 
 TEST(AddressBookLocation, SettingOrDefault) {

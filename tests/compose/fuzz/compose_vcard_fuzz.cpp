@@ -2,7 +2,7 @@
 // every byte of the input is kept (in a card or between cards); unchanged cards written and
 // read again mean the same; cards whose every line the writer formats itself read back the
 // same too.
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CVCardReader.h"
 #include "compose/CVCardWriter.h"
 
