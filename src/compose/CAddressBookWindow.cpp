@@ -1,6 +1,6 @@
 #include "compose/CAddressBookWindow.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CDlgAddressBook.h"
 #include "compose/CDlgGroupEdit.h"
 #include "compose/CWABManager.h"
