@@ -1,5 +1,5 @@
 // Cost of one log line: written (severity 2) and filtered (severity 0 below the minimum).
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -23,7 +23,7 @@ void BM_LogWritten(benchmark::State& state) {
     CLogManager log(BenchFolder() + "/written");
     for (auto _ : state) {
         log.Log("CMgmtMessages::OutboxAddRecord", "Storing data to file \"outbox.dat\"",
-                LOG_CAT_DATA, 2);
+                LOG_CAT_DATA, LOG_SEV_ERROR);
     }
 }
 BENCHMARK(BM_LogWritten);
@@ -31,7 +31,7 @@ BENCHMARK(BM_LogWritten);
 void BM_LogFiltered(benchmark::State& state) {
     CLogManager log(BenchFolder() + "/filtered");
     for (auto _ : state) {
-        log.Log("CMgmtMessages::OutboxAddRecord", "Enter", LOG_CAT_DATA, 0);
+        log.Log("CMgmtMessages::OutboxAddRecord", "Enter", LOG_CAT_DATA, LOG_SEV_TRACE);
     }
 }
 BENCHMARK(BM_LogFiltered);

@@ -17,12 +17,13 @@ public:
         return m_reg.SetDefaultAccount(accountId) == 1;
     }
     // The account key is computed from the current account at each call, so values written
-    // right after SetDefaultAccount land in the new account's key.
+    // right after SetDefaultAccount land in the new account's key. With no current account
+    // nothing is written (the values would otherwise land in the accounts key itself).
     bool SetAccountString(const std::string& name, const std::string& value) override {
-        return m_reg.WriteString(value, m_reg.GetAccountKey(), name) == 1;
+        return m_reg.WriteAccountString(value, name) == 1;
     }
     bool SetAccountDWORD(const std::string& name, std::uint32_t value) override {
-        return m_reg.WriteDWORD(value, m_reg.GetAccountKey(), name) == 1;
+        return m_reg.WriteAccountDWORD(value, name) == 1;
     }
 
 private:

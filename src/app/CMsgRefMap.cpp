@@ -1,6 +1,6 @@
 #include "app/CMsgRefMap.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 namespace {
 

@@ -4,10 +4,9 @@
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
-#include "compose/CDlgNewSMS.h"
-#include "app/log/LogManager.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CAddressBookWindow.h"
+#include "compose/CDlgNewSMS.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"
 #include "compose/CWABManager.h"
@@ -21,6 +20,7 @@
 #include "gui/GuiDefs.h"
 #include "language/CLangTranslator.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
@@ -113,7 +113,7 @@ bool CTidewellWindowsApp::InitInstance() {
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
     CLogManager::Instance().SetFileLevel(&logLevel);
     if (EqualsNoCase(m_commandLine.Verb(), "debug")) {
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
     }
 
     // 5.
@@ -248,6 +248,8 @@ bool CTidewellWindowsApp::InitInstance() {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
+    // The program's address book window answers "QVShowAddressBook" and shows the details
+    // of address-book entries.
     CAddressBookWindow::Install(*m_gui, *m_wab);
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
@@ -272,6 +274,11 @@ bool CTidewellWindowsApp::HandleGeneratorVerb() {
         result = branding.GenerateBitmapList();
     } else {
         return false;
+    }
+    // The result is an information box: a real one when a display is there, the console one
+    // (standard error) without. The exit sequence ends the GUI again.
+    if (CGuiStartup::SomeoneCanSeeWindows()) {
+        m_qapp = CGuiStartup::TryCreateApplication(m_qtArgc, m_qtArgv);
     }
     win::MessageBox(0, result.message, result.caption, win::MB_OK | win::MB_ICONINFORMATION);
     return true;
@@ -373,6 +380,7 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     // The dialogs end first, while everything they use is still there. The core stops
     // before the GUI goes, since its threads may still ask the GUI thread for a message box.
+    CAddressBookWindow::Shutdown();
     m_gui.reset();
     m_templates.reset();
     m_core.reset();
@@ -383,6 +391,8 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     }
     m_wab.reset();
     if (m_qapp) {
+        // The branding's images are Qt objects: they go while Qt is still there.
+        CMgmtBranding::Instance().ReleaseImages();
         CGuiStartup::Shutdown();
         m_qapp.reset();
     }

@@ -1,7 +1,7 @@
 #include "app/ComposeWiring.h"
 
 #include "app/CTidewellWindowsApp.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CDlgAddressBook.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"

@@ -1,6 +1,6 @@
 // The program entry.
 #include "app/CTidewellWindowsApp.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 namespace {
 // The log opens during static initialisation, so lines written before and after the

@@ -1,6 +1,6 @@
 #include "compose/CAddressBookWindow.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CDlgAddressBook.h"
 #include "compose/CDlgGroupEdit.h"
 #include "compose/CWABManager.h"
@@ -156,6 +156,10 @@ void CAddressBookWindow::Install(CMgmtGUI& gui, CWABManager& wab) {
     gui.SetAddressBookOpener([&wab] { return Open(wab) != nullptr; });
     wab.SetDetailsHandler(
         [&wab](const CWABRecord& record, win::HWND) { Open(wab, record.entryId); });
+}
+
+void CAddressBookWindow::Shutdown() {
+    delete s_window.data();
 }
 
 // ---- list -----------------------------------------------------------------------------------

@@ -46,6 +46,8 @@ public:
     static CAddressBookWindow* Current();
     // Makes "QVShowAddressBook" open this window and the manager's details show an entry in it.
     static void Install(CMgmtGUI& gui, CWABManager& wab);
+    // Closes and deletes the window (at exit, before the manager goes).
+    static void Shutdown();
 
     // Reads the book again and refills the list.
     void Reload();

@@ -66,7 +66,11 @@ CAutoCompleteEdit::CAutoCompleteEdit(QWidget* parent) : QTextEdit(parent) {
             });
 }
 
-CAutoCompleteEdit::~CAutoCompleteEdit() = default;
+CAutoCompleteEdit::~CAutoCompleteEdit() {
+    // The list handed in may go before the field; nothing is asked of the parent any more.
+    blockSignals(true);
+    m_known = &m_own;
+}
 
 // ---- known entries --------------------------------------------------------------------------
 
@@ -273,8 +277,29 @@ void CAutoCompleteEdit::ReplaceText(const std::u16string& text) {
                       DefaultFormat());
 }
 
+bool CAutoCompleteEdit::HasFormat(Range range, const QTextCharFormat& format) const {
+    // The fragments of the one block that overlap the range must all carry the format.
+    const QTextBlock block = document()->firstBlock();
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const size_t start = static_cast<size_t>(fragment.position());
+        const size_t end = start + static_cast<size_t>(fragment.length());
+        if (end <= range.start || start >= range.end) {
+            continue;
+        }
+        const QTextCharFormat has = fragment.charFormat();
+        if (has.isAnchor() != format.isAnchor() || has.anchorHref() != format.anchorHref() ||
+            has.foreground() != format.foreground() ||
+            has.fontUnderline() != format.fontUnderline()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void CAutoCompleteEdit::ApplyEdit(const Edit& edit) {
     QTextCursor cursor(document());
+    bool formatted = false;
     cursor.beginEditBlock();
     if (edit.changed) {
         ReplaceText(edit.text);
@@ -283,15 +308,20 @@ void CAutoCompleteEdit::ApplyEdit(const Edit& edit) {
         const QString entry =
             QString::fromUtf16(edit.text.data() + edit.entry.start,
                                static_cast<qsizetype>(edit.entry.end - edit.entry.start));
-        cursor.setPosition(static_cast<int>(edit.entry.start));
-        cursor.setPosition(static_cast<int>(edit.entry.end), QTextCursor::KeepAnchor);
-        cursor.setCharFormat(edit.valid ? ValidFormat(entry) : InvalidFormat());
+        const QTextCharFormat format = edit.valid ? ValidFormat(entry) : InvalidFormat();
+        // An entry that already looks right is left alone: no empty undo steps.
+        if (edit.changed || !HasFormat(edit.entry, format)) {
+            cursor.setPosition(static_cast<int>(edit.entry.start));
+            cursor.setPosition(static_cast<int>(edit.entry.end), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+            formatted = true;
+        }
     }
     cursor.endEditBlock();
     cursor.setPosition(static_cast<int>(edit.caret));
     setTextCursor(cursor);
     setCurrentCharFormat(DefaultFormat());
-    if (edit.changed || !edit.entry.Empty()) {
+    if (edit.changed || formatted) {
         ReportChange();
     }
 }
@@ -304,14 +334,16 @@ void CAutoCompleteEdit::CompleteCurrentEntry() {
 
 void CAutoCompleteEdit::CompleteAll() {
     HideSuggestions();
-    // Positions move when separators are inserted, so the entries are found again each time.
-    for (size_t i = 0;; ++i) {
-        const std::u16string text = Text16();
-        std::vector<CRecipientFieldText::Piece> pieces = CRecipientFieldText::Pieces(text);
-        if (i >= pieces.size()) {
-            break;
+    std::u16string text = Text16();
+    std::vector<CRecipientFieldText::Piece> pieces = CRecipientFieldText::Pieces(text);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const Edit edit = CRecipientFieldText::CompleteEntry(text, pieces[i].text.end, Checker());
+        ApplyEdit(edit);
+        if (edit.changed) {
+            // A separator was inserted: the entries after it moved.
+            text = Text16();
+            pieces = CRecipientFieldText::Pieces(text);
         }
-        ApplyEdit(CRecipientFieldText::CompleteEntry(text, pieces[i].text.end, Checker()));
     }
 }
 
@@ -628,8 +660,10 @@ void CAutoCompleteEdit::mouseDoubleClickEvent(QMouseEvent* event) {
 void CAutoCompleteEdit::focusOutEvent(QFocusEvent* event) {
     QTextEdit::focusOutEvent(event);
     HideSuggestions();
-    // A context menu of the field itself takes the focus only for a moment.
-    if (event->reason() != Qt::PopupFocusReason) {
+    // A context menu of the field itself takes the focus only for a moment. A window being
+    // hidden or destroyed takes the focus too: then nothing is completed, since the parent
+    // that answers UnknownEntry may already be going.
+    if (event->reason() != Qt::PopupFocusReason && isVisible() && !window()->isHidden()) {
         CompleteAll();
     }
 }

@@ -2,17 +2,18 @@
 // recipients separated by ";" (address-book display texts, group names, phone numbers).
 //
 // Contract:
-// - The field knows a list of accepted entries (SetKnownEntries). An entry equal to one of
-//   them, compared without regard to case, is valid and drawn as a link; any other entry is
-//   offered to the parent once through UnknownEntry; if the parent accepts it the entry is
-//   valid (and joins the known entries), otherwise it is drawn in red. Separators keep the
-//   default format.
+// - The field knows a list of accepted entries (SetKnownEntries or UseKnownEntries). An entry
+//   equal to one of them, compared without regard to case, is valid and drawn as a link; any
+//   other entry is offered to the parent through UnknownEntry each time it is completed; if
+//   the parent accepts it the entry is valid, otherwise it is drawn in red. Separators keep
+//   the default format.
 // - While the user types, the entries that begin with the text of the current entry are
 //   offered in a pop-up suggestion list (CAutoCompleteList) below the entry; Enter or Tab
 //   takes the selected suggestion, Escape hides the list, Up/Down/Home/End move in it, Delete
 //   asks the parent to forget the selected suggestion (RemoveEntryRequested).
 // - ";" and Enter complete the current entry: it is checked, formatted and followed by ";".
-//   Losing the focus (to anything but the suggestion list) re-checks every entry.
+//   Losing the focus (to anything but the suggestion list) re-checks every entry, unless the
+//   window is being hidden or destroyed.
 // - Valid entries behave as one unit: the caret jumps over them, Backspace after their ";"
 //   removes them whole, Delete and mouse selections widen to cover them whole, and a
 //   double-click asks the parent for the entry's details (DetailsRequested).
@@ -135,6 +136,7 @@ private:
     std::vector<Range> EntryRanges() const;
 
     bool CheckEntry(const QString& entry);
+    bool HasFormat(Range range, const QTextCharFormat& format) const;
     void ApplyEdit(const Edit& edit);
     void ReplaceText(const std::u16string& text);
     void CompleteCurrentEntry();

@@ -8,7 +8,6 @@
 
 TextCount CComposeRules::CountText(const std::string& text, const CComposeSettings& settings,
                                    int truncationMode) {
-    const CSmsText measured = CSmsText::MeasureLenient(text);
     CSmsText::Limits limits;
     limits.messageLength = static_cast<std::size_t>(settings.messageLength);
     limits.concatLength = static_cast<std::size_t>(settings.concatMessageLength);
@@ -23,7 +22,17 @@ TextCount CComposeRules::CountText(const std::string& text, const CComposeSettin
     } else {
         gsmMax = ucsMax = static_cast<std::size_t>(settings.splitUpCharLimit);
     }
-    count.maximum = measured.IsUcs2() ? ucsMax : gsmMax;
+    // Every keystroke comes here: a text of one-unit characters within the limit needs one
+    // quick pass and no per-character bookkeeping.
+    const CSmsText::Scan scan = CSmsText::ScanLenient(text);
+    count.maximum = scan.ucs2 ? ucsMax : gsmMax;
+    if (scan.uniform && scan.length <= count.maximum) {
+        count.characters = scan.length;
+        count.parts = CSmsText::UniformParts(scan.length, scan.ucs2, limits);
+        count.keepBytes = text.size();
+        return count;
+    }
+    const CSmsText measured = CSmsText::MeasureLenient(text);
     if (measured.Length() > count.maximum) {
         count.tooLong = true;
         count.keepBytes = measured.FitBytes(gsmMax, ucsMax);

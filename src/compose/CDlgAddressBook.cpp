@@ -152,6 +152,10 @@ bool CDlgAddressBook::Run(CWABManager& wab, std::vector<CWABRecord>& contacts,
     CDlgAddressBook picker(wab.Records(), contacts, numbers, parent);
     picker.SetDetailsHandler([&wab, &picker](const CWABRecord& record) {
         wab.Details(record, picker.PlatformWindow());
+        wab.LoadContacts();
+        int recipients = 0;
+        wab.ValidateWAB(recipients);
+        picker.SetRecords(wab.Records());
     });
     if (picker.exec() != QDialog::Accepted) {
         return false;
@@ -159,6 +163,21 @@ bool CDlgAddressBook::Run(CWABManager& wab, std::vector<CWABRecord>& contacts,
     contacts = picker.Contacts();
     numbers = picker.Numbers();
     return true;
+}
+
+void CDlgAddressBook::SetRecords(std::vector<CWABRecord> records) {
+    const QString current =
+        m_list->currentItem() != nullptr ? m_list->currentItem()->text(0) : QString();
+    m_records = std::move(records);
+    FillContacts();
+    // The row the user was on stays selected.
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        if (m_list->topLevelItem(i)->text(0) == current) {
+            m_list->setCurrentItem(m_list->topLevelItem(i));
+            break;
+        }
+    }
+    UpdateButtons();
 }
 
 void CDlgAddressBook::FillContacts() {
@@ -262,7 +281,9 @@ void CDlgAddressBook::RemoveSelected() {
 void CDlgAddressBook::ShowProperties() {
     std::vector<int> selected = SelectedRecords();
     if (selected.size() == 1 && m_details) {
-        m_details(m_records[static_cast<size_t>(selected.front())]);
+        // A copy: the handler may replace the records.
+        const CWABRecord record = m_records[static_cast<size_t>(selected.front())];
+        m_details(record);
     }
 }
 

@@ -10,7 +10,8 @@
 //   only while every selected contacts row is valid.
 // - Remove (the remove button or Delete in the chosen list) drops the selected chosen rows.
 // - Properties (enabled while exactly one contacts row is selected) shows the entry's details
-//   through the details handler.
+//   through the details handler. Run shows them in the address book window and afterwards
+//   reads the book again, so a number added there can be chosen at once.
 //
 // The picker only shows and routes: which records are valid and what their numbers are comes
 // with the records (validated by the address-book manager).
@@ -45,6 +46,9 @@ public:
                     std::vector<std::string>& numbers, QWidget* parent = nullptr);
 
     void SetDetailsHandler(DetailsHandler handler) { m_details = std::move(handler); }
+    // Replaces the address-book entries shown (after the book changed, for instance through
+    // Properties); the chosen recipients stay.
+    void SetRecords(std::vector<CWABRecord> records);
 
     // The chosen recipients: address-book entries, then plain numbers.
     const std::vector<CWABRecord>& Contacts() const { return m_contacts; }

@@ -1,6 +1,6 @@
 #include "compose/CDlgNewSMS.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "compose/CAutoCompleteEdit.h"
 #include "config/CQVRegClass.h"
 #include "gui/CDialogFactory.h"
@@ -765,12 +765,13 @@ void CDlgNewSMS::OnBodyChanged() {
 void CDlgNewSMS::EnforceLengthLimit() {
     const QString plain = m_body->toPlainText();
     const std::string text = CComposeRules::WithoutCarriageReturns(plain.toStdString());
-    const TextCount count = CComposeRules::CountText(text, m_settings, m_truncationMode);
-    if (!count.tooLong) {
+    m_bodyCount = CComposeRules::CountText(text, m_settings, m_truncationMode);
+    if (!m_bodyCount.tooLong) {
         return;
     }
-    // Cut the end away with the cursor, so the cut is one step the user can undo.
-    const QString kept = QString::fromStdString(text.substr(0, count.keepBytes));
+    // Cut the end away with the cursor, so the cut is one step the user can undo. The count
+    // already describes the text that stays.
+    const QString kept = QString::fromStdString(text.substr(0, m_bodyCount.keepBytes));
     m_inLimit = true;
     if (plain.contains('\r')) {
         m_body->setPlainText(kept);
@@ -781,14 +782,14 @@ void CDlgNewSMS::EnforceLengthLimit() {
         cursor.removeSelectedText();
     }
     m_inLimit = false;
+    m_bodyCount.tooLong = false;
 }
 
 void CDlgNewSMS::UpdateCounters() {
-    const TextCount count = CComposeRules::CountText(BodyText(), m_settings, m_truncationMode);
     RecountRecipients(false);
     const long long total =
-        static_cast<long long>(m_recipientCount) * static_cast<long long>(count.parts);
-    m_charCounter->setText(QString("%1 [%2]").arg(count.characters).arg(count.parts));
+        static_cast<long long>(m_recipientCount) * static_cast<long long>(m_bodyCount.parts);
+    m_charCounter->setText(QString("%1 [%2]").arg(m_bodyCount.characters).arg(m_bodyCount.parts));
     m_totalCounter->setText(
         QString("%1 %2").arg(total).arg(QT("NewMessage.LabelTotalSMSCounterSMS")));
     m_balance->setText(QString::number(m_settings.prepaidBalance));
@@ -826,7 +827,7 @@ void CDlgNewSMS::OnHeightRequested(int height) {
 }
 
 void CDlgNewSMS::OnFlashToggled(bool on) {
-    if (on && CComposeRules::CountText(BodyText(), m_settings, m_truncationMode).characters > 160) {
+    if (on && m_bodyCount.characters > 160) {
         win::MessageBox(PlatformWindow(), T("Alert.AlertFlashSMS"), T("Alert.txtMessageBoxTitle"),
                         win::MB_OK | win::MB_ICONWARNING);
         QSignalBlocker block(m_flash);
@@ -1164,6 +1165,7 @@ bool CDlgNewSMS::OnSendMessage() {
     m_filling = false;
     m_modified = false;
     RecountRecipients(true);
+    EnforceLengthLimit();
     UpdateCounters();
     return true;
 }

@@ -127,6 +127,7 @@ private:
     bool m_modified = false;
     bool m_filling = false;
     bool m_inLimit = false;
+    TextCount m_bodyCount; // of the body as it stands, kept by EnforceLengthLimit
     int m_recipientCount = 0;
     std::string m_countedRecipients;
     bool m_countValid = false;

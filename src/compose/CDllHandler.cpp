@@ -1,6 +1,7 @@
 #include "compose/CDllHandler.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
+#include "platform/VersionInfo.h"
 
 #include <cstring>
 
@@ -52,7 +53,12 @@ bool CDllHandler::Load() {
             LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return false;
     }
-    Log(kLoad, "Loaded " + m_path, LOG_CAT_APPLICATION, LOG_SEV_INFO);
+    std::string version;
+    if (const auto* info = static_cast<const TwVersionInfo*>(m_library.Symbol(TW_VERSION_SYMBOL))) {
+        version = " version " + std::to_string(info->major) + "." + std::to_string(info->minor) +
+                  "." + std::to_string(info->build);
+    }
+    Log(kLoad, "Loaded " + m_path + version, LOG_CAT_APPLICATION, LOG_SEV_INFO);
     return true;
 }
 

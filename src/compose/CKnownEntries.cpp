@@ -17,10 +17,17 @@ bool CKnownEntries::Add(CKnownEntry entry) {
     if (m_index.count(folded) != 0) {
         return false;
     }
-    m_index.emplace(folded, m_entries.size());
+    const std::size_t index = m_entries.size();
+    m_index.emplace(folded, index);
     m_folded.push_back(std::move(folded));
     m_entries.push_back(std::move(entry));
-    m_sortedValid = false;
+    if (m_sortedValid) {
+        // Keep the sorted index: one insertion instead of sorting again.
+        const auto at = std::lower_bound(
+            m_sorted.begin(), m_sorted.end(), m_folded[index],
+            [this](std::size_t i, const std::string& key) { return m_folded[i] < key; });
+        m_sorted.insert(at, index);
+    }
     return true;
 }
 

@@ -1,9 +1,8 @@
 #include "compose/CRememberedEntries.h"
 
-#include "app/log/LogManager.h"
 #include "compose/CTextFold.h"
-#include "compose/ComposeLog.h"
 #include "config/CQVRegClass.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
 #include "platform/Paths.h"
@@ -107,23 +106,24 @@ bool CRememberedEntries::Load() {
     std::lock_guard<std::mutex> guard(m_lock);
     m_entries.clear();
     m_damagedBytes.clear();
+    m_unreadable = false;
     if (m_path.empty()) {
         return false;
     }
     std::string bytes;
     if (CArchiveReader::LoadFile(m_path, bytes) != CArchiveReader::LoadResult::Ok) {
         if (errno != ENOENT) {
-            compose::LogCompose(kLoad, "Cannot read \"" + m_path + "\"", LOG_CAT_FILEIO,
-                                LOG_SEV_ERROR, true);
+            m_unreadable = true;
+            Log(kLoad, "Cannot read \"" + m_path + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR, true);
         }
         return false;
     }
     std::string error;
     if (!Deserialize(bytes, m_entries, error)) {
-        compose::LogCompose(kLoad,
-                            "The file \"" + m_path + "\" is damaged: " + error + "; " +
-                                std::to_string(m_entries.size()) + " entries read",
-                            LOG_CAT_FILEIO, LOG_SEV_ERROR);
+        Log(kLoad,
+            "The file \"" + m_path + "\" is damaged: " + error + "; " +
+                std::to_string(m_entries.size()) + " entries read",
+            LOG_CAT_FILEIO, LOG_SEV_ERROR);
         m_damagedBytes = std::move(bytes);
         return false;
     }
@@ -135,30 +135,33 @@ bool CRememberedEntries::Save() {
     if (m_path.empty()) {
         return false;
     }
+    if (m_unreadable) {
+        Log(kSave, "\"" + m_path + "\" could not be read and is not replaced", LOG_CAT_FILEIO,
+            LOG_SEV_ERROR);
+        return false;
+    }
     std::string bytes;
     if (!Serialize(m_entries, bytes)) {
-        compose::LogCompose(kSave, "An entry is too long to be saved", LOG_CAT_FILEIO,
-                            LOG_SEV_ERROR);
+        Log(kSave, "An entry is too long to be saved", LOG_CAT_FILEIO, LOG_SEV_ERROR);
         return false;
     }
     const std::string folder = std::filesystem::path(m_path).parent_path().string();
     if (!folder.empty() && !platform::CreateFolder(folder)) {
-        compose::LogCompose(kSave, "Cannot create the folder \"" + folder + "\"", LOG_CAT_FILEIO,
-                            LOG_SEV_ERROR, true);
+        Log(kSave, "Cannot create the folder \"" + folder + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR,
+            true);
         return false;
     }
     if (!m_damagedBytes.empty()) {
         // The damaged file is kept beside the new one: what could not be read is not lost.
         if (!platform::WriteFileAtomic(m_path + ".damaged", m_damagedBytes)) {
-            compose::LogCompose(kSave, "Cannot keep the damaged \"" + m_path + "\"", LOG_CAT_FILEIO,
-                                LOG_SEV_ERROR, true);
+            Log(kSave, "Cannot keep the damaged \"" + m_path + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR,
+                true);
             return false;
         }
         m_damagedBytes.clear();
     }
     if (!platform::WriteFileAtomic(m_path, bytes)) {
-        compose::LogCompose(kSave, "Cannot write \"" + m_path + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR,
-                            true);
+        Log(kSave, "Cannot write \"" + m_path + "\"", LOG_CAT_FILEIO, LOG_SEV_ERROR, true);
         return false;
     }
     return true;

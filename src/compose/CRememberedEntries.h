@@ -8,7 +8,8 @@
 //
 // Loading a damaged file keeps the entries read before the damage and logs it; before such a
 // file is overwritten its bytes are kept beside it as "autocomplete.dat.damaged". A missing file
-// is an empty list. Saving is atomic (temporary file, fsync, rename, mode 0600).
+// is an empty list; a file that is there but cannot be read is never replaced. Saving is
+// atomic (temporary file, fsync, rename, mode 0600).
 //
 // The list is safe to use from several threads; every call takes one lock.
 #pragma once
@@ -57,4 +58,5 @@ private:
     std::string m_path;
     std::vector<std::string> m_entries;
     std::string m_damagedBytes; // bytes of a damaged file, kept beside it before a save
+    bool m_unreadable = false;  // the file is there but could not be read: never replaced
 };

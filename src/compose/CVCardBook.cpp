@@ -1,10 +1,9 @@
 #include "compose/CVCardBook.h"
 
-#include "app/log/LogManager.h"
 #include "compose/CTextFold.h"
 #include "compose/CVCardReader.h"
 #include "compose/CVCardWriter.h"
-#include "compose/ComposeLog.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "platform/Paths.h"
 
@@ -110,9 +109,8 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status)) {
         if (ec && ec != std::errc::no_such_file_or_directory) {
-            compose::LogCompose(kLoad,
-                                "Cannot read the address book \"" + path + "\": " + ec.message(),
-                                LOG_CAT_WAB, LOG_SEV_ERROR);
+            Log(kLoad, "Cannot read the address book \"" + path + "\": " + ec.message(),
+                LOG_CAT_WAB, LOG_SEV_ERROR);
             return LoadResult::Unreadable;
         }
         return LoadResult::Missing;
@@ -124,8 +122,7 @@ CVCardBook::LoadResult CVCardBook::Load(const std::string& path) {
         std::vector<std::string> names;
         std::filesystem::directory_iterator it(path, ec);
         if (ec) {
-            compose::LogCompose(
-                kLoad, "Cannot read the address book folder \"" + path + "\": " + ec.message(),
+            Log(kLoad, "Cannot read the address book folder \"" + path + "\": " + ec.message(),
                 LOG_CAT_WAB, LOG_SEV_ERROR);
             Clear();
             return LoadResult::Unreadable;
@@ -160,10 +157,9 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
     if (CArchiveReader::LoadFile(path, bytes) != CArchiveReader::LoadResult::Ok) {
         const int error = errno;
         if (reportMissing || error != ENOENT) {
-            compose::LogCompose(kLoad,
-                                "Cannot read the address book file \"" + path +
-                                    "\": " + std::strerror(error),
-                                LOG_CAT_WAB, LOG_SEV_ERROR);
+            Log(kLoad,
+                "Cannot read the address book file \"" + path + "\": " + std::strerror(error),
+                LOG_CAT_WAB, LOG_SEV_ERROR);
         }
         result = error == ENOENT ? LoadResult::Missing : LoadResult::Unreadable;
         return false;
@@ -173,15 +169,14 @@ bool CVCardBook::LoadFile(const std::string& path, bool reportMissing, LoadResul
     std::vector<std::string> gaps;
     CVCardReader::Parse(bytes, cards, damage, &gaps);
     for (const CVCardReader::Damage& item : damage) {
-        compose::LogCompose(kLoad,
-                            "Damaged card skipped in \"" + path + "\" at line " +
-                                std::to_string(item.line) + ": " + item.reason,
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kLoad,
+            "Damaged card skipped in \"" + path + "\" at line " + std::to_string(item.line) + ": " +
+                item.reason,
+            LOG_CAT_WAB, LOG_SEV_ERROR);
     }
     m_damagedCards += damage.size();
     if (cards.empty() && !CTextFold::Trim(bytes).empty()) {
-        compose::LogCompose(kLoad, "No readable card in \"" + path + "\"", LOG_CAT_WAB,
-                            LOG_SEV_ERROR);
+        Log(kLoad, "No readable card in \"" + path + "\"", LOG_CAT_WAB, LOG_SEV_ERROR);
         result = LoadResult::NotAddressBook;
         if (!m_folder) {
             return false;
@@ -472,7 +467,7 @@ bool CVCardBook::Save(std::string& error) {
             (now.exists && (now.size != file.size || now.mtimeNs != file.mtimeNs))) {
             error = "The address book file \"" + file.path +
                     "\" was changed by another program; read the address book again.";
-            compose::LogCompose(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
+            Log(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
             return false;
         }
         std::string bytes;
@@ -493,7 +488,7 @@ bool CVCardBook::Save(std::string& error) {
             // A folder book keeps one card per file: the card's file goes with it.
             if (now.exists && ::unlink(file.path.c_str()) != 0) {
                 error = "Cannot remove \"" + file.path + "\": " + std::strerror(errno);
-                compose::LogCompose(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
+                Log(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
                 return false;
             }
             file.existed = false;
@@ -507,7 +502,7 @@ bool CVCardBook::Save(std::string& error) {
         if (!platform::WriteFileAtomic(file.path, bytes)) {
             error =
                 "Cannot write the address book file \"" + file.path + "\": " + std::strerror(errno);
-            compose::LogCompose(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
+            Log(kSave, error, LOG_CAT_WAB, LOG_SEV_ERROR);
             return false;
         }
         const FileIdentity written = Identify(file.path);

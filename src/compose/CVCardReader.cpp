@@ -371,6 +371,10 @@ public:
     void Run() {
         std::size_t pos = 0;
         std::size_t gapStart = 0;
+        // A UTF-8 byte order mark (Windows exports) stays in the first gap.
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") {
+            pos = 3;
+        }
         while (pos < m_text.size()) {
             const LogicalLine line = ReadLogical(m_text, pos);
             if (!IsMarker(line.content, "BEGIN:VCARD")) {
@@ -518,7 +522,7 @@ void CVCardReader::Parse(std::string_view text, std::vector<CVCard>& cards,
 }
 
 bool CVCardReader::LooksLikeVCard(std::string_view text) {
-    std::size_t pos = 0;
+    std::size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     while (pos < text.size()) {
         const PhysicalLine line = LineAt(text, pos);
         if (IsMarker(text.substr(line.start, line.contentEnd - line.start), "BEGIN:VCARD")) {

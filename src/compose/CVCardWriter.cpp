@@ -69,15 +69,11 @@ std::string Head(const CVCardProperty& property, bool old) {
     }
     head += property.name;
     for (const CVCardParam& param : property.params) {
-        bool bare = old && param.name == "TYPE" && !param.values.empty();
-        for (const std::string& value : param.values) {
-            bare = bare && IsToken(value) && !IsEncodingWord(value);
-        }
-        if (bare) {
-            for (const std::string& value : param.values) {
-                head.push_back(';');
-                head += value;
-            }
+        // vCard 2.1 writes a single type bare ("TEL;CELL:"), as its readers expect.
+        if (old && param.name == "TYPE" && param.values.size() == 1 && IsToken(param.values[0]) &&
+            !IsEncodingWord(param.values[0])) {
+            head.push_back(';');
+            head += param.values[0];
             continue;
         }
         head.push_back(';');

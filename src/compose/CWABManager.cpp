@@ -1,11 +1,10 @@
 #include "compose/CWABManager.h"
 
-#include "app/log/LogManager.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CTextFold.h"
-#include "compose/ComposeLog.h"
 #include "compose/ICountryCodes.h"
 #include "config/CQVRegClass.h"
+#include "log/LogManager.h"
 
 #include <exception>
 
@@ -27,14 +26,14 @@ CWABManager::~CWABManager() {
 }
 
 bool CWABManager::Initialize(const std::string& path) {
-    compose::LogCompose(kInitialize, "Enter", LOG_CAT_WAB, LOG_SEV_TRACE);
+    Log(kInitialize, "Enter", LOG_CAT_WAB, LOG_SEV_TRACE);
     try {
         m_path = path.empty() ? CAddressBookLocation::Resolve(CQVRegClass()) : path;
         m_initialized = true;
         return OpenBook();
     } catch (const std::exception&) {
-        compose::LogCompose(kInitialize, "Error: Exception caught while initializing WAB handling",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kInitialize, "Error: Exception caught while initializing WAB handling", LOG_CAT_WAB,
+            LOG_SEV_ERROR);
     }
     m_opened = false;
     m_records.clear();
@@ -43,7 +42,7 @@ bool CWABManager::Initialize(const std::string& path) {
 }
 
 void CWABManager::Uninitialize() {
-    compose::LogCompose(kUninitialize, "Enter", LOG_CAT_WAB, LOG_SEV_TRACE);
+    Log(kUninitialize, "Enter", LOG_CAT_WAB, LOG_SEV_TRACE);
     m_opened = false;
     m_initialized = false;
     m_book.CreateEmpty(m_path);
@@ -55,8 +54,7 @@ bool CWABManager::OpenBook() {
     const CVCardBook::LoadResult result = m_book.Load(m_path);
     m_opened = result == CVCardBook::LoadResult::Ok;
     if (result == CVCardBook::LoadResult::Missing) {
-        compose::LogCompose(kInitialize, "No address book at \"" + m_path + "\"", LOG_CAT_WAB,
-                            LOG_SEV_INFO);
+        Log(kInitialize, "No address book at \"" + m_path + "\"", LOG_CAT_WAB, LOG_SEV_INFO);
     }
     BuildRecords();
     return m_opened;
@@ -68,8 +66,8 @@ bool CWABManager::LoadContacts() {
         return m_initialized && OpenBook();
     }
     if (m_book.Load(m_path) != CVCardBook::LoadResult::Ok) {
-        compose::LogCompose(kLoadContacts, "The address book \"" + m_path + "\" cannot be read",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kLoadContacts, "The address book \"" + m_path + "\" cannot be read", LOG_CAT_WAB,
+            LOG_SEV_ERROR);
     }
     BuildRecords();
     return true;
@@ -142,7 +140,7 @@ CWABManager::Validation CWABManager::ValidateRecord(std::size_t index, std::vect
         record.count = 0;
         record.msisdn.clear();
         if (!record.mobile.empty() && m_converter != nullptr) {
-            record.msisdn = m_converter->ConvertToMsisdn(record.mobile);
+            record.msisdn = Convert(record.mobile);
             if (!record.msisdn.empty()) {
                 record.valid = true;
                 record.count = 1;
@@ -181,7 +179,24 @@ CWABManager::Validation CWABManager::ValidateRecord(std::size_t index, std::vect
     return result;
 }
 
+std::string CWABManager::Convert(const std::string& mobile) {
+    const auto it = m_conversions.find(mobile);
+    if (it != m_conversions.end()) {
+        return it->second;
+    }
+    std::string msisdn = m_converter->ConvertToMsisdn(mobile);
+    m_conversions.emplace(mobile, msisdn);
+    return msisdn;
+}
+
 bool CWABManager::ValidateWAB(int& count) {
+    // A number converts differently once the home country changed.
+    const std::string home = m_converter != nullptr ? m_converter->HomeCountry() : std::string();
+    if (m_converter != m_cacheConverter || home != m_cacheHome) {
+        m_conversions.clear();
+        m_cacheConverter = m_converter;
+        m_cacheHome = home;
+    }
     std::vector<int> state(m_records.size(), kUnvisited);
     bool allValid = true;
     std::int64_t total = 0;
@@ -217,10 +232,10 @@ int CWABManager::FetchList(std::size_t index, std::vector<CWABRecord>& contacts,
                            std::vector<bool>& open) const {
     std::vector<int> members;
     if (!MembersOf(index, members)) {
-        compose::LogCompose(kFetch,
-                            "Warning: WAB missbehaviur: The distribution list \"" +
-                                m_records[index].displayName + "\" was not found in addressbook.",
-                            LOG_CAT_WAB, LOG_SEV_ERROR);
+        Log(kFetch,
+            "Warning: WAB missbehaviur: The distribution list \"" + m_records[index].displayName +
+                "\" was not found in addressbook.",
+            LOG_CAT_WAB, LOG_SEV_ERROR);
         return 0;
     }
     open[index] = true;

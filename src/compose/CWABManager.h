@@ -51,7 +51,8 @@ public:
     const std::string& BookPath() const { return m_path; }
 
     // The converter used by validation; null (the default) converts nothing. It must outlive
-    // the manager or be reset before it goes.
+    // the manager or be reset before it goes. Conversions are remembered between validations
+    // while the converter and its home country stay the same.
     void SetNumberConverter(const ICountryCodes* converter) { m_converter = converter; }
 
     // Reads the book again and rebuilds the cache (not yet validated). False when closed.
@@ -91,6 +92,7 @@ private:
     void BuildRecords();
     void RebuildDisplayIndex();
     bool MembersOf(std::size_t listIndex, std::vector<int>& members) const;
+    std::string Convert(const std::string& mobile);
     struct Validation {
         bool valid;
         std::int32_t count;
@@ -110,4 +112,8 @@ private:
     std::unordered_map<std::string, std::size_t> m_byDisplayText; // folded display text
     std::unordered_map<std::string, std::size_t> m_listByName;    // folded list name
     DetailsHandler m_detailsHandler;
+    // Converted mobile numbers, valid for m_cacheConverter with home country m_cacheHome.
+    std::unordered_map<std::string, std::string> m_conversions;
+    const ICountryCodes* m_cacheConverter = nullptr;
+    std::string m_cacheHome;
 };

@@ -8,10 +8,19 @@
 
 namespace {
 
-// A String value is read into a 255-byte buffer with its terminating zero.
-constexpr size_t kMaxStringBytes = 254;
-// The Shell Folders value is read into a 1024-byte buffer.
-constexpr size_t kMaxFolderBytes = 1023;
+// A String value is read into a buffer of 255 characters with its terminating zero.
+constexpr size_t kMaxStringChars = 254;
+// The Shell Folders value is read into a buffer of 1024 characters.
+constexpr size_t kMaxFolderChars = 1023;
+
+// Characters of a UTF-8 text: every byte but the continuation bytes starts one.
+size_t CharacterCount(const std::string& text) {
+    size_t count = 0;
+    for (unsigned char c : text) {
+        count += (c & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
 
 const char* const kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -31,13 +40,13 @@ constexpr ImageClass kImageClasses[3] = {
 constexpr CQVRegClass::DWORD kMediumClass = 1;
 
 std::optional<std::string> QueryLimitedString(platform::RegRoot root, const std::string& path,
-                                              const std::string& name, size_t maxBytes) {
+                                              const std::string& name, size_t maxChars) {
     platform::RegKey key;
     if (!key.Open(root, path)) {
         return std::nullopt;
     }
     std::optional<std::string> text = key.QueryString(name);
-    if (text && text->size() > maxBytes) {
+    if (text && CharacterCount(*text) > maxChars) {
         return std::nullopt;
     }
     return text;
@@ -95,7 +104,7 @@ std::string CQVRegClass::ReadString(const std::string& defaultValue, const std::
                                     const std::string& name) const {
     for (platform::RegRoot root :
          {platform::RegRoot::CurrentUser, platform::RegRoot::LocalMachine}) {
-        if (std::optional<std::string> v = QueryLimitedString(root, path, name, kMaxStringBytes)) {
+        if (std::optional<std::string> v = QueryLimitedString(root, path, name, kMaxStringChars)) {
             return *v;
         }
     }
@@ -104,21 +113,13 @@ std::string CQVRegClass::ReadString(const std::string& defaultValue, const std::
 
 int CQVRegClass::WriteDWORD(DWORD value, const std::string& path, const std::string& name) const {
     platform::RegKey key;
-    if (!key.Create(platform::RegRoot::CurrentUser, path)) {
-        return 0;
-    }
-    key.SetDWORD(name, value);
-    return 1;
+    return key.Create(platform::RegRoot::CurrentUser, path) && key.SetDWORD(name, value) ? 1 : 0;
 }
 
 int CQVRegClass::WriteString(const std::string& text, const std::string& path,
                              const std::string& name) const {
     platform::RegKey key;
-    if (!key.Create(platform::RegRoot::CurrentUser, path)) {
-        return 0;
-    }
-    key.SetString(name, text);
-    return 1;
+    return key.Create(platform::RegRoot::CurrentUser, path) && key.SetString(name, text) ? 1 : 0;
 }
 
 bool CQVRegClass::CreateUserKey(const std::string& path) const {
@@ -238,7 +239,7 @@ int CQVRegClass::SetAlertListboxFlags(const std::array<int, 9>& f) const {
 
 std::string CQVRegClass::GetAppDataFolder() const {
     std::optional<std::string> folder = QueryLimitedString(
-        platform::RegRoot::CurrentUser, kShellFoldersKey, "AppData", kMaxFolderBytes);
+        platform::RegRoot::CurrentUser, kShellFoldersKey, "AppData", kMaxFolderChars);
     if (folder && !folder->empty()) {
         return *folder;
     }

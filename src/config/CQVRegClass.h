@@ -234,12 +234,14 @@ public:
     int SetUserName(const std::string& text) const;
     std::string GetAuthId() const;
 
+    // Values of the current account; 0 (nothing written) when there is no current account.
+    int WriteAccountDWORD(DWORD value, const std::string& name) const;
+    int WriteAccountString(const std::string& text, const std::string& name) const;
+
 private:
     std::shared_ptr<const RootPaths> P() const;
     DWORD ReadAccountDWORD(DWORD defaultValue, const std::string& name) const;
     std::string ReadAccountString(const std::string& defaultValue, const std::string& name) const;
-    int WriteAccountDWORD(DWORD value, const std::string& name) const;
-    int WriteAccountString(const std::string& text, const std::string& name) const;
 
     mutable std::mutex m_lock;
     std::shared_ptr<const RootPaths> m_paths;

@@ -1,6 +1,6 @@
 #include "core/CCoreAccount.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "core/CCoreContext.h"
 #include "core/CFetchBuffers.h"
 

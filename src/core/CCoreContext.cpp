@@ -1,6 +1,6 @@
 #include "core/CCoreContext.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "core/CLocalAddress.h"
 #include "language/CLangTranslator.h"
 #include "messages/CMMSRecord.h"

@@ -1,8 +1,8 @@
 #include "core/CCoreSendResults.h"
 
-#include "app/log/LogManager.h"
 #include "core/CCoreContext.h"
 #include "core/CFetchBuffers.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtMessages.h"
 #include "messages/CSMSRecord.h"
 #include "platform/MsgBox.h"
@@ -22,7 +22,7 @@ const char* const kGeneralError = "An error occured while sending the message";
 const char* const kAwaitingServer = "Awaiting server connection...";
 
 std::string NotSentLine(const std::string& message, const CMessageRecord& record) {
-    return "Message was not sent due to an error. Core reports: " + message + "\nMessage data:\n" +
+    return "Message was not sent due to an error. Core reports: " + message + "Message data:\n" +
            record.Dump();
 }
 

@@ -1,6 +1,6 @@
 #include "core/CMgmtCore.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "core/COutboxMonitor.h"
 #include "platform/MsgBox.h"
 

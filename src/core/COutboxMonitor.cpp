@@ -1,6 +1,6 @@
 #include "core/COutboxMonitor.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "core/CCoreContext.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CMgmtMessages.h"

@@ -6,9 +6,6 @@
 #include "countrycodes/Utf8Text.h"
 #include "platform/VersionInfo.h"
 
-#include <phonenumbers/logger.h>
-#include <phonenumbers/phonenumberutil.h>
-
 #include <cstring>
 #include <mutex>
 
@@ -35,12 +32,9 @@ constexpr std::size_t kMaxNameLength = 1024;
 const CCountryTable& Table() {
     static std::once_flag once;
     static std::unique_ptr<CCountryTable> table;
-    std::call_once(once, [] {
-        // libphonenumber reports every refused number on standard output otherwise.
-        i18n::phonenumbers::PhoneNumberUtil::GetInstance()->SetLogger(
-            new i18n::phonenumbers::NullLogger());
-        table = std::make_unique<CCountryTable>();
-    });
+    // libphonenumber's own logger stays as it is: a logger object of this library would be
+    // left behind in libphonenumber (which stays loaded) when this library is unloaded.
+    std::call_once(once, [] { table = std::make_unique<CCountryTable>(); });
     return *table;
 }
 

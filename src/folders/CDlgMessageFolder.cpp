@@ -1,6 +1,5 @@
 #include "folders/CDlgMessageFolder.h"
 
-#include "app/log/LogManager.h"
 #include "config/CQVRegClass.h"
 #include "folders/CDlgMessageStatus.h"
 #include "folders/CFolderRows.h"
@@ -11,6 +10,7 @@
 #include "gui/CGuiText.h"
 #include "gui/GuiDefs.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtMessages.h"
 #include "messages/CSMSRecord.h"
 #include "platform/MsgBox.h"

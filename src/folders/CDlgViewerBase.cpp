@@ -1,11 +1,11 @@
 #include "folders/CDlgViewerBase.h"
 
-#include "app/log/LogManager.h"
 #include "folders/CFolderUi.h"
 #include "gui/CDlgAbout.h"
 #include "gui/CGuiMessages.h"
 #include "gui/CGuiText.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "folders/CFolderRows.h"
 
-#include "app/log/LogManager.h"
 #include "gui/CGuiText.h"
+#include "log/LogManager.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CSMSRecord.h"
 

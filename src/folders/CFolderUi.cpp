@@ -1,9 +1,9 @@
 #include "folders/CFolderUi.h"
 
-#include "app/log/LogManager.h"
 #include "folders/CFolderRows.h"
 #include "gui/CGuiText.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "platform/Shell.h"
 
 #include <QAction>

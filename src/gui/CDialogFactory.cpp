@@ -1,6 +1,6 @@
 #include "gui/CDialogFactory.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "gui/CDlgBase.h"
 
 void CDialogFactory::Register(int type, Creator creator) {

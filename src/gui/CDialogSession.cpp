@@ -1,9 +1,9 @@
 #include "gui/CDialogSession.h"
 
-#include "app/log/LogManager.h"
 #include "gui/CDialogKinds.h"
 #include "gui/CDlgBase.h"
 #include "gui/CGuiMessages.h"
+#include "log/LogManager.h"
 
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -12,9 +12,6 @@
 namespace {
 const char* const kFn = "CMgmtGUI::DlgThreadSession";
 
-void LogLine(const std::string& text, int severity = LOG_SEV_TRACE) {
-    Log(kFn, text, LOG_CAT_APPLICATION, severity);
-}
 } // namespace
 
 CDialogSession::CDialogSession(uint32_t id, const DialogSessionParams& params,
@@ -27,11 +24,12 @@ CDialogSession::~CDialogSession() {
 }
 
 void CDialogSession::Start() {
-    LogLine("Enter");
+    Log(kFn, "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     if (m_params.showAtStart) {
         QueueShow();
     }
-    LogLine("A thread managing a " + m_logName + " was initialized.");
+    Log(kFn, "A thread managing a " + m_logName + " was initialized.", LOG_CAT_APPLICATION,
+        LOG_SEV_TRACE);
 }
 
 void CDialogSession::QueueShow() {
@@ -49,16 +47,16 @@ void CDialogSession::Show() {
     if (m_ended) {
         return;
     }
-    LogLine("Showing a " + m_logName);
+    Log(kFn, "Showing a " + m_logName, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     if (m_dialog.isNull()) {
-        LogLine("Creating a " + m_logName);
+        Log(kFn, "Creating a " + m_logName, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
         DialogRequest request;
         request.type = m_params.type;
         request.mode = m_params.type;
         request.reference = m_params.reference;
         CDlgBase* dialog = m_factory.Create(request);
         if (dialog == nullptr) {
-            LogLine("Failed to create a " + m_logName, LOG_SEV_ERROR);
+            Log(kFn, "Failed to create a " + m_logName, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
             // A per-request session without its dialog has nothing left to do.
             if (m_params.mayEndItself) {
                 RequestEnd();
@@ -105,15 +103,16 @@ void CDialogSession::OnEndRequest() {
         return;
     }
     if (!m_params.mayEndItself) {
-        LogLine("Warning: A dialog has requested to end its controlling thread. " + m_logName +
-                    " is not allowed to make such a request. Request discarded.",
-                LOG_SEV_ERROR);
+        Log(kFn,
+            "Warning: A dialog has requested to end its controlling thread. " + m_logName +
+                " is not allowed to make such a request. Request discarded.",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         return;
     }
-    LogLine(m_logName + " posted QVTHREAD_ENDREQUEST");
+    Log(kFn, m_logName + " posted QVTHREAD_ENDREQUEST", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     DropDialog(false);
     m_ended = true;
-    LogLine(m_logName + " Thread ended.");
+    Log(kFn, m_logName + " Thread ended.", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     if (m_hiddenWindow != 0) {
         win::PostMessage(m_hiddenWindow, CGuiMessages::Get().threadEndNotify, 0,
                          static_cast<win::LPARAM>(m_id));
@@ -124,10 +123,10 @@ void CDialogSession::EndAll() {
     if (m_ended) {
         return;
     }
-    LogLine("Destroying a " + m_logName);
+    Log(kFn, "Destroying a " + m_logName, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     DropDialog(true);
     m_ended = true;
-    LogLine(m_logName + " Thread ended.");
+    Log(kFn, m_logName + " Thread ended.", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
 }
 
 void CDialogSession::SendCommand(win::WPARAM command) {

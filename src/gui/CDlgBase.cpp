@@ -1,7 +1,9 @@
 #include "gui/CDlgBase.h"
 
-#include "app/log/LogManager.h"
+#include "gui/CCriticalError.h"
+
 #include "gui/CGuiMessages.h"
+#include "log/LogManager.h"
 
 #include <QEvent>
 
@@ -21,13 +23,19 @@ CDlgBase::CDlgBase(QWidget* parent, const std::string& className) : QDialog(pare
     m_hwnd = win::CreateWindow(
         desc,
         [this](win::HWND, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) -> win::LRESULT {
+            // What escapes a dialog's handling: a platform exception ends the program (the
+            // dialog's state can no longer be trusted), a text exception is logged.
             try {
                 return OnPlatformMessage(msg, wParam, lParam);
             } catch (const std::exception& e) {
-                Log("CDlgBase::OnPlatformMessage", std::string("Caught exception. ") + e.what(),
-                    LOG_CAT_GUI, LOG_SEV_ERROR);
+                gui::AbortOnEscapedException(e.what());
+            } catch (const char* text) {
+                Log("CMgmtGUI::DlgThreadSession", text != nullptr ? text : "", LOG_CAT_APPLICATION,
+                    LOG_SEV_ERROR);
+            } catch (const std::string& text) {
+                Log("CMgmtGUI::DlgThreadSession", text, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
             } catch (...) {
-                Log("CDlgBase::OnPlatformMessage", "Unknown exception caught.", LOG_CAT_GUI,
+                Log("CMgmtGUI::DlgThreadSession", "Unknown exception caught.", LOG_CAT_APPLICATION,
                     LOG_SEV_ERROR);
             }
             return 0;

@@ -1,6 +1,6 @@
 #include "gui/CDlgRegWiz.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "gui/CGuiText.h"
 #include "gui/CInfoPage.h"
 #include "gui/CLayoutVisibility.h"

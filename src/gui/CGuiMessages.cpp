@@ -1,6 +1,6 @@
 #include "gui/CGuiMessages.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 win::UINT CGuiMessages::Register(const char* name) {
     win::UINT id = win::RegisterWindowMessage(name);

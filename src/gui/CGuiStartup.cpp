@@ -1,8 +1,8 @@
 #include "gui/CGuiStartup.h"
 
-#include "app/log/LogManager.h"
 #include "gui/CQtEventPump.h"
 #include "gui/CQtMessageBox.h"
+#include "log/LogManager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +84,13 @@ bool CGuiStartup::DisplayAvailable(std::string& why) {
               (wayland.empty() ? x : wayland) + "\"";
     }
     return false;
+}
+
+bool CGuiStartup::SomeoneCanSeeWindows() {
+    const std::string platform = Env("QT_QPA_PLATFORM");
+    const std::string first = platform.substr(0, platform.find_first_of(":;"));
+    std::string why;
+    return first != "offscreen" && first != "minimal" && DisplayAvailable(why);
 }
 
 std::unique_ptr<QApplication> CGuiStartup::TryCreateApplication(int& argc, char** argv,

@@ -16,6 +16,10 @@ public:
     // needs no display (offscreen, minimal, vnc, ...), or a Wayland socket or an X display
     // answers. `why` tells what is missing when it returns false.
     static bool DisplayAvailable(std::string& why);
+    // Whether a window shown now reaches a person: a display is available and the platform is
+    // not one that draws into memory only (offscreen, minimal), where a modal box would wait
+    // for ever.
+    static bool SomeoneCanSeeWindows();
 
     // The QApplication (with the platform queue pump and the Qt message boxes installed), or
     // null when no display is available: then the reason is logged and written to standard

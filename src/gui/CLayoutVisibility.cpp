@@ -1,6 +1,6 @@
 #include "gui/CLayoutVisibility.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "language/CLayoutFile.h"
 #include "language/LangStrings.h"
 

@@ -1,6 +1,6 @@
 #include "gui/CMgmtGUI.h"
 
-#include "app/log/LogManager.h"
+#include "gui/CCriticalError.h"
 #include "gui/CDialogKinds.h"
 #include "gui/CDlgAbout.h"
 #include "gui/CDlgUsageReminder.h"
@@ -10,6 +10,7 @@
 #include "gui/CUsageReminder.h"
 #include "gui/GuiDefs.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "platform/MsgBox.h"
 #include "platform/Shell.h"
 
@@ -22,10 +23,6 @@
 using namespace gui;
 
 namespace {
-
-void LogApp(const char* function, const std::string& text, int severity = LOG_SEV_TRACE) {
-    Log(function, text, LOG_CAT_APPLICATION, severity);
-}
 
 bool VerbIs(const std::string& verb, const char* name) {
     std::string a = verb;
@@ -40,10 +37,6 @@ bool VerbIs(const std::string& verb, const char* name) {
         }
     }
     return true;
-}
-
-std::string AppName() {
-    return CGuiText::Tr("TWD.AppName", CGuiText::Row(0));
 }
 
 } // namespace
@@ -62,11 +55,7 @@ CMgmtGUI::CMgmtGUI(const std::string& verb, IGuiApplication& app, const CDialogF
     std::string failure;
     if (!Initialize(failure)) {
         Log("CMgmtGUI::Initialize", failure, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
-        win::MessageBox(0,
-                        CGuiText::Tr("TWD.CriticalErrorAbort",
-                                     "An internal error occured, if this error persists please "
-                                     "reistall <appname><newline>Closing application"),
-                        AppName(), win::MB_OK | win::MB_ICONSTOP | win::MB_SYSTEMMODAL);
+        ShowCriticalErrorBox();
     }
 }
 
@@ -74,10 +63,11 @@ CMgmtGUI::~CMgmtGUI() {
     try {
         Uninitialize();
     } catch (const std::exception& e) {
-        LogApp("CMgmtGUI::Uninitialize", std::string("Caught CException: ") + e.what(),
-               LOG_SEV_ERROR);
+        Log("CMgmtGUI::Uninitialize", std::string("Caught CException: ") + e.what(),
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     } catch (...) {
-        LogApp("CMgmtGUI::Uninitialize", "Unknown exception caught.", LOG_SEV_ERROR);
+        Log("CMgmtGUI::Uninitialize", "Unknown exception caught.", LOG_CAT_APPLICATION,
+            LOG_SEV_ERROR);
     }
     delete m_about;
     m_about = nullptr;
@@ -99,10 +89,11 @@ bool CMgmtGUI::Initialize(std::string& failure) {
             try {
                 return WindowProc(msg, wParam, lParam);
             } catch (const std::exception& e) {
-                LogApp("CMgmtGUI::WindowProc", std::string("Caught exception. ") + e.what(),
-                       LOG_SEV_ERROR);
+                Log("CMgmtGUI::WindowProc", std::string("Caught exception. ") + e.what(),
+                    LOG_CAT_APPLICATION, LOG_SEV_ERROR);
             } catch (...) {
-                LogApp("CMgmtGUI::WindowProc", "Unknown exception caught.", LOG_SEV_ERROR);
+                Log("CMgmtGUI::WindowProc", "Unknown exception caught.", LOG_CAT_APPLICATION,
+                    LOG_SEV_ERROR);
             }
             return 0;
         });
@@ -167,7 +158,7 @@ std::unique_ptr<CDialogSession> CMgmtGUI::MakeSession(const DialogSessionParams&
 
 void CMgmtGUI::Uninitialize() {
     const char* fn = "CMgmtGUI::Uninitialize";
-    LogApp(fn, "Enter");
+    Log(fn, "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     OnShowSysTrayIcon(0);
     if (m_hwnd != 0) {
         win::KillTimer(m_hwnd, TIMER_USAGE_REMINDER);
@@ -228,7 +219,7 @@ void CMgmtGUI::Signal(CShowSignal& signal) {
 
 void CMgmtGUI::ShowDialog(int type, win::WPARAM wParam) {
     const char* fn = "CMgmtGUI::ShowDialog";
-    LogApp(fn, "Enter");
+    Log(fn, "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     m_app.SetLastUsedDate();
     if (m_app.ShowRegistration() != 1 || m_app.GetAccountID().empty()) {
         return;
@@ -240,49 +231,48 @@ void CMgmtGUI::ShowDialog(int type, win::WPARAM wParam) {
     } else if (type == DLG_OPTIONS) {
         Signal(m_optionsSignal);
     } else {
-        LogApp(fn, "Warning: undefined dialogtype requested, skipping.", LOG_SEV_ERROR);
+        Log(fn, "Warning: undefined dialogtype requested, skipping.", LOG_CAT_APPLICATION,
+            LOG_SEV_ERROR);
     }
 }
 
 void CMgmtGUI::ShowMultipleInstanceDlg(int type, win::WPARAM wParam) {
     const char* fn = "CMgmtGUI::ShowMultipleInstanceDlg";
-    try {
-        std::optional<LaunchRow> row = CDialogKinds::Launch(type);
-        if (!row) {
-            LogApp("CMgmtGUI::ShowDialog", "Warning: undefined dialogtype requested, skipping.",
-                   LOG_SEV_ERROR);
+    std::optional<LaunchRow> row = CDialogKinds::Launch(type);
+    if (!row) {
+        Log("CMgmtGUI::ShowDialog", "Warning: undefined dialogtype requested, skipping.",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    Log(fn, row->logLine, LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    bool newSession = row->alwaysNewSession || !m_app.GetDispAllowOneInstance();
+    if (!newSession) {
+        if (m_compose.empty()) {
+            newSession = true;
+        } else {
+            // One-instance mode: the open new-message dialog comes to the front; the
+            // request's reference is not handed to it.
+            Signal(m_newSmsSignal);
             return;
         }
-        LogApp(fn, row->logLine);
-        bool newSession = row->alwaysNewSession || !m_app.GetDispAllowOneInstance();
-        if (!newSession) {
-            if (m_compose.empty()) {
-                newSession = true;
-            } else {
-                // One-instance mode: the open new-message dialog comes to the front; the
-                // request's reference is not handed to it.
-                Signal(m_newSmsSignal);
-                return;
-            }
-        }
-        DialogSessionParams params{type, wParam, true, true};
-        std::unique_ptr<CDialogSession> session = MakeSession(params);
-        if (!session) {
-            throw std::runtime_error(std::string(row->failureText) + " at #1");
-        }
-        SessionTable& table = row->sentTable ? m_sent : m_compose;
-        uint32_t id = session->Id();
-        auto [it, inserted] = table.emplace(id, std::move(session));
-        if (!inserted) {
-            throw std::runtime_error(std::string(row->failureText) + " at #2");
-        }
-        SignalOf(type).AddWaiter(id);
-        it->second->Start();
-    } catch (const std::exception& e) {
-        LogApp(fn, std::string("Caught exception. ") + e.what(), LOG_SEV_ERROR);
-    } catch (...) {
-        LogApp(fn, "Unknown exception caught.", LOG_SEV_ERROR);
     }
+    DialogSessionParams params{type, wParam, true, true};
+    std::unique_ptr<CDialogSession> session = MakeSession(params);
+    if (!session) {
+        Log(fn, std::string("Caught exception. ") + row->failureText + " at #1",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    SessionTable& table = row->sentTable ? m_sent : m_compose;
+    uint32_t id = session->Id();
+    auto [it, inserted] = table.emplace(id, std::move(session));
+    if (!inserted) {
+        Log(fn, std::string("Caught exception. ") + row->failureText + " at #2",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return;
+    }
+    SignalOf(type).AddWaiter(id);
+    it->second->Start();
 }
 
 void CMgmtGUI::Forget(CDialogSession& session) {
@@ -302,16 +292,17 @@ void CMgmtGUI::OnThreadEndNotify(uint32_t sessionId) {
     }
     if (!session) {
         // Not one of ours (or already reaped): nothing to do.
-        LogApp(fn, "End notification for unknown thread id " + std::to_string(sessionId));
+        Log(fn, "End notification for unknown thread id " + std::to_string(sessionId),
+            LOG_CAT_APPLICATION, LOG_SEV_TRACE);
         return;
     }
     Forget(*session);
     if (!session->IsEnded()) {
         session->EndAll();
-        LogApp(fn,
-               "Problem ending thread with id: " + std::to_string(sessionId) +
-                   " Warning, thread had to be terminated. This wait timeout should not occur.",
-               LOG_SEV_ERROR);
+        Log(fn,
+            "Problem ending thread with id: " + std::to_string(sessionId) +
+                " Warning, thread had to be terminated. This wait timeout should not occur.",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
 }
 
@@ -328,8 +319,8 @@ win::LRESULT CMgmtGUI::OnShowSysTrayIcon(win::WPARAM show) {
         m_trayShown = false;
     }
     if (!ok) {
-        LogApp("CMgmtGUI::OnShowSysTrayIcon",
-               "Warning: Problem showing or removing system tray icon", LOG_SEV_ERROR);
+        Log("CMgmtGUI::OnShowSysTrayIcon", "Warning: Problem showing or removing system tray icon",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
     return 0;
 }
@@ -394,8 +385,8 @@ void CMgmtGUI::OnMailClientAction(win::WPARAM action, win::LPARAM message) {
             fields.dateTime = texts.dateTime;
             reference = m_app.AddMessageReference(fields);
         } else {
-            LogApp("CMgmtGUI::OnMailClientAction", "Could not read the mail client's message",
-                   LOG_SEV_ERROR);
+            Log("CMgmtGUI::OnMailClientAction", "Could not read the mail client's message",
+                LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         }
     }
     switch (static_cast<int>(action)) {
@@ -446,11 +437,13 @@ void CMgmtGUI::OnMailClientAction(win::WPARAM action, win::LPARAM message) {
 void CMgmtGUI::OnShowAddressBook() {
     if (m_addressBook) {
         if (!m_addressBook()) {
-            LogApp("CMgmtGUI::OnShowAddressBook", "Failed to open the address book", LOG_SEV_ERROR);
+            Log("CMgmtGUI::OnShowAddressBook", "Failed to open the address book",
+                LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         }
         return;
     }
-    LogApp("CMgmtGUI::OnShowAddressBook", "No address book program is available", LOG_SEV_INFO);
+    Log("CMgmtGUI::OnShowAddressBook", "No address book program is available", LOG_CAT_APPLICATION,
+        LOG_SEV_INFO);
 }
 
 void CMgmtGUI::OnShowHelp() {
@@ -459,7 +452,8 @@ void CMgmtGUI::OnShowHelp() {
         return;
     }
     if (!platform::ShellOpen(target)) {
-        LogApp("CMgmtGUI::OnShowHelp", "Failed to open the help page " + target, LOG_SEV_ERROR);
+        Log("CMgmtGUI::OnShowHelp", "Failed to open the help page " + target, LOG_CAT_APPLICATION,
+            LOG_SEV_ERROR);
     }
 }
 

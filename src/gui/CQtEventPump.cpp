@@ -1,6 +1,6 @@
 #include "gui/CQtEventPump.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "gui/CQtMessageBox.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "gui/CDlgBase.h"
 #include "platform/Sync.h"
 

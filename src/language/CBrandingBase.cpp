@@ -3,6 +3,7 @@
 #include "language/CBrandingImages.h"
 #include "language/LangStrings.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <fstream>
 #include <sstream>
@@ -199,9 +200,8 @@ void CBrandingBase::RunCheck(const std::string& logPath, const std::string& prod
     m_texts.SetEditionTexts(productName, versionText);
     m_texts.SetTokenRows(nameRow, versionRow);
 
-    std::ofstream file(logPath, std::ios::out | std::ios::trunc | std::ios::binary);
-    std::ostringstream discard;
-    std::ostream& report = file.is_open() ? static_cast<std::ostream&>(file) : discard;
+    // The report is written through the shared-folder rule; a refused file is left unwritten.
+    std::ostringstream report;
 
     report << kStars91 << "\n\tBranding results for " << productName << " Version: " << versionText
            << "\n"
@@ -212,7 +212,13 @@ void CBrandingBase::RunCheck(const std::string& logPath, const std::string& prod
         m_texts.LoadLanguageFile(path, report);
     m_texts.WriteMissingRows(report);
 
-    file.close();
+    platform::UniqueFd file =
+        logPath.empty() ? platform::UniqueFd()
+                        : platform::OpenPrivateFile(logPath, platform::PrivateOpen::Truncate);
+    if (file) {
+        const std::string text = report.str();
+        platform::WriteAll(file.Get(), text.data(), text.size());
+    }
     m_done = true;
 }
 

@@ -1,7 +1,10 @@
 #include "language/CLangTranslator.h"
 
-#include "app/log/LogManager.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+
 #include "language/LangStrings.h"
+#include "log/LogManager.h"
 
 #include <ctime>
 #include <exception>
@@ -25,13 +28,16 @@ std::string SessionBanner(const char* what) {
 } // namespace
 
 std::string CLangTranslator::DefaultLogPath() {
-    return lang::QuorvaneTempFolder() + "/language.log";
+    const std::string folder = lang::QuorvaneTempFolder();
+    return folder.empty() ? std::string() : folder + "/language.log";
 }
 
 CLangTranslator::CLangTranslator(const CLangEdition& edition, const std::string& logPath)
     : m_edition(edition), m_logPath(logPath.empty() ? DefaultLogPath() : logPath) {
-    m_log.open(m_logPath, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!m_log.is_open()) {
+    if (!m_logPath.empty()) {
+        m_log = platform::OpenPrivateFile(m_logPath, platform::PrivateOpen::Truncate);
+    }
+    if (!m_log) {
         ::Log("CLangTranslator::CLangTranslator", "Error: Failed to open logfile " + m_logPath,
               LOG_CAT_LANGUAGE, LOG_SEV_ERROR);
         return;
@@ -40,11 +46,11 @@ CLangTranslator::CLangTranslator(const CLangEdition& edition, const std::string&
 }
 
 CLangTranslator::~CLangTranslator() {
-    if (m_log.is_open()) {
+    if (m_log) {
         std::string banner = "\n";
         banner += SessionBanner("ENDED");
         Log(banner);
-        m_log.close();
+        m_log.Reset();
     }
     std::unique_lock lock(m_entriesLock);
     m_entries.clear();
@@ -52,13 +58,13 @@ CLangTranslator::~CLangTranslator() {
 
 void CLangTranslator::Log(const std::string& message) const {
     std::lock_guard lock(m_logLock);
-    if (!m_log.is_open()) {
+    if (!m_log) {
         ::Log("CLangTranslator::Log", "Error: Language logfile not open", LOG_CAT_LANGUAGE,
               LOG_SEV_ERROR);
         return;
     }
-    m_log << message << '\n';
-    m_log.flush();
+    const std::string line = message + '\n';
+    platform::WriteAll(m_log.Get(), line.data(), line.size());
 }
 
 void CLangTranslator::SetHookVersion(const std::string& text) {

@@ -5,6 +5,8 @@
 // The files are parsed at start-up; afterwards `Translate` may be called from any thread.
 #pragma once
 
+#include "platform/UniqueFd.h"
+
 #include "language/CLangEdition.h"
 
 #include <fstream>
@@ -59,6 +61,6 @@ private:
     mutable std::mutex m_editionLock;
 
     std::string m_logPath;
-    mutable std::ofstream m_log;
+    platform::UniqueFd m_log;
     mutable std::mutex m_logLock;
 };

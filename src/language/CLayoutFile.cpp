@@ -1,6 +1,6 @@
 #include "language/CLayoutFile.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "language/LangStrings.h"
 #include "platform/MsgBox.h"
 

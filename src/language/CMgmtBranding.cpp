@@ -1,7 +1,7 @@
 #include "language/CMgmtBranding.h"
 
-#include "app/log/LogManager.h"
 #include "language/LangStrings.h"
+#include "log/LogManager.h"
 #include "platform/Paths.h"
 
 #include <cstdint>
@@ -130,8 +130,16 @@ GeneratedFile Outcome(bool written, const std::string& path, const char* caption
     return result;
 }
 
-std::string OutputFolder(const std::string& folder) {
-    return folder.empty() ? lang::QuorvaneTempFolder() : folder;
+// Where a generated file goes: the given folder, else the program's temporary folder. Empty
+// when that folder is refused (the file is then not written).
+std::string OutputPath(const std::string& folder, const char* name) {
+    const std::string base = folder.empty() ? lang::QuorvaneTempFolder() : folder;
+    return base.empty() ? std::string() : base + "/" + name;
+}
+
+// The path named in the outcome of a file that could not be placed anywhere.
+std::string RefusedPath(const char* name) {
+    return platform::TempFolder() + "/Quorvane/" + name;
 }
 
 } // namespace
@@ -142,7 +150,8 @@ CMgmtBranding& CMgmtBranding::Instance() {
 }
 
 std::string CMgmtBranding::DefaultLogPath() {
-    return lang::QuorvaneTempFolder() + "/branding.log";
+    const std::string folder = lang::QuorvaneTempFolder();
+    return folder.empty() ? std::string() : folder + "/branding.log";
 }
 
 void CMgmtBranding::Start(const CLangEdition& edition, const std::string& installRoot,
@@ -177,20 +186,24 @@ void CMgmtBranding::Start(const CLangEdition& edition, const std::string& instal
 }
 
 GeneratedFile CMgmtBranding::GenerateLanguageFile(const std::string& folder) const {
-    const std::string path = OutputFolder(folder) + "/default.lang";
-    const bool written = WriteLanguageTemplate(path, "default.lang", "Quorvane", "English");
-    return Outcome(written, path, "Generating language file",
-                   "A default language file has been generated in:\n");
+    const std::string path = OutputPath(folder, "default.lang");
+    const bool written =
+        !path.empty() && WriteLanguageTemplate(path, "default.lang", "Quorvane", "English");
+    return Outcome(written, path.empty() ? RefusedPath("default.lang") : path,
+                   "Generating language file", "A default language file has been generated in:\n");
 }
 
 GeneratedFile CMgmtBranding::GenerateIconList(const std::string& folder) const {
-    const std::string path = OutputFolder(folder) + "/icons.txt";
-    return Outcome(WriteIconList(path), path, "Generating icon information",
+    const std::string path = OutputPath(folder, "icons.txt");
+    return Outcome(!path.empty() && WriteIconList(path),
+                   path.empty() ? RefusedPath("icons.txt") : path, "Generating icon information",
                    "A file containing required icons has been generated in:\n");
 }
 
 GeneratedFile CMgmtBranding::GenerateBitmapList(const std::string& folder) const {
-    const std::string path = OutputFolder(folder) + "/bitmaps.txt";
-    return Outcome(WriteBitmapList(path), path, "Generating bitmap information",
+    const std::string path = OutputPath(folder, "bitmaps.txt");
+    return Outcome(!path.empty() && WriteBitmapList(path),
+                   path.empty() ? RefusedPath("bitmaps.txt") : path,
+                   "Generating bitmap information",
                    "A file containing required bitmaps has been generated in:\n");
 }

@@ -1,6 +1,7 @@
 #include "language/LangStrings.h"
 
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -82,9 +83,7 @@ bool IsReadableFile(const std::string& path) {
 }
 
 std::string QuorvaneTempFolder() {
-    const std::string folder = platform::TempFolder() + "/Quorvane";
-    platform::CreateFolder(folder);
-    return folder;
+    return platform::PrivateTempFolder();
 }
 
 } // namespace lang

@@ -22,7 +22,8 @@ std::string FileNameOf(const std::string& path);
 std::string ProgramVersionText();
 // True when `path` names something that can be read as a file (not a folder).
 bool IsReadableFile(const std::string& path);
-// The "Quorvane" folder below the temporary folder, created when absent (mode 0700).
+// The "Quorvane" folder below the temporary folder, created when absent (mode 0700); an empty
+// text when it is refused (a link, or another user's folder): then no file is written there.
 std::string QuorvaneTempFolder();
 
 } // namespace lang

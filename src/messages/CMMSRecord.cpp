@@ -1,8 +1,8 @@
 #include "messages/CMMSRecord.h"
 
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
-#include "messages/MessagesLog.h"
 
 namespace {
 constexpr const char* kReadLocation = "CMMSRecord::Serialize(readfile)";
@@ -20,7 +20,7 @@ bool CMMSRecord::Serialize(CArchiveReader& archive) {
         // The magic is only checked after the base block, so every MMS entry consumes one.
         std::string magic;
         if (!archive.ReadString(magic)) {
-            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         if (!CMessageRecord::Serialize(archive)) {
@@ -32,7 +32,7 @@ bool CMMSRecord::Serialize(CArchiveReader& archive) {
         } else if (magic == "TWDMMS354") {
             extraValues = 1;
         } else if (magic != "TWDMMS353") {
-            messages::LogData(kReadLocation, "Unknown MMS record format", 2);
+            Log(kReadLocation, "Unknown MMS record format", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         bool ok = archive.ReadString(MessageText) && archive.ReadString(MMSText2);
@@ -43,12 +43,12 @@ bool CMMSRecord::Serialize(CArchiveReader& archive) {
             ok = archive.ReadInt32(MMSValue2);
         }
         if (!ok) {
-            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData(kReadLocation, "Error loading data from file.", 2);
+        Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
 }
@@ -56,7 +56,7 @@ bool CMMSRecord::Serialize(CArchiveReader& archive) {
 bool CMMSRecord::Serialize(CArchiveWriter& archive) const {
     try {
         if (!archive.WriteString("TWDMMS355")) {
-            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         if (!CMessageRecord::Serialize(archive)) {
@@ -67,12 +67,12 @@ bool CMMSRecord::Serialize(CArchiveWriter& archive) const {
         archive.WriteInt32(MMSValue1);
         archive.WriteInt32(MMSValue2);
         if (!ok) {
-            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+        Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
 }

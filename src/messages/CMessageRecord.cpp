@@ -1,8 +1,8 @@
 #include "messages/CMessageRecord.h"
 
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
-#include "messages/MessagesLog.h"
 #include "messages/MessagesText.h"
 
 #include <algorithm>
@@ -239,11 +239,11 @@ bool CMessageRecord::Serialize(CArchiveReader& archive) {
     try {
         std::string magic;
         if (!archive.ReadString(magic)) {
-            messages::LogData(kLocation, "Error: Unknown exception caught.", 2);
+            Log(kLocation, "Error: Unknown exception caught.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         if (magic != kBaseMagic) {
-            messages::LogData(kLocation, "Error: Unknown record format.", 2);
+            Log(kLocation, "Error: Unknown record format.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         std::int32_t count = 0;
@@ -255,12 +255,12 @@ bool CMessageRecord::Serialize(CArchiveReader& archive) {
                   archive.ReadString(Originator) && archive.ReadString(Sender) &&
                   archive.ReadString(StatusLabel) && ReadRecipients(archive, count, Recipients);
         if (!ok) {
-            messages::LogData(kLocation, "Error: Unknown exception caught.", 2);
+            Log(kLocation, "Error: Unknown exception caught.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData(kLocation, "Error: Unknown exception caught.", 2);
+        Log(kLocation, "Error: Unknown exception caught.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
 }
@@ -280,13 +280,14 @@ bool CMessageRecord::Serialize(CArchiveWriter& archive) const {
         }
         WriteRecipients(archive, Recipients, ok);
         if (!ok || Recipients.size() > 0x7FFFFFFFu) {
-            messages::LogData("CMessageRecord::Serialize(writefile)", "Error storing data to file.",
-                              2);
+            Log("CMessageRecord::Serialize(writefile)", "Error storing data to file.", LOG_CAT_DATA,
+                LOG_SEV_ERROR);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData("CMessageRecord::Serialize(writefile)", "Error storing data to file.", 2);
+        Log("CMessageRecord::Serialize(writefile)", "Error storing data to file.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
 }

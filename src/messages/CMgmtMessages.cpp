@@ -1,10 +1,10 @@
 #include "messages/CMgmtMessages.h"
 
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CSMSRecord.h"
-#include "messages/MessagesLog.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -19,7 +19,7 @@ constexpr const char* kOldFolderVersion = "TWD350";
 constexpr std::size_t kMaxQuotedVersion = 64;
 
 void Enter(const char* location) {
-    messages::LogData(location, "Enter", 0);
+    Log(location, "Enter", LOG_CAT_DATA, LOG_SEV_TRACE);
 }
 
 std::string JoinPath(const std::string& folder, const char* name) {
@@ -64,7 +64,8 @@ CMgmtMessages::~CMgmtMessages() {
         m_outbox.clear();
         m_sentbox.clear();
     } catch (...) {
-        messages::LogData("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", 2);
+        Log("CMgmtMessages::~CMgmtMessages", "Unknown exception caught.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
     }
 }
 
@@ -143,8 +144,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::OutboxGetRecord(const std::string
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_outbox, guid);
     if (it == m_outbox.end()) {
-        messages::LogData("CMgmtMessages::OutboxGetRecord",
-                          "Warning: A record with that GUID could not be found.", 0);
+        Log("CMgmtMessages::OutboxGetRecord",
+            "Warning: A record with that GUID could not be found.", LOG_CAT_DATA, LOG_SEV_TRACE);
         return nullptr;
     }
     return CopyRecord(**it);
@@ -155,8 +156,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::SentboxGetRecord(const std::strin
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_sentbox, guid);
     if (it == m_sentbox.end()) {
-        messages::LogData("CMgmtMessages::SentboxGetRecord",
-                          "Warning: A record with that GUID could not be found.", 0);
+        Log("CMgmtMessages::SentboxGetRecord",
+            "Warning: A record with that GUID could not be found.", LOG_CAT_DATA, LOG_SEV_TRACE);
         return nullptr;
     }
     return CopyRecord(**it);
@@ -170,8 +171,8 @@ std::unique_ptr<CMessageRecord> CMgmtMessages::GetRecord(std::int32_t lowId, std
             return CopyRecord(*record);
         }
     }
-    messages::LogData("CMgmtMessages::GetRecord",
-                      "Warning: A record with that ID could not be found.", 0);
+    Log("CMgmtMessages::GetRecord", "Warning: A record with that ID could not be found.",
+        LOG_CAT_DATA, LOG_SEV_TRACE);
     return nullptr;
 }
 
@@ -211,12 +212,12 @@ bool CMgmtMessages::OutboxAddRecord(const CMessageRecord& record) {
     try {
         copy = CopyRecord(record);
     } catch (const std::bad_alloc&) {
-        messages::LogData("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", 2);
+        Log("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     if (!copy) {
-        messages::LogData("CMgmtMessages::OutboxAddRecord",
-                          "Error: The record has an invalid message type.", 2);
+        Log("CMgmtMessages::OutboxAddRecord", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     m_outbox.push_back(std::move(copy));
@@ -240,8 +241,9 @@ bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
     Enter("CMgmtMessages::OutboxDelRecord");
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!DelRecord(m_outbox, guid)) {
-        messages::LogData("CMgmtMessages::OutboxDelRecord",
-                          "Warning: A Outbox message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::OutboxDelRecord",
+            "Warning: A Outbox message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     const bool saved = SerializeOutbox(ArchiveMode::Store);
@@ -253,8 +255,9 @@ bool CMgmtMessages::SentboxDelRecord(const std::string& guid) {
     Enter("CMgmtMessages::SentboxDelRecord");
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!DelRecord(m_sentbox, guid)) {
-        messages::LogData("CMgmtMessages::SentboxDelRecord",
-                          "Warning: A Sentbox message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::SentboxDelRecord",
+            "Warning: A Sentbox message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     const bool saved = SerializeSentbox(ArchiveMode::Store);
@@ -269,20 +272,20 @@ bool CMgmtMessages::ModifyRecord(Folder& folder, const CMessageRecord& record,
     const std::string& key = guid != nullptr ? *guid : record.GUID;
     auto it = FindByGuid(folder, key);
     if (it == folder.end()) {
-        messages::LogData("CMgmtMessages::ModifyRecord",
-                          "Warning: A message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Warning: A message with that GUID could not be found.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     std::unique_ptr<CMessageRecord> copy;
     try {
         copy = CopyRecord(record);
     } catch (const std::bad_alloc&) {
-        messages::LogData("CMgmtMessages::ModifyRecord", "Error: Out of memory.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     if (!copy) {
-        messages::LogData("CMgmtMessages::ModifyRecord",
-                          "Error: The record has an invalid message type.", 2);
+        Log("CMgmtMessages::ModifyRecord", "Error: The record has an invalid message type.",
+            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     folder.erase(it);
@@ -323,8 +326,9 @@ bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     auto it = FindByGuid(m_outbox, guid);
     if (it == m_outbox.end()) {
-        messages::LogData("CMgmtMessages::OutboxMoveToSentbox",
-                          "Warning: A scheduled message with that GUID could not be found.", 2);
+        Log("CMgmtMessages::OutboxMoveToSentbox",
+            "Warning: A scheduled message with that GUID could not be found.", LOG_CAT_DATA,
+            LOG_SEV_ERROR);
         return false;
     }
     m_sentbox.push_back(std::move(*it));
@@ -478,16 +482,16 @@ bool CMgmtMessages::WriteFolderData(const MessageRecordList& records, std::strin
 }
 
 bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
-    messages::LogData(kSerializeLocation, "Reading data from file \"" + path + "\"", 0);
+    Log(kSerializeLocation, "Reading data from file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     folder.clear();
     try {
         std::string bytes;
         switch (CArchiveReader::LoadFile(path, bytes)) {
         case CArchiveReader::LoadResult::OpenFailed:
-            messages::LogData(kSerializeLocation, "Could not open the file.", 2);
+            Log(kSerializeLocation, "Could not open the file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return true;
         case CArchiveReader::LoadResult::ReadFailed:
-            messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+            Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
             return true;
         case CArchiveReader::LoadResult::Ok:
             break;
@@ -495,25 +499,25 @@ bool CMgmtMessages::Load(Folder& folder, const std::string& path) {
         std::string error;
         Folder loaded;
         if (!ReadFolderData(bytes, loaded, error)) {
-            messages::LogData(kSerializeLocation, error, 2);
+            Log(kSerializeLocation, error, LOG_CAT_DATA, LOG_SEV_ERROR);
             return true;
         }
         folder = std::move(loaded);
     } catch (...) {
         folder.clear();
-        messages::LogData(kSerializeLocation, "Failed to read file data.", 2, true);
+        Log(kSerializeLocation, "Failed to read file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
     }
     return true;
 }
 
 bool CMgmtMessages::Store(const Folder& folder, const std::string& path) {
-    messages::LogData(kSerializeLocation, "Storing data to file \"" + path + "\"", 0);
+    Log(kSerializeLocation, "Storing data to file \"" + path + "\"", LOG_CAT_DATA, LOG_SEV_TRACE);
     try {
         platform::CreateFolder(m_dataFolder);
         std::string bytes;
         if (!WriteFolderData(folder, bytes)) {
-            messages::LogData(kSerializeLocation, "Failed to store message record data to file.", 2,
-                              true);
+            Log(kSerializeLocation, "Failed to store message record data to file.", LOG_CAT_DATA,
+                LOG_SEV_ERROR, true);
             return false;
         }
         if (!platform::WriteFileAtomic(path, bytes)) {
@@ -521,14 +525,14 @@ bool CMgmtMessages::Store(const Folder& folder, const std::string& path) {
             const int error = errno;
             const bool writeFailed =
                 error == ENOSPC || error == EDQUOT || error == EIO || error == EFBIG;
-            messages::LogData(
-                kSerializeLocation,
-                writeFailed ? "Failed to write file data." : "Could not open the file.", 2, true);
+            Log(kSerializeLocation,
+                writeFailed ? "Failed to write file data." : "Could not open the file.",
+                LOG_CAT_DATA, LOG_SEV_ERROR, true);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData(kSerializeLocation, "Failed to write file data.", 2, true);
+        Log(kSerializeLocation, "Failed to write file data.", LOG_CAT_DATA, LOG_SEV_ERROR, true);
         return false;
     }
 }

@@ -1,10 +1,10 @@
 #include "messages/CMgmtSMS.h"
 
+#include "log/LogManager.h"
 #include "messages/CMessageRecord.h"
-#include "messages/MessagesLog.h"
 
 bool CMgmtSMS::OutboxIsMessagesPending() {
-    messages::LogData("CMgmtSMS::OutboxIsMessagesPending", "Enter", 0);
+    Log("CMgmtSMS::OutboxIsMessagesPending", "Enter", LOG_CAT_DATA, LOG_SEV_TRACE);
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     for (const auto& record : m_outbox) {
         if (record->Status == MSGSTATUS_NOT_SENT) {

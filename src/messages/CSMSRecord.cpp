@@ -1,8 +1,8 @@
 #include "messages/CSMSRecord.h"
 
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
-#include "messages/MessagesLog.h"
 
 namespace {
 constexpr const char* kReadLocation = "CSMSRecord::Serialize(readfile)";
@@ -32,7 +32,7 @@ bool CSMSRecord::Serialize(CArchiveReader& archive) {
     try {
         std::string magic;
         if (!archive.ReadString(magic)) {
-            messages::LogData(kReadLocation, "Error loading data from file.", 2);
+            Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         if (magic == "TWDSMS353") {
@@ -41,22 +41,22 @@ bool CSMSRecord::Serialize(CArchiveReader& archive) {
             }
             if (!archive.ReadString(MessageText) || !archive.ReadString(FlashMode) ||
                 !archive.ReadInt32(TruncateMode)) {
-                messages::LogData(kReadLocation, "Error loading data from file.", 2);
+                Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
                 return false;
             }
             return true;
         }
         if (magic == "TWD350SMS") {
             if (!ReadFlatLayout(archive)) {
-                messages::LogData(kReadLocation, "Error loading data from file.", 2);
+                Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
                 return false;
             }
             return true;
         }
-        messages::LogData(kReadLocation, "Unknown SMS record format", 2);
+        Log(kReadLocation, "Unknown SMS record format", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     } catch (...) {
-        messages::LogData(kReadLocation, "Error loading data from file.", 2);
+        Log(kReadLocation, "Error loading data from file.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
 }
@@ -64,7 +64,7 @@ bool CSMSRecord::Serialize(CArchiveReader& archive) {
 bool CSMSRecord::Serialize(CArchiveWriter& archive) const {
     try {
         if (!archive.WriteString("TWDSMS353")) {
-            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         if (!CMessageRecord::Serialize(archive)) {
@@ -74,12 +74,12 @@ bool CSMSRecord::Serialize(CArchiveWriter& archive) const {
         ok = archive.WriteString(FlashMode) && ok;
         archive.WriteInt32(TruncateMode);
         if (!ok) {
-            messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
             return false;
         }
         return true;
     } catch (...) {
-        messages::LogData(kWriteLocation, "Error storing data to file.", 2);
+        Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
 }

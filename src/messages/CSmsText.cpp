@@ -246,3 +246,71 @@ std::size_t CSmsText::FitBytes(std::size_t gsmUnits, std::size_t ucs2Units) cons
     }
     return std::max(gsmBytes, ucsBytes);
 }
+
+CSmsText::Scan CSmsText::ScanLenient(const std::string& utf8) {
+    Scan scan;
+    std::size_t gsmUnits = 0;
+    std::size_t ucsUnits = 0;
+    bool extension = false;
+    bool astral = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        char32_t c = *p;
+        if (c < 0x80 && c >= 0x20 && c != U'`') {
+            // Printable ASCII, the common case.
+            ++p;
+            const bool ext = IsExtension(c);
+            gsmUnits += ext ? 2 : 1;
+            extension = extension || ext;
+            ++ucsUnits;
+            continue;
+        }
+        // Anything else: decode one character the lenient way.
+        std::vector<char32_t> one;
+        std::vector<unsigned char> size;
+        const std::size_t offset =
+            static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(utf8.data()));
+        std::size_t take = 1;
+        if (c >= 0xF0) {
+            take = 4;
+        } else if (c >= 0xE0) {
+            take = 3;
+        } else if (c >= 0xC0) {
+            take = 2;
+        }
+        take = std::min<std::size_t>(take, static_cast<std::size_t>(end - p));
+        DecodeUtf8(utf8.substr(offset, take), one, size, true);
+        const std::size_t consumed = size.empty() ? 1 : size[0];
+        c = one.empty() ? 0xFFFD : one[0];
+        p += consumed;
+        if (IsExtension(c)) {
+            gsmUnits += 2;
+            extension = true;
+        } else if (IsBasic(c)) {
+            gsmUnits += 1;
+        } else {
+            scan.ucs2 = true;
+        }
+        const bool wide = c > 0xFFFF;
+        ucsUnits += wide ? 2 : 1;
+        astral = astral || wide;
+    }
+    scan.length = scan.ucs2 ? ucsUnits : gsmUnits;
+    scan.uniform = scan.ucs2 ? !astral : !extension;
+    return scan;
+}
+
+std::size_t CSmsText::UniformParts(std::size_t length, bool ucs2, const Limits& limits) {
+    const std::size_t single = std::max<std::size_t>(
+        ucs2 ? std::min<std::size_t>(limits.messageLength, 70) : limits.messageLength, 1);
+    if (length <= single) {
+        return 1;
+    }
+    std::size_t capacity = single;
+    if (limits.concat) {
+        capacity = std::max<std::size_t>(
+            ucs2 ? std::min<std::size_t>(limits.concatLength, 67) : limits.concatLength, 1);
+    }
+    return (length + capacity - 1) / capacity;
+}

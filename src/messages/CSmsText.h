@@ -59,6 +59,18 @@ public:
     // Measures any text: bytes that are not valid UTF-8 count one UCS-2 unit each.
     static CSmsText MeasureLenient(const std::string& utf8);
 
+    // One quick pass over a text (as MeasureLenient reads it) without keeping anything per
+    // character: its length in its alphabet, and whether every character takes one unit
+    // (then its parts follow from the length alone).
+    struct Scan {
+        bool ucs2 = false;
+        std::size_t length = 0;
+        bool uniform = true;
+    };
+    static Scan ScanLenient(const std::string& utf8);
+    // The parts of a text of `length` units that are all one unit wide.
+    static std::size_t UniformParts(std::size_t length, bool ucs2, const Limits& limits);
+
 private:
     CSmsText() = default;
     // Fills parts of `capacity` units without cutting a character.

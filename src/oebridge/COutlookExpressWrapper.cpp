@@ -1,6 +1,6 @@
 #include "oebridge/COutlookExpressWrapper.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "platform/VersionInfo.h"
 
 #include <cerrno>
@@ -9,7 +9,7 @@
 namespace {
 const char* const kLocation = "COutlookExpressWrapper::COutlookExpressWrapper";
 // The log category of this bridge's messages (printed as "Not defined").
-constexpr int kBridgeCategory = 9;
+constexpr LogCategory kBridgeCategory = LogCategory::NotDefined;
 } // namespace
 
 COutlookExpressWrapper::COutlookExpressWrapper(std::string programFolder)

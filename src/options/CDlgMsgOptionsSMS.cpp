@@ -1,6 +1,6 @@
 #include "options/CDlgMsgOptionsSMS.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "config/CQVRegClass.h"
 #include "gui/CGuiText.h"
 #include "platform/MsgBox.h"

@@ -12,10 +12,10 @@ void SetDiagnosticSink(DiagnosticSink sink) {
     g_sink.store(sink);
 }
 
-void ReportDiagnostic(const char* location, const std::string& message, int severity) {
+void ReportDiagnostic(const char* location, const std::string& message, DiagnosticLevel level) {
     DiagnosticSink sink = g_sink.load();
     if (sink != nullptr) {
-        sink(location, message, severity);
+        sink(location, message, level);
     }
 }
 

@@ -6,10 +6,14 @@
 
 namespace platform {
 
-// severity as in the program log: 0 trace, 1 information, 2 warning or error.
-using DiagnosticSink = void (*)(const char* location, const std::string& message, int severity);
+// How much a report matters: the log writes Info as information, Error as warning or error.
+enum class DiagnosticLevel { Info, Error };
+
+using DiagnosticSink = void (*)(const char* location, const std::string& message,
+                                DiagnosticLevel level);
 
 void SetDiagnosticSink(DiagnosticSink sink);
-void ReportDiagnostic(const char* location, const std::string& message, int severity = 2);
+void ReportDiagnostic(const char* location, const std::string& message,
+                      DiagnosticLevel level = DiagnosticLevel::Error);
 
 } // namespace platform

@@ -1,5 +1,8 @@
 #include "platform/Paths.h"
 
+#include "platform/UniqueFd.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -150,54 +153,118 @@ bool CreateFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
-    std::string folder = ".";
-    size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos) {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
-    }
-    std::string tmp = path + ".tmp-XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) {
-        return false;
-    }
-    ::fchmod(fd, 0600);
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            int saved = errno;
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            errno = saved;
             return false;
         }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        int saved = errno;
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        errno = saved;
-        return false;
-    }
-    if (::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        int saved = errno;
-        ::unlink(tmp.c_str());
-        errno = saved;
-        return false;
-    }
-    int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd >= 0) {
-        ::fsync(dirfd);
-        ::close(dirfd);
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool CopyFromStart(int from, int to) {
+    struct stat st {};
+    if (::fstat(from, &st) != 0) {
+        return false;
+    }
+    const off_t size = st.st_size;
+    char chunk[64 * 1024];
+    off_t offset = 0;
+    while (offset < size) {
+        // Holes are skipped and left as holes: a sparse file copies in the time of its data.
+        off_t data = ::lseek(from, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) {
+                break; // only a hole up to the end
+            }
+            data = offset; // no hole support: copy everything
+        }
+        off_t hole = ::lseek(from, data, SEEK_HOLE);
+        if (hole < 0) {
+            hole = size;
+        }
+        for (offset = data; offset < hole;) {
+            const auto want =
+                static_cast<std::size_t>(std::min<off_t>(hole - offset, sizeof chunk));
+            const ssize_t n = ::pread(from, chunk, want, offset);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return n == 0; // the file shrank while being copied: what was there is kept
+            }
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w =
+                    ::pwrite(to, chunk + done, static_cast<std::size_t>(n - done), offset + done);
+                if (w < 0 && errno != EINTR) {
+                    return false;
+                }
+                done += w < 0 ? 0 : w;
+            }
+            offset += n;
+        }
+    }
+    return ::ftruncate(to, size) == 0;
+}
+
+namespace {
+
+// The temporary file of an atomic write: removed unless it was renamed into place.
+class TempFileGuard {
+public:
+    explicit TempFileGuard(std::string path) : m_path(std::move(path)) {}
+    ~TempFileGuard() {
+        if (!m_kept) {
+            const int saved = errno;
+            ::unlink(m_path.c_str());
+            errno = saved;
+        }
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    void Keep() { m_kept = true; }
+
+private:
+    std::string m_path;
+    bool m_kept = false;
+};
+
+} // namespace
+
+bool WriteFileAtomicFrom(const std::string& path, const std::function<bool(int fd)>& fill) {
+    std::string folder = ".";
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+    }
+    std::string tmp = path + ".tmp-XXXXXX";
+    UniqueFd fd(::mkstemp(tmp.data()));
+    if (!fd) {
+        return false;
+    }
+    TempFileGuard guard(tmp);
+    ::fchmod(fd.Get(), 0600);
+    if (!fill(fd.Get()) || ::fsync(fd.Get()) != 0 || ::close(fd.Release()) != 0 ||
+        ::rename(tmp.c_str(), path.c_str()) != 0) {
+        return false;
+    }
+    guard.Keep();
+    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) {
+        ::fsync(dir.Get());
+    }
+    return true;
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+    return WriteFileAtomicFrom(
+        path, [&bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
 }
 
 } // namespace platform

@@ -2,6 +2,8 @@
 // so that tests can run in a private folder.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -33,5 +35,15 @@ bool CreateFolder(const std::string& path);
 // Writes the bytes to `path` atomically: a temporary file beside it, fsync, rename, fsync of
 // the folder. The file gets mode 0600. On failure the old file is untouched and errno tells.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+// The same, with `fill` writing the content to the temporary file's descriptor (false from
+// `fill` abandons the write and leaves the old file).
+bool WriteFileAtomicFrom(const std::string& path, const std::function<bool(int fd)>& fill);
+
+// Writes all of `bytes` to the descriptor, retrying short writes. False on an error.
+bool WriteAll(int fd, const char* bytes, std::size_t size);
+// Copies the whole content of `from` (read from its start, whatever its offset) to the empty
+// file `to`, in chunks, so that a file of any size needs no more memory than one chunk; holes
+// of a sparse file stay holes.
+bool CopyFromStart(int from, int to);
 
 } // namespace platform

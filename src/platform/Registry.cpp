@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/UniqueFd.h"
+
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
 
@@ -697,17 +699,17 @@ template <typename F> bool ModifyHive(F&& change) {
         return false;
     }
     const std::string lockPath = path + ".lock";
-    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd < 0) {
+    // Writers of every process take this lock; closing the descriptor releases it.
+    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock) {
         ReportDiagnostic("Registry::WriteHive",
                          "cannot open " + lockPath + ": " + std::strerror(errno));
         return false;
     }
-    while (::flock(lockFd, LOCK_EX) != 0) {
+    while (::flock(lock.Get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
             ReportDiagnostic("Registry::WriteHive",
                              "cannot lock " + lockPath + ": " + std::strerror(errno));
-            ::close(lockFd);
             return false;
         }
     }
@@ -757,8 +759,6 @@ template <typename F> bool ModifyHive(F&& change) {
             }
         }
     }
-    ::flock(lockFd, LOCK_UN);
-    ::close(lockFd);
     return ok;
 }
 

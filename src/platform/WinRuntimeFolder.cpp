@@ -22,7 +22,7 @@ void WinRuntimeFolder::ReportOnce(const char* location, const std::string& messa
             return;
         }
     }
-    platform::ReportDiagnostic(location, message, 2);
+    platform::ReportDiagnostic(location, message, platform::DiagnosticLevel::Error);
 }
 
 std::string WinRuntimeFolder::Path() {

@@ -1,6 +1,6 @@
 #include "templates/CTemplateHandler.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CArchiveWriter.h"
 #include "platform/Paths.h"
@@ -14,7 +14,8 @@ namespace {
 
 const char* const kFileName = "TemplateFile.dat";
 
-void LogFile(const char* location, const std::string& message, int severity, bool system = false) {
+void LogFile(const char* location, const std::string& message, LogSeverity severity,
+             bool system = false) {
     Log(location, message, LOG_CAT_FILEIO, severity, system);
 }
 

@@ -1,7 +1,7 @@
 #include "app/CTidewellWindowsApp.h"
 
 #include "app/CEditionValues.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "compose/CDllHandler.h"
 #include "gui/CMgmtGUI.h"

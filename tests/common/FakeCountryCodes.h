@@ -20,7 +20,7 @@ public:
                                           {"DE", "Germany", "49", "00", "0"},
                                           {"US", "United States", "1", "011", "1"}};
     std::string home = "GB";
-    mutable int conversions = 0;
+    mutable int conversions = 0; // ConvertToMsisdn calls so far
 
     std::string ConvertToMsisdn(const std::string& text) const override {
         std::lock_guard lock(m_lock);
@@ -46,8 +46,12 @@ public:
         }
         return std::nullopt;
     }
-    std::string HomeCountry() const override { return home; }
+    std::string HomeCountry() const override {
+        std::lock_guard lock(m_lock);
+        return home;
+    }
     int SetHomeCountry(const std::string& name) override {
+        std::lock_guard lock(m_lock);
         for (const auto& c : countries) {
             if (c.name == name || c.key == name) {
                 home = c.key;

@@ -1,12 +1,11 @@
 // Helpers for the recipient tests: a number converter with simple, predictable rules, a
-// capture of the recipient log lines, and access to the vCard fixtures.
+// look into the captured log lines, and access to the vCard fixtures.
 #pragma once
 
 #include "common/FakeCountryCodes.h"
+#include "common/LogCapture.h"
 #include "common/TestEnv.h"
-#include "compose/ComposeLog.h"
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,51 +46,14 @@ public:
     FakeConverter() { convert = FakeConversion; }
 };
 
-struct ComposeLogLine {
-    std::string location;
-    std::string message;
-    int category;
-    int severity;
-};
-
-class ComposeLogCapture {
-public:
-    ComposeLogCapture() {
-        std::lock_guard<std::mutex> guard(Mutex());
-        Lines().clear();
-        compose::SetLogObserver(&Observe);
+// Number of error lines logged while `log` was capturing whose message contains `part`.
+inline int ErrorsContaining(const LogCapture& log, const std::string& part) {
+    int count = 0;
+    for (const LoggedLine& line : log.Errors()) {
+        count += line.message.find(part) != std::string::npos ? 1 : 0;
     }
-    ~ComposeLogCapture() { compose::SetLogObserver(nullptr); }
-
-    std::vector<ComposeLogLine> All() const {
-        std::lock_guard<std::mutex> guard(Mutex());
-        return Lines();
-    }
-    // True when a logged message contains `part`.
-    bool Contains(const std::string& part) const {
-        for (const ComposeLogLine& line : All()) {
-            if (line.message.find(part) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    static std::mutex& Mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static std::vector<ComposeLogLine>& Lines() {
-        static std::vector<ComposeLogLine> lines;
-        return lines;
-    }
-    static void Observe(const char* location, const std::string& message, int category,
-                        int severity) {
-        std::lock_guard<std::mutex> guard(Mutex());
-        Lines().push_back({location, message, category, severity});
-    }
-};
+    return count;
+}
 
 inline std::string FixturePath(const std::string& name) {
     return std::string(TW_COMPOSE_FIXTURES) + "/" + name;

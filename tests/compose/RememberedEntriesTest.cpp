@@ -97,18 +97,30 @@ TEST(RememberedEntries, LoadAndSaveTheFile) {
 }
 
 TEST(RememberedEntries, ADamagedFileIsKeptBesideTheNewOne) {
-    twtest::ComposeLogCapture log;
+    twtest::LogCapture log;
     const std::string path = twtest::MakeTempDir("damaged") + "/autocomplete.dat";
     const std::string damaged = Bytes({0x03, 0x00, 0x01}) + "a" + Bytes({0x05}) + "bc";
     twtest::WriteFile(path, damaged);
     CRememberedEntries list(path);
     EXPECT_FALSE(list.Load());
     EXPECT_EQ(list.Entries(), Texts{"a"});
-    EXPECT_TRUE(log.Contains("is damaged"));
+    EXPECT_EQ(twtest::ErrorsContaining(log, "is damaged"), 1);
     list.Add("d");
     ASSERT_TRUE(list.Save());
     EXPECT_EQ(twtest::ReadFile(path + ".damaged"), damaged);
     EXPECT_EQ(twtest::ReadFile(path), Serialized({"a", "d"}));
+}
+
+TEST(RememberedEntries, AFileThatCannotBeReadIsNotReplaced) {
+    twtest::LogCapture log;
+    const std::string path = twtest::MakeTempDir("unreadable") + "/autocomplete.dat";
+    std::filesystem::create_directory(path); // there, but not readable as a file
+    CRememberedEntries list(path);
+    EXPECT_FALSE(list.Load());
+    list.Add("0170 1");
+    EXPECT_FALSE(list.Save());
+    EXPECT_EQ(twtest::ErrorsContaining(log, "is not replaced"), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 } // namespace

@@ -124,6 +124,14 @@ TEST(VCardReader, SmallSyntaxCases) {
     EXPECT_EQ(parsed.cards[0].DisplayName(), "Jane Doe;Smith");
     EXPECT_EQ(parsed.cards[0].Mobile(), "01761234567");
 
+    // A byte order mark before the first card is kept, not taken for text.
+    const std::string bom = "\xEF\xBB\xBF"
+                            "BEGIN:VCARD\r\nFN:Marked\r\nEND:VCARD\r\n";
+    const Parsed marked = Parse(bom);
+    ASSERT_EQ(marked.cards.size(), 1u);
+    EXPECT_EQ(marked.gaps[0], "\xEF\xBB\xBF");
+    EXPECT_EQ(Reassemble(marked), bom);
+
     // Text that is not UTF-8 and names no character set reads as Windows-1252.
     const Parsed latin = Parse("BEGIN:VCARD\nVERSION:3.0\nFN:Ren\xe9\nEND:VCARD\n");
     ASSERT_EQ(latin.cards.size(), 1u);

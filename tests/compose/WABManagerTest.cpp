@@ -137,6 +137,21 @@ TEST_F(WABManagerTest, AppleGroupsAndUidCase) {
     EXPECT_EQ(team.count, 2);
 }
 
+TEST_F(WABManagerTest, ConversionsAreRememberedUntilTheHomeCountryChanges) {
+    Open("contacts-21.vcf");
+    const int first = converter.conversions;
+    EXPECT_EQ(first, 4); // one per contact with a mobile
+    wab.LoadContacts();
+    wab.ValidateWAB(count);
+    EXPECT_EQ(converter.conversions, first);
+    // Another home country: numbers convert anew, with the new rules.
+    converter.home = "DE";
+    converter.convert = [](const std::string&) { return std::string("+4930"); };
+    wab.ValidateWAB(count);
+    EXPECT_EQ(converter.conversions, 2 * first);
+    EXPECT_EQ(wab.Records()[0].msisdn, "+4930");
+}
+
 TEST_F(WABManagerTest, WithoutConverterNothingIsValid) {
     ASSERT_TRUE(wab.Initialize(CopyFixture("contacts-40.vcf")));
     EXPECT_FALSE(wab.ValidateWAB(count));
@@ -149,7 +164,7 @@ TEST_F(WABManagerTest, WithoutConverterNothingIsValid) {
 }
 
 TEST_F(WABManagerTest, AMissingOrDamagedBookLeavesTheManagerClosed) {
-    twtest::ComposeLogCapture log;
+    twtest::LogCapture log;
     const std::string folder = MakeTempDir("closed");
     const std::string path = folder + "/contacts.vcf";
     wab.SetNumberConverter(&converter);
@@ -177,18 +192,14 @@ TEST_F(WABManagerTest, AMissingOrDamagedBookLeavesTheManagerClosed) {
     WriteFile(path, "garbage\n");
     CWABManager other;
     EXPECT_FALSE(other.Initialize(path));
-    EXPECT_TRUE(log.Contains("No readable card"));
+    EXPECT_EQ(twtest::ErrorsContaining(log, "No readable card"), 1);
 }
 
 TEST_F(WABManagerTest, DamagedCardsAreSkippedAndLogged) {
-    twtest::ComposeLogCapture log;
+    twtest::LogCapture log;
     Open("damaged.vcf");
     EXPECT_EQ(wab.Records().size(), 2u);
-    int damaged = 0;
-    for (const twtest::ComposeLogLine& line : log.All()) {
-        damaged += line.message.find("Damaged card skipped") != std::string::npos ? 1 : 0;
-    }
-    EXPECT_EQ(damaged, 4);
+    EXPECT_EQ(twtest::ErrorsContaining(log, "Damaged card skipped"), 4);
 }
 
 TEST(AddressBookLocation, SettingOrDefault) {

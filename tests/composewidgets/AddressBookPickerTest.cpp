@@ -155,6 +155,21 @@ TEST(AddressBookPicker, PropertiesShowTheSelectedEntryAndOkHandsBackTheChoice) {
     EXPECT_EQ(picker.Numbers(), std::vector<std::string>({"+491709990000"}));
 }
 
+TEST(AddressBookPicker, NewRecordsKeepTheChoiceAndTheCurrentRow) {
+    CDlgAddressBook picker(Book(), {Contact("Alice Smith", "+491701111111", "a")}, {});
+    Select(picker.ContactsList(), {1});
+    picker.ContactsList()->setCurrentItem(picker.ContactsList()->topLevelItem(1));
+    EXPECT_FALSE(picker.AddButton()->isEnabled());
+    // Bob got a number in the address book meanwhile.
+    std::vector<CWABRecord> records = Book();
+    records[1] = Contact("Bob Stone", "+491705555555", "b");
+    picker.SetRecords(records);
+    EXPECT_EQ(picker.ContactsList()->currentItem()->text(0), "Bob Stone");
+    EXPECT_EQ(picker.ContactsList()->currentItem()->text(1), "+491705555555");
+    EXPECT_TRUE(picker.AddButton()->isEnabled());
+    EXPECT_EQ(Names(picker.Contacts()), std::vector<std::string>({"Alice Smith"}));
+}
+
 TEST(AddressBookPicker, Screenshot) {
     std::vector<CWABRecord> records = Book();
     records.push_back(Contact("Carol Jones", "+491702222222", "c"));

@@ -1,12 +1,14 @@
 // The address book window editing a real vCard file in a private folder.
 #include "GuiTestEnv.h"
 
+#include "common/FakeCountryCodes.h"
 #include "common/TestEnv.h"
 #include "compose/CAddressBookWindow.h"
+#include "compose/CDlgAddressBook.h"
 #include "compose/CDlgContactEdit.h"
 #include "compose/CDlgGroupEdit.h"
 #include "compose/CWABManager.h"
-#include "compose/INumberConverter.h"
+#include "gui/CMgmtGUI.h"
 #include "platform/MsgBox.h"
 
 #include <QApplication>
@@ -52,23 +54,20 @@ const char* const kBook = "BEGIN:VCARD\r\n"
                           "END:VCARD\r\n";
 
 // Digits (with blanks) of six or more: a leading 0 stands for +49.
-class FakeConverter : public INumberConverter {
-public:
-    std::string ConvertToMsisdn(const std::string& text) const override {
-        std::string digits;
-        for (char c : text) {
-            if (c >= '0' && c <= '9') {
-                digits += c;
-            } else if (c != ' ' && !(c == '+' && digits.empty())) {
-                return {};
-            }
-        }
-        if (digits.size() < 6) {
+std::string Convert(const std::string& text) {
+    std::string digits;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        } else if (c != ' ' && !(c == '+' && digits.empty())) {
             return {};
         }
-        return text[0] == '+' ? "+" + digits : "+49" + digits.substr(1);
     }
-};
+    if (digits.size() < 6) {
+        return {};
+    }
+    return text[0] == '+' ? "+" + digits : "+49" + digits.substr(1);
+}
 
 // Runs `act` on the next modal dialog of type T as soon as it is open.
 template <typename T> void WhenModal(std::function<void(T*)> act) {
@@ -100,6 +99,7 @@ protected:
         folder = twtest::MakeTempDir("book");
         path = folder + "/contacts.vcf";
         twtest::WriteFile(path, kBook);
+        converter.convert = Convert;
         wab.SetNumberConverter(&converter);
         boxes = std::make_shared<win::ScriptedMessageBox>();
         previousBoxes = win::GetMessageBoxBackend();
@@ -122,7 +122,7 @@ protected:
 
     std::string folder;
     std::string path;
-    FakeConverter converter;
+    twtest::FakeCountryCodes converter;
     CWABManager wab;
     std::shared_ptr<win::ScriptedMessageBox> boxes;
     std::shared_ptr<win::MessageBoxBackend> previousBoxes;
@@ -277,6 +277,56 @@ TEST_F(AddressBookWindow, DetailsOpenTheWindowOnThatContact) {
     EXPECT_EQ(CAddressBookWindow::Open(wab), window);
     window->close();
     EXPECT_TRUE(SpinUntil([] { return CAddressBookWindow::Current() == nullptr; }));
+}
+
+TEST_F(AddressBookWindow, TheAddressBookRequestAndDetailsReachTheWindow) {
+    ASSERT_TRUE(wab.Initialize(path));
+    FakeApp app;
+    CDialogFactory factory = MakeTestFactory();
+    // The verb "AddressBook" posts "QVShowAddressBook" to the dialog manager at start.
+    CMgmtGUI gui("AddressBook", app, factory);
+    CAddressBookWindow::Install(gui, wab);
+    ASSERT_TRUE(SpinUntil([] { return CAddressBookWindow::Current() != nullptr; }));
+    EXPECT_TRUE(CAddressBookWindow::Current()->isVisible());
+
+    // The details of an entry (the compose dialog's double-click, the picker's Properties).
+    ASSERT_NE(Record("Bob Stone"), nullptr);
+    const CWABRecord bob = *Record("Bob Stone");
+    std::string shownName;
+    WhenModal<CDlgContactEdit>([&](CDlgContactEdit* form) {
+        shownName = form->DisplayNameEdit()->text().toStdString();
+        form->reject();
+    });
+    wab.Details(bob, 0);
+    EXPECT_EQ(shownName, "Bob Stone");
+    EXPECT_EQ(CAddressBookWindow::Current()->SelectedEntry(), "bob-2");
+    CAddressBookWindow::Shutdown();
+    EXPECT_EQ(CAddressBookWindow::Current(), nullptr);
+}
+
+TEST_F(AddressBookWindow, PickerPropertiesFixAContactThatCanThenBeChosen) {
+    ASSERT_TRUE(wab.Initialize(path));
+    // Properties show the entry in the address book window; there the user adds a number.
+    wab.SetDetailsHandler([this](const CWABRecord& record, win::HWND) {
+        CAddressBookWindow window(wab);
+        window.EditContact(record.entryId, {"Bob Stone", "Bob", "Stone", "0175 5555555"});
+    });
+    WhenModal<CDlgAddressBook>([](CDlgAddressBook* picker) {
+        QTreeWidget* list = picker->ContactsList();
+        QTreeWidgetItem* bob = list->findItems("Bob Stone", Qt::MatchExactly).front();
+        list->setCurrentItem(bob);
+        EXPECT_FALSE(picker->AddButton()->isEnabled());
+        picker->PropertiesButton()->click();
+        EXPECT_TRUE(picker->AddButton()->isEnabled());
+        picker->AddButton()->click();
+        picker->OkButton()->click();
+    });
+    std::vector<CWABRecord> contacts;
+    std::vector<std::string> numbers{"+491709990000"};
+    ASSERT_TRUE(CDlgAddressBook::Run(wab, contacts, numbers));
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0].DisplayText(), "Bob Stone (+491755555555)");
+    EXPECT_EQ(numbers, std::vector<std::string>({"+491709990000"}));
 }
 
 TEST_F(AddressBookWindow, DamagedBookIsShownReadOnlyAndNeverOverwritten) {

@@ -455,3 +455,23 @@ TEST_F(RecipientsField, ScreenshotWithSuggestions) {
     painter.end();
     EXPECT_TRUE(picture.save(QString::fromStdString(ScreenshotFolder() + "/recipients.png")));
 }
+
+TEST_F(RecipientsField, GrowsWithItsTextAndAsksNothingWhileItsWindowGoes) {
+    std::vector<int> heights;
+    QObject::connect(field, &CAutoCompleteEdit::HeightRequested,
+                     [&](int height) { heights.push_back(height); });
+    const int oneLine = field->WantedHeight();
+    for (int i = 0; i < 6; ++i) {
+        field->AppendEntry("0170555000" + std::to_string(i));
+    }
+    EXPECT_GT(field->WantedHeight(), oneLine);
+    ASSERT_FALSE(heights.empty());
+    EXPECT_EQ(heights.back(), field->WantedHeight());
+
+    // Closing the window takes the focus from the field: the parent is not asked again.
+    Type("Bob");
+    unknown.clear();
+    host->hide();
+    EXPECT_TRUE(unknown.empty());
+    EXPECT_EQ(Text().substr(Text().size() - 4), ";Bob") << "not completed";
+}

@@ -111,6 +111,15 @@ TEST_F(CQVRegClassTest, OverlongTextsReadAsAbsent) {
     EXPECT_EQ(m_reg.GetLastUsed(), "machine");
     ASSERT_EQ(m_reg.SetNewMessageSize(std::string(1000, 'b')), 1);
     EXPECT_EQ(m_reg.GetNewMessageSize(), "86-95-670-487");
+    // The limit counts characters: 254 two-byte characters still read, 255 do not.
+    std::string accented;
+    for (int i = 0; i < 254; ++i) {
+        accented += "\xC3\xA9";
+    }
+    ASSERT_EQ(m_reg.SetLastUsed(accented), 1);
+    EXPECT_EQ(m_reg.GetLastUsed(), accented);
+    ASSERT_EQ(m_reg.SetLastUsed(accented + "\xC3\xA9"), 1);
+    EXPECT_EQ(m_reg.GetLastUsed(), "machine");
 }
 
 TEST_F(CQVRegClassTest, DefaultAccountMovesFromItsOldPlace) {
@@ -237,6 +246,19 @@ TEST_F(CQVRegClassTest, WritesAreSeenAtOnceEverywhere) {
     EXPECT_EQ(m_reg.GetDispKeepMsgWnd(), 1u);
     ASSERT_EQ(m_reg.SetDispKeepMsgWnd(0), 1);
     EXPECT_EQ(other.GetDispKeepMsgWnd(), 0u);
+}
+
+TEST_F(CQVRegClassTest, AWriteThatCannotReachTheFileReportsFailure) {
+    // The key exists, so only the write of the value itself can fail: a lock file that cannot
+    // be opened stands in for a full disk.
+    ASSERT_EQ(m_reg.SetSortListOrder(1), 1);
+    const std::string lock = platform::RegHivePath(RegRoot::CurrentUser) + ".lock";
+    std::filesystem::remove(lock);
+    std::filesystem::create_directories(lock);
+    EXPECT_EQ(m_reg.SetSortListOrder(0), 0);
+    EXPECT_EQ(m_reg.SetLastUsed("today"), 0);
+    EXPECT_EQ(m_reg.GetSortListOrder(), 1u);
+    std::filesystem::remove(lock);
 }
 
 TEST_F(CQVRegClassTest, UnwritableStoreReportsFailure) {

@@ -4,7 +4,7 @@
 
 #include "FakeClientCore.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "core/CMgmtCore.h"
 #include "messages/CMgmtSMS.h"
@@ -24,7 +24,7 @@ constexpr const char* kAccountsKey = "Software\\Quorvane\\Tidewell Windows\\2.0\
 class CoreFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
         boxes = std::make_shared<win::ScriptedMessageBox>();
         win::SetMessageBoxBackend(boxes);
         folder = twtest::MakeTempDir("core");

@@ -39,7 +39,9 @@ TEST_F(SendResults, BothIdsZeroIsAFailureClassifiedByItsLabel) {
     EXPECT_EQ(boxes->Calls()[0].caption, kProduct);
     EXPECT_EQ(boxes->Calls()[0].type & win::MB_TYPEMASK, win::MB_OK);
     std::string log = NewLog();
-    EXPECT_TRUE(Contains(log, "Message was not sent due to an error. Core reports: Server Error"));
+    // One line: the core's text runs straight into "Message data:" and the dump.
+    EXPECT_TRUE(Contains(log, "Message was not sent due to an error. Core reports: Server "
+                              "ErrorMessage data:\n"));
     EXPECT_TRUE(Contains(log, "Message record dump:"));
 }
 

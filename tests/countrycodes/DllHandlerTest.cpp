@@ -4,7 +4,7 @@
 #include "compose/CDllHandler.h"
 
 #include "CountryCodesTestEnv.h"
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "platform/Registry.h"
 
@@ -46,6 +46,9 @@ TEST(DllHandlerTest, HomeCountryRoundTripsThroughTheSettings) {
     const std::string root = std::string(kRoot) + "\\RoundTrip";
     CDllHandler handler(twtest::BinDir());
     ASSERT_TRUE(handler.Load());
+    EXPECT_NE(twtest::ReadFile(CLogManager::Instance().FilePath())
+                  .find("libqvcountrycodes.so version " + std::to_string(TW_VERSION_MAJOR) + "."),
+              std::string::npos);
     ASSERT_EQ(handler.Init(root), 0);
     ASSERT_TRUE(handler.RefreshHomeCountry());
     EXPECT_EQ(handler.HomeCountry(), "GB");

@@ -1,6 +1,6 @@
 #include "GuiTestEnv.h"
 
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "common/TestEnv.h"
 #include "gui/CGuiStartup.h"
 #include "language/CLangEdition.h"
@@ -33,7 +33,7 @@ public:
     void SetUp() override {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         qInstallMessageHandler(QuietHandler);
-        CLogManager::Instance().SetMinimumSeverity(0);
+        CLogManager::Instance().SetMinimumSeverity(LOG_SEV_TRACE);
         CMgmtBranding::Instance().Start(CLangEdition(), "");
         m_app = CGuiStartup::TryCreateApplication(m_argc, m_argv);
         ASSERT_NE(m_app, nullptr);

@@ -2,12 +2,14 @@
 // dialog carries.
 #include "GuiTestEnv.h"
 
+#include "common/LogCapture.h"
 #include "common/TestEnv.h"
 #include "gui/CDlgAbout.h"
 #include "gui/CDlgRegWiz.h"
 #include "gui/CDlgUsageReminder.h"
 #include "gui/CGuiMessages.h"
 #include "gui/CInfoPage.h"
+#include "platform/MsgBox.h"
 #include "platform/Shell.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 
 using namespace guitest;
@@ -162,6 +165,53 @@ TEST(DialogBase, PlatformWindowFollowsTheTitleAndGetsBroadcasts) {
     win::SetTimer(hwnd, 3, 10);
     EXPECT_TRUE(SpinUntil([&] { return dialog.timerTicks >= 2; }));
     win::KillTimer(hwnd, 3);
+}
+
+namespace {
+class ThrowingDialog : public CDlgBase {
+public:
+    ThrowingDialog() : CDlgBase(nullptr, "ThrowingDialog") {}
+    win::LRESULT OnPlatformMessage(win::UINT msg, win::WPARAM wParam, win::LPARAM) override {
+        if (msg == win::WM_USER + 1) {
+            throw std::runtime_error("");
+        }
+        if (msg == win::WM_USER + 2) {
+            throw std::string("a text exception");
+        }
+        return static_cast<win::LRESULT>(wParam);
+    }
+};
+
+bool QuitPostedWith(int code) {
+    win::MSG msg{};
+    while (win::PeekMessage(&msg, 0, win::WM_QUIT, win::WM_QUIT, win::PM_REMOVE)) {
+        if (static_cast<int>(msg.wParam) == code) {
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+TEST(DialogBase, AnEscapedPlatformExceptionEndsTheProgramWithCodeOne) {
+    auto boxes = std::make_shared<win::ScriptedMessageBox>();
+    win::SetMessageBoxBackend(boxes);
+    twtest::LogCapture log;
+    ThrowingDialog dialog;
+
+    win::SendMessage(dialog.PlatformWindow(), win::WM_USER + 2, 0, 0);
+    EXPECT_TRUE(log.Has("CMgmtGUI::DlgThreadSession", "a text exception", LOG_SEV_ERROR));
+    EXPECT_EQ(boxes->CallCount(), 0u) << "a text exception only ends the dialog's handling";
+    EXPECT_FALSE(QuitPostedWith(1));
+
+    win::SendMessage(dialog.PlatformWindow(), win::WM_USER + 1, 0, 0);
+    EXPECT_TRUE(
+        log.Has("CMgmtGUI::DlgThreadSession", "Caught CException: No description", LOG_SEV_ERROR));
+    ASSERT_EQ(boxes->CallCount(), 1u);
+    EXPECT_NE(boxes->Calls()[0].text.find("Closing application"), std::string::npos);
+    EXPECT_EQ(boxes->Calls()[0].type & win::MB_ICONMASK, win::MB_ICONSTOP);
+    EXPECT_TRUE(QuitPostedWith(1));
+    win::SetMessageBoxBackend(nullptr);
 }
 
 TEST(Screenshots, WelcomeAboutAndReminder) {

@@ -1,5 +1,7 @@
 #include "language/CMgmtBranding.h"
 
+#include "language/CLangTranslator.h"
+
 #include "BrandingTestApp.h"
 #include "common/TestEnv.h"
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -311,6 +314,58 @@ TEST_F(BrandingTest, GeneratorsWriteIntoTheQuorvaneTemporaryFolder) {
     EXPECT_EQ(failed.message, "Failed to create:\n" + root +
                                   "/absent/folder/icons.txt\n\nThe application will now "
                                   "terminate.");
+}
+
+// Another local user who made "$TMPDIR/Quorvane" first and planted links in it gets nothing
+// written through them: the report, the language log and the generated files are off.
+TEST_F(BrandingTest, AnotherUsersTemporaryFolderIsNeverWrittenThrough) {
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "needs a second user id (runs as root in CI)";
+    }
+    const std::string folder = twtest::PrivateRoot() + "/tmp/Quorvane";
+    std::filesystem::create_directories(folder);
+    const std::string victim = twtest::MakeTempDir("victim") + "/precious";
+    twtest::WriteFile(victim, "precious");
+    for (const char* name : {"branding.log", "language.log", "default.lang", "icons.txt"}) {
+        std::filesystem::remove(folder + "/" + name);
+        std::filesystem::create_symlink(victim, folder + "/" + name);
+    }
+    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+
+    CMgmtBranding branding;
+    branding.Start(windows, "", program, "");
+    CLangTranslator translator(windows, "");
+    translator.Log("a line for the language log");
+    const GeneratedFile language = branding.GenerateLanguageFile();
+    const GeneratedFile icons = branding.GenerateIconList();
+    EXPECT_FALSE(language.written);
+    EXPECT_FALSE(icons.written);
+    EXPECT_EQ(icons.path, folder + "/icons.txt");
+    EXPECT_EQ(twtest::ReadFile(victim), "precious");
+    ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
+    std::filesystem::remove_all(folder);
+}
+
+// In our own folder a link planted in place of a file is not followed either.
+TEST_F(BrandingTest, APlantedLinkInTheOwnFolderIsNotFollowed) {
+    const std::string folder = twtest::PrivateRoot() + "/tmp/Quorvane";
+    std::filesystem::create_directories(folder);
+    const std::string victim = twtest::MakeTempDir("victim") + "/precious";
+    twtest::WriteFile(victim, "precious");
+    for (const char* name : {"branding.log", "language.log"}) {
+        std::filesystem::remove(folder + "/" + name);
+        std::filesystem::create_symlink(victim, folder + "/" + name);
+    }
+    CMgmtBranding branding;
+    branding.Start(windows, "", program, "");
+    {
+        CLangTranslator translator(windows, "");
+        translator.Log("a line for the language log");
+    }
+    EXPECT_EQ(twtest::ReadFile(victim), "precious");
+    for (const char* name : {"branding.log", "language.log"}) {
+        std::filesystem::remove(folder + "/" + name);
+    }
 }
 
 TEST_F(BrandingTest, LookupsFromSeveralThreads) {

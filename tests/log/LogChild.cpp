@@ -1,7 +1,7 @@
 // Helper process for the log tests: opens a log in the folder given as the first argument,
 // writes one line, prints whether its log is open and waits for a line on standard input
 // before it ends (so the parent can hold two logs open at once).
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 #include <cstdio>
 #include <iostream>
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CLogManager log(argv[1]);
-    log.Log("LogChild::main", "child line", LOG_CAT_APPLICATION, 2);
+    log.Log("LogChild::main", "child line", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     std::printf("%s\n", log.IsOpen() ? "open" : "closed");
     std::fflush(stdout);
     std::string line;

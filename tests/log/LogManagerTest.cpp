@@ -1,4 +1,4 @@
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
 #include "common/TestEnv.h"
 
@@ -41,8 +41,8 @@ TEST(LogManager, LineFormatAndBanners) {
     {
         CLogManager log(dir);
         ASSERT_TRUE(log.IsOpen());
-        log.Log("CTest::Method", "hello world", LOG_CAT_DATA, 2);
-        log.Log("CTest::Info", "info line", LOG_CAT_CORE, 1);
+        log.Log("CTest::Method", "hello world", LOG_CAT_DATA, LOG_SEV_ERROR);
+        log.Log("CTest::Info", "info line", LOG_CAT_CORE, LOG_SEV_INFO);
     }
     std::string content = twtest::ReadFile(LogPath(dir));
     ASSERT_FALSE(content.empty());
@@ -83,11 +83,11 @@ TEST(LogManager, SeverityAndFileLevels) {
         std::string dir = twtest::MakeTempDir("log-level");
         {
             CLogManager log(dir);
-            log.SetMinimumSeverity(0);
+            log.SetMinimumSeverity(LOG_SEV_TRACE);
             log.SetFileLevel(c.fileLevel == 0 ? nullptr : &c.fileLevel);
-            log.Log("F", "sev0", 4, 0);
-            log.Log("F", "sev1", 4, 1);
-            log.Log("F", "sev2", 4, 2);
+            log.Log("F", "sev0", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+            log.Log("F", "sev1", LOG_CAT_APPLICATION, LOG_SEV_INFO);
+            log.Log("F", "sev2", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         }
         std::string content = twtest::ReadFile(LogPath(dir));
         EXPECT_EQ(content.find("] sev0") != std::string::npos, c.sev0) << c.fileLevel;
@@ -98,8 +98,8 @@ TEST(LogManager, SeverityAndFileLevels) {
     std::string dir = twtest::MakeTempDir("log-minsev");
     {
         CLogManager log(dir);
-        log.Log("F", "trace", 4, 0);
-        log.Log("F", "shown", 4, 1);
+        log.Log("F", "trace", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+        log.Log("F", "shown", LOG_CAT_APPLICATION, LOG_SEV_INFO);
     }
     std::string content = twtest::ReadFile(LogPath(dir));
     EXPECT_EQ(content.find("trace"), std::string::npos);
@@ -113,10 +113,11 @@ TEST(LogManager, CategoriesAndTrimming) {
         const char* names[] = {"GUI",     "Language", "Registry", "Core", "Application",
                                "File IO", "Data",     "WAB",      "OE",   "Not defined"};
         for (int i = 0; i <= 9; ++i) {
-            log.Log("Cat", std::string("c") + std::to_string(i), i, 2);
+            log.Log("Cat", std::string("c") + std::to_string(i), static_cast<LogCategory>(i),
+                    LOG_SEV_ERROR);
         }
-        log.Log("Cat", "c-1", -1, 2);
-        log.Log("Trim", "  leading kept \t \r\n\n ", 4, 2);
+        log.Log("Cat", "c-1", static_cast<LogCategory>(-1), LOG_SEV_ERROR);
+        log.Log("Trim", "  leading kept \t \r\n\n ", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         std::string content = twtest::ReadFile(LogPath(dir));
         for (int i = 0; i <= 9; ++i) {
             std::string expect = std::string("[") + names[i] + "] | [Cat] c" + std::to_string(i);
@@ -133,11 +134,11 @@ TEST(LogManager, RotationKeepsExactlyOneEarlierRun) {
     std::string dir = twtest::MakeTempDir("log-rotate");
     {
         CLogManager log(dir);
-        log.Log("Run", "first run", 4, 2);
+        log.Log("Run", "first run", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
     {
         CLogManager log(dir);
-        log.Log("Run", "second run", 4, 2);
+        log.Log("Run", "second run", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
     std::string cur = twtest::ReadFile(LogPath(dir));
     std::string old = twtest::ReadFile(dir + "/Quorvane/TWD.old");
@@ -154,6 +155,33 @@ TEST(LogManager, RotationKeepsExactlyOneEarlierRun) {
     EXPECT_EQ(twtest::ReadFile(empty + "/Quorvane/TWD.old"), "older");
 }
 
+TEST(LogManager, AHugeEarlierLogRotatesWithoutReadingItIntoMemory) {
+    // A sparse earlier log far larger than any memory: reading it whole cannot work.
+    std::string dir = twtest::MakeTempDir("log-huge");
+    std::filesystem::create_directories(dir + "/Quorvane");
+    const std::string path = LogPath(dir);
+    twtest::WriteFile(path, "\r\nfirst line");
+    const off_t huge = off_t{2} << 40;
+    if (::truncate(path.c_str(), huge) != 0) {
+        GTEST_SKIP() << "the test folder's file system has no 2 TiB sparse files";
+    }
+    {
+        CLogManager log(dir);
+        EXPECT_TRUE(log.IsOpen());
+        log.Log("Run", "after the huge one", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/Quorvane/TWD.old").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, huge);
+    EXPECT_NE(twtest::ReadFile(path).find("after the huge one"), std::string::npos);
+    std::FILE* old = std::fopen((dir + "/Quorvane/TWD.old").c_str(), "rb");
+    ASSERT_NE(old, nullptr);
+    char head[13] = {};
+    EXPECT_EQ(std::fread(head, 1, 12, old), 12u);
+    std::fclose(old);
+    EXPECT_STREQ(head, "\r\nfirst line");
+}
+
 TEST(LogManager, SystemErrorText) {
     errno = ENOENT;
     std::string text = CLogManager::FormatSystemError("Could not open");
@@ -165,7 +193,7 @@ TEST(LogManager, SystemErrorText) {
     {
         CLogManager log(dir);
         errno = EACCES;
-        log.Log("Sys", "failed", 4, 2, true);
+        log.Log("Sys", "failed", LOG_CAT_APPLICATION, LOG_SEV_ERROR, true);
     }
     std::string content = twtest::ReadFile(LogPath(dir));
     EXPECT_NE(content.find("[Sys] failed\nGetLastError() reports:\nPermission denied\nError "
@@ -193,7 +221,7 @@ TEST(LogManager, RefusesLinkedFolderOrFile) {
     {
         CLogManager log(dir);
         EXPECT_FALSE(log.IsOpen());
-        log.Log("X", "must not appear", 4, 2);
+        log.Log("X", "must not appear", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
     EXPECT_TRUE(std::filesystem::is_empty(target));
 
@@ -213,7 +241,7 @@ TEST(LogManager, SecondProcessRunsWithoutLogAndDoesNotRotate) {
     std::string dir = twtest::MakeTempDir("log-excl");
     CLogManager first(dir);
     ASSERT_TRUE(first.IsOpen());
-    first.Log("First", "owned by first", 4, 2);
+    first.Log("First", "owned by first", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
 
     std::string cmd = "echo | " + twtest::BinDir() + "/log_child " + dir;
     FILE* p = ::popen(cmd.c_str(), "r");
@@ -223,7 +251,7 @@ TEST(LogManager, SecondProcessRunsWithoutLogAndDoesNotRotate) {
     ::pclose(p);
     EXPECT_STREQ(buf, "closed\n");
 
-    first.Log("First", "still mine", 4, 2);
+    first.Log("First", "still mine", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     std::string content = twtest::ReadFile(LogPath(dir));
     EXPECT_NE(content.find("owned by first"), std::string::npos);
     EXPECT_NE(content.find("still mine"), std::string::npos);
@@ -241,7 +269,7 @@ TEST(LogManager, LinesFromManyThreadsNeverInterleave) {
             pool.emplace_back([&log, t] {
                 std::string payload(100, static_cast<char>('a' + t));
                 for (int i = 0; i < perThread; ++i) {
-                    log.Log("Thread", payload, 4, 2);
+                    log.Log("Thread", payload, LOG_CAT_APPLICATION, LOG_SEV_ERROR);
                 }
             });
         }
@@ -265,6 +293,6 @@ TEST(LogManager, ProcessLogLivesInTemporaryFolder) {
     CLogManager& log = CLogManager::Instance();
     ASSERT_TRUE(log.IsOpen());
     EXPECT_EQ(log.FilePath(), std::string(std::getenv("TMPDIR")) + "/Quorvane/TWD.log");
-    Log("Process::Log", "through the shorthand", LOG_CAT_APPLICATION, 2);
+    Log("Process::Log", "through the shorthand", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     EXPECT_NE(twtest::ReadFile(log.FilePath()).find("through the shorthand"), std::string::npos);
 }

@@ -1,4 +1,4 @@
-#include "LogCapture.h"
+#include "common/LogCapture.h"
 #include "common/TestEnv.h"
 
 #include "language/CLangTranslator.h"
@@ -457,7 +457,8 @@ TEST(RecordFormat, UnknownMmsMagicConsumesTheBaseBlockFirst) {
     CArchiveReader reader(data);
     CMMSRecord mms;
     EXPECT_FALSE(mms.Serialize(reader));
-    EXPECT_TRUE(log.Has("CMMSRecord::Serialize(readfile)", "Unknown MMS record format", 2));
+    EXPECT_TRUE(
+        log.Has("CMMSRecord::Serialize(readfile)", "Unknown MMS record format", LOG_SEV_ERROR));
     EXPECT_EQ(mms.GUID, "M1"); // the base block was read
     EXPECT_EQ(reader.Remaining(), Bytes().Text("Picture").Text("Extra").Int(7).Int(8).str().size());
 }
@@ -496,7 +497,8 @@ TEST(RecordFormat, FailureMessagesAndLocations) {
             record = std::make_unique<CSMSRecord>();
         }
         EXPECT_FALSE(record->Serialize(reader)) << c.message;
-        EXPECT_TRUE(log.Has(c.location, c.message, 2)) << c.location << ": " << c.message;
+        EXPECT_TRUE(log.Has(c.location, c.message, LOG_SEV_ERROR))
+            << c.location << ": " << c.message;
         EXPECT_EQ(log.Errors().size(), 1u) << c.message;
     }
 }

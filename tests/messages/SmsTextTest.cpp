@@ -166,4 +166,25 @@ TEST(SmsText, FitCutsTheCharacterThatWouldNotFit) {
     EXPECT_EQ(CSmsText::MeasureLenient("abc").FitBytes(160, 70), 3u);
 }
 
+TEST(SmsText, QuickScanAgreesWithTheFullMeasure) {
+    for (const std::string& text :
+         {std::string(""), Repeat("a", 161), Repeat("{", 81), Repeat("\xCF\x89", 71),
+          "a\n\r`b" + Repeat("\xE2\x82\xAC", 3), Repeat("\xF0\x9F\x98\x80", 40),
+          std::string("ab\xFF\xC3") + "c", Repeat("a", 153) + "[" + Repeat("b", 200)}) {
+        const CSmsText full = CSmsText::MeasureLenient(text);
+        const CSmsText::Scan scan = CSmsText::ScanLenient(text);
+        EXPECT_EQ(scan.ucs2, full.IsUcs2()) << text;
+        EXPECT_EQ(scan.length, full.Length()) << text;
+        for (bool concat : {false, true}) {
+            CSmsText::Limits limits;
+            limits.concat = concat;
+            if (scan.uniform) {
+                EXPECT_EQ(CSmsText::UniformParts(scan.length, scan.ucs2, limits),
+                          full.Parts(limits))
+                    << text;
+            }
+        }
+    }
+}
+
 } // namespace

@@ -1,4 +1,4 @@
-#include "LogCapture.h"
+#include "common/LogCapture.h"
 #include "common/TestEnv.h"
 
 #include "messages/CArchiveWriter.h"
@@ -105,8 +105,8 @@ TEST_F(Store, FirstStartIsEmptyAndLoaded) {
     EXPECT_TRUE(store.IsLoaded());
     EXPECT_TRUE(Guids(store, true).empty());
     EXPECT_TRUE(Guids(store, false).empty());
-    EXPECT_TRUE(log.Has(kLoc, "Could not open the file.", 2));
-    EXPECT_TRUE(log.Has(kLoc, "Reading data from file \"" + Outbox() + "\"", 0));
+    EXPECT_TRUE(log.Has(kLoc, "Could not open the file.", LOG_SEV_ERROR));
+    EXPECT_TRUE(log.Has(kLoc, "Reading data from file \"" + Outbox() + "\"", LOG_SEV_TRACE));
     EXPECT_FALSE(std::filesystem::exists(m_folder)); // nothing is written before a change
 }
 
@@ -116,8 +116,8 @@ TEST_F(Store, AddCreatesTheFolderAndWritesTheFile) {
     ASSERT_TRUE(store.OutboxAddRecord(Sms("G1")));
     EXPECT_EQ(twtest::ReadFile(Outbox()),
               Bytes().Text("TWD353").Int(1).Int(0).Raw(SmsG1Bytes()).str());
-    EXPECT_TRUE(log.Has("CMgmtMessages::OutboxAddRecord", "Enter", 0));
-    EXPECT_TRUE(log.Has(kLoc, "Storing data to file \"" + Outbox() + "\"", 0));
+    EXPECT_TRUE(log.Has("CMgmtMessages::OutboxAddRecord", "Enter", LOG_SEV_TRACE));
+    EXPECT_TRUE(log.Has(kLoc, "Storing data to file \"" + Outbox() + "\"", LOG_SEV_TRACE));
     struct stat st {};
     ASSERT_EQ(::stat(m_folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -212,7 +212,7 @@ TEST_F(Store, LoadFailuresEmptyOnlyTheDamagedFolder) {
         EXPECT_TRUE(store.IsLoaded());
         EXPECT_TRUE(Guids(store, false).empty()) << c.message;
         EXPECT_EQ(Guids(store, true), (G{"G1"})) << c.message;
-        EXPECT_TRUE(log.Has(kLoc, c.message, 2)) << c.message;
+        EXPECT_TRUE(log.Has(kLoc, c.message, LOG_SEV_ERROR)) << c.message;
     }
 }
 
@@ -274,7 +274,7 @@ TEST_F(Store, UnreadableFileIsAnEmptyFolder) {
     LogCapture log;
     CMgmtSMS store(m_folder);
     EXPECT_TRUE(Guids(store, true).empty());
-    EXPECT_TRUE(log.Has(kLoc, "Failed to read file data.", 2));
+    EXPECT_TRUE(log.Has(kLoc, "Failed to read file data.", LOG_SEV_ERROR));
 }
 
 TEST_F(Store, ModifyMovesTheRecordToTheEnd) {
@@ -296,7 +296,7 @@ TEST_F(Store, ModifyMovesTheRecordToTheEnd) {
     EXPECT_FALSE(store.OutboxModifyRecord(Sms("missing")));
     EXPECT_FALSE(store.SentboxModifyRecord(Sms("A")));
     EXPECT_TRUE(log.Has("CMgmtMessages::ModifyRecord",
-                        "Warning: A message with that GUID could not be found.", 2));
+                        "Warning: A message with that GUID could not be found.", LOG_SEV_ERROR));
 }
 
 TEST_F(Store, SentboxModifyReplacesByTheRecordsGuid) {
@@ -323,7 +323,8 @@ TEST_F(Store, MoveToSentbox) {
     LogCapture log;
     EXPECT_FALSE(store.OutboxMoveToSentbox("nope"));
     EXPECT_TRUE(log.Has("CMgmtMessages::OutboxMoveToSentbox",
-                        "Warning: A scheduled message with that GUID could not be found.", 2));
+                        "Warning: A scheduled message with that GUID could not be found.",
+                        LOG_SEV_ERROR));
     EXPECT_EQ(twtest::ReadFile(Outbox()), outboxBefore);
     EXPECT_EQ(twtest::ReadFile(Sentbox()), sentboxBefore);
     ASSERT_TRUE(store.OutboxMoveToSentbox("A"));
@@ -360,7 +361,7 @@ TEST_F(Store, LookupsAndFilters) {
     EXPECT_EQ(store.OutboxGetRecord("none"), nullptr);
     EXPECT_EQ(store.SentboxGetRecord("A"), nullptr);
     EXPECT_TRUE(log.Has("CMgmtMessages::OutboxGetRecord",
-                        "Warning: A record with that GUID could not be found.", 0));
+                        "Warning: A record with that GUID could not be found.", LOG_SEV_TRACE));
     EXPECT_FALSE(store.OutboxDelRecord("none"));
     EXPECT_TRUE(log.Has("CMgmtMessages::OutboxDelRecord",
                         "Warning: A Outbox message with that GUID could not be found."));
@@ -378,7 +379,7 @@ TEST_F(Store, LookupsAndFilters) {
     EXPECT_EQ(byId->GUID, "S");
     EXPECT_EQ(store.GetRecord(4, 9), nullptr);
     EXPECT_TRUE(log.Has("CMgmtMessages::GetRecord",
-                        "Warning: A record with that ID could not be found.", 0));
+                        "Warning: A record with that ID could not be found.", LOG_SEV_TRACE));
 
     ASSERT_TRUE(store.OutboxDelRecord("A"));
     ASSERT_TRUE(store.OutboxDelRecord("C"));
@@ -466,7 +467,7 @@ TEST_F(Store, FailedSaveReportsFalseAndKeepsMemory) {
     CMgmtSMS store(parent + "/TWD");
     LogCapture log;
     EXPECT_FALSE(store.OutboxAddRecord(Sms("A")));
-    EXPECT_TRUE(log.Has(kLoc, "Could not open the file.", 2));
+    EXPECT_TRUE(log.Has(kLoc, "Could not open the file.", LOG_SEV_ERROR));
     EXPECT_EQ(Guids(store, true), (G{"A"}));
     EXPECT_FALSE(store.OutboxModifyRecord(Sms("A", MSGSTATUS_AWAITING_ID)));
     EXPECT_EQ(store.OutboxGetRecord("A")->Status, MSGSTATUS_AWAITING_ID);
@@ -493,7 +494,7 @@ TEST_F(Store, FailedSaveLeavesTheOldFileWhole) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(saved);
-    EXPECT_TRUE(log.Has(kLoc, "Failed to write file data.", 2));
+    EXPECT_TRUE(log.Has(kLoc, "Failed to write file data.", LOG_SEV_ERROR));
     EXPECT_EQ(twtest::ReadFile(Outbox()), before);
     // No temporary file is left behind, and the record is kept for the next save.
     int files = 0;

@@ -18,7 +18,8 @@ namespace {
 std::mutex g_reportLock;
 std::vector<std::string> g_reports;
 
-void CollectReport(const char* /*location*/, const std::string& message, int /*severity*/) {
+void CollectReport(const char* /*location*/, const std::string& message,
+                   platform::DiagnosticLevel /*level*/) {
     std::lock_guard<std::mutex> guard(g_reportLock);
     g_reports.push_back(message);
 }

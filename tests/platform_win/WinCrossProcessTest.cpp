@@ -139,7 +139,7 @@ std::size_t SocketCount() {
 
 std::mutex g_reportsMutex;
 std::vector<std::string> g_reports;
-void CollectReport(const char*, const std::string& message, int) {
+void CollectReport(const char*, const std::string& message, platform::DiagnosticLevel) {
     std::lock_guard<std::mutex> lock(g_reportsMutex);
     g_reports.push_back(message);
 }

@@ -1,6 +1,6 @@
 // Loads a folder file from the fuzz input, through the store as the program does, and checks
 // that whatever loads is written and read back unchanged.
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 #include "messages/CArchiveReader.h"
 #include "messages/CMgmtSMS.h"
 #include "platform/Paths.h"
@@ -18,7 +18,7 @@ const std::string& Folder() {
         std::string path = platform::TempFolder() + "/tw-folder-fuzz-" + std::to_string(::getpid());
         platform::CreateFolder(path);
         // Every damaged input logs; keep the log quiet.
-        CLogManager::Instance().SetMinimumSeverity(3);
+        CLogManager::Instance().SetMinimumSeverity(LogSeverity::Off);
         return path;
     }();
     return folder;

@@ -1,9 +1,10 @@
-// Collects the log lines of the message model while a test runs.
+// Collects the lines handed to the program log while a test runs (one capture at a time).
 #pragma once
 
-#include "messages/MessagesLog.h"
+#include "log/LogManager.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,36 +13,40 @@ namespace twtest {
 struct LoggedLine {
     std::string location;
     std::string message;
-    int severity;
+    LogCategory category;
+    LogSeverity severity;
 };
 
 class LogCapture {
 public:
     LogCapture() {
+        // Opening the process-wide log writes its own session line; that is not the test's.
+        (void)CLogManager::Instance();
         std::lock_guard<std::mutex> guard(Mutex());
         Lines().clear();
-        messages::SetLogObserver(&Observe);
+        CLogManager::SetObserver(&Observe);
     }
-    ~LogCapture() { messages::SetLogObserver(nullptr); }
+    ~LogCapture() { CLogManager::SetObserver(nullptr); }
 
-    // True when a line with exactly this location and message (and severity, unless -1) was
+    // True when a line with exactly this location and message (and severity, when given) was
     // logged.
-    bool Has(const std::string& location, const std::string& message, int severity = -1) const {
+    bool Has(const std::string& location, const std::string& message,
+             std::optional<LogSeverity> severity = std::nullopt) const {
         std::lock_guard<std::mutex> guard(Mutex());
         for (const LoggedLine& line : Lines()) {
             if (line.location == location && line.message == message &&
-                (severity < 0 || line.severity == severity)) {
+                (!severity || line.severity == *severity)) {
                 return true;
             }
         }
         return false;
     }
-    // Lines of severity 2.
+    // Lines of severity Error.
     std::vector<LoggedLine> Errors() const {
         std::lock_guard<std::mutex> guard(Mutex());
         std::vector<LoggedLine> out;
         for (const LoggedLine& line : Lines()) {
-            if (line.severity == 2) {
+            if (line.severity == LOG_SEV_ERROR) {
                 out.push_back(line);
             }
         }
@@ -61,9 +66,10 @@ private:
         static std::vector<LoggedLine> lines;
         return lines;
     }
-    static void Observe(const char* location, const std::string& message, int severity) {
+    static void Observe(const char* location, const std::string& message, LogCategory category,
+                        LogSeverity severity) {
         std::lock_guard<std::mutex> guard(Mutex());
-        Lines().push_back({location, message, severity});
+        Lines().push_back({location, message, category, severity});
     }
 };
 

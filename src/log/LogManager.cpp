@@ -1,61 +1,48 @@
-#include "app/log/LogManager.h"
+#include "log/LogManager.h"
 
-#include "app/log/CLogHandlerW.h"
+#include "log/CLogHandlerW.h"
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-const char* CategoryName(int category) {
+const char* CategoryName(LogCategory category) {
     static const char* const names[] = {"GUI",     "Language", "Registry", "Core", "Application",
                                         "File IO", "Data",     "WAB",      "OE"};
-    if (category >= 0 && category < static_cast<int>(sizeof names / sizeof names[0])) {
-        return names[category];
-    }
-    return "Not defined";
+    const auto index = static_cast<std::size_t>(category);
+    return index < std::size(names) ? names[index] : "Not defined";
 }
 
-int FileLevelOf(int severity) {
-    if (severity == 0) {
-        return 4;
-    }
-    if (severity == 1) {
-        return 3;
-    }
-    return 1;
+// The file level a line needs: trace lines only in the most detailed level.
+int FileLevelOf(LogSeverity severity) {
+    static const int levels[] = {4, 3, 1};
+    const auto index = static_cast<std::size_t>(severity);
+    return index < std::size(levels) ? levels[index] : 1;
 }
+
+std::atomic<LogObserver> g_observer{nullptr};
 
 void RightTrim(std::string& s) {
     size_t end = s.find_last_not_of(" \t\r\n\v\f");
     s.erase(end == std::string::npos ? 0 : end + 1);
 }
 
-// The log folder must be a real directory of this user, not a link somebody planted.
-bool UsableFolder(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        return false;
-    }
-    if ((st.st_mode & 0777) != 0700) {
-        ::chmod(path.c_str(), 0700);
-    }
-    return true;
-}
-
-void DiagnosticToLog(const char* location, const std::string& message, int severity) {
-    int category = LOG_CAT_APPLICATION;
+void DiagnosticToLog(const char* location, const std::string& message,
+                     platform::DiagnosticLevel level) {
+    LogCategory category = LOG_CAT_APPLICATION;
     if (location != nullptr && std::strncmp(location, "Registry", 8) == 0) {
         category = LOG_CAT_REGISTRY;
     }
+    const LogSeverity severity =
+        level == platform::DiagnosticLevel::Info ? LOG_SEV_INFO : LOG_SEV_ERROR;
     CLogManager::Instance().Log(location != nullptr ? location : "platform", message, category,
                                 severity);
 }
@@ -102,12 +89,13 @@ bool CLogManager::Open(const std::string& folder) {
     if (base.size() > 1 && base.back() == '/') {
         base.pop_back();
     }
-    // A missing temporary folder is created first, then the program's own folder in it.
+    // A missing temporary folder is created first, then the program's own folder in it, which
+    // must pass the shared-folder rule.
     if (!platform::CreateFolder(base)) {
         return false;
     }
     base += "/Quorvane";
-    if (!platform::CreateFolder(base) || !UsableFolder(base)) {
+    if (!platform::UsePrivateFolder(base)) {
         return false;
     }
     m_writer = std::make_unique<CLogHandlerW>();
@@ -130,10 +118,13 @@ void CLogManager::Close() {
     m_open = false;
 }
 
-void CLogManager::Log(const char* function, const std::string& message, int category, int severity,
-                      bool appendSystemError) {
+void CLogManager::Log(const char* function, const std::string& message, LogCategory category,
+                      LogSeverity severity, bool appendSystemError) {
     // The error number must be read before anything here can change it.
     std::string text = appendSystemError ? FormatSystemError(message) : std::string();
+    if (LogObserver observer = g_observer.load(std::memory_order_acquire)) {
+        observer(function != nullptr ? function : "", message, category, severity);
+    }
     if (severity < m_minimumSeverity.load() || !m_open.load()) {
         return;
     }
@@ -162,8 +153,12 @@ void CLogManager::SetFileLevel(const int* level) {
     }
 }
 
-void CLogManager::SetMinimumSeverity(int severity) {
+void CLogManager::SetMinimumSeverity(LogSeverity severity) {
     m_minimumSeverity.store(severity);
+}
+
+void CLogManager::SetObserver(LogObserver observer) {
+    g_observer.store(observer, std::memory_order_release);
 }
 
 std::string CLogManager::FilePath() const {

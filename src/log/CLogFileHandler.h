@@ -1,5 +1,9 @@
-// Writes formatted lines to the log file.
+// Writes formatted lines to the log file. The file is opened through the shared-folder rule
+// (no links followed, owned by this user), held with an exclusive lock for the whole run, and a
+// non-empty earlier log is rotated to "<base>.old" by a chunked copy that never throws.
 #pragma once
+
+#include "platform/UniqueFd.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +19,7 @@ public:
     // "<basePath>.old". False when the file cannot be opened or another process holds it.
     bool Open(const std::string& basePath);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.IsValid(); }
 
     // null or 0 means 5.
     void SetFileLevel(const int* level);
@@ -28,9 +32,7 @@ public:
     std::string FilePath() const { return m_basePath + ".log"; }
 
 private:
-    int OpenLocked(const std::string& path);
-
-    int m_fd = -1;
+    platform::UniqueFd m_fd;
     std::string m_basePath;
     int m_fileLevel = 5;
 };

@@ -1,7 +1,7 @@
 // The log writer: owns the file handler.
 #pragma once
 
-#include "app/log/CLogFileHandler.h"
+#include "log/CLogFileHandler.h"
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,43 @@
+// A file descriptor that closes itself. Move-only; an invalid descriptor is -1. Use it for every
+// descriptor the program opens, so that no path through a function can forget to close one.
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace platform {
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset(std::exchange(other.m_fd, -1));
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return m_fd; }
+    bool IsValid() const { return m_fd >= 0; }
+    explicit operator bool() const { return IsValid(); }
+    // Gives up ownership without closing.
+    int Release() { return std::exchange(m_fd, -1); }
+    // Closes the descriptor held and takes `fd`.
+    void Reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace platform
