@@ -1,14 +1,18 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "app/CAppFolderHost.h"
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
+#include "app/ComposeWiring.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CAddressBookWindow.h"
+#include "compose/CDlgNewSMS.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"
 #include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "core/CQVClientCoreLib.h"
+#include "folders/CFolderDialogs.h"
 #include "gui/CDlgRegWiz.h"
 #include "gui/CGuiStartup.h"
 #include "gui/CGuiText.h"
@@ -26,6 +30,7 @@
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
 #include "platform/StringUtil.h"
+#include "templates/CTemplateHandler.h"
 
 #include <QApplication>
 
@@ -247,8 +252,20 @@ bool CTidewellWindowsApp::InitInstance() {
         m_videosFolder = platform::UserFolder("VIDEOS");
     }
 
+    // The template store and the recipients of the compose dialogs.
+    m_templates = std::make_unique<CTemplateHandler>(
+        platform::ToNativePath(m_reg.GetAppDataFolder() + "\\TWD"), GetApplicationPath(), [this] {
+            win::MessageBox(0, "Access Denied",
+                            m_translator->Translate("Alert.txtMessageBoxTitle", "<appname>"),
+                            win::MB_OK);
+            OnForcedShutDown();
+        });
+    CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
+
     // 16. The dialog manager with the hidden window that receives every request, the tray
     // icon and the dialogs asked for on the command line.
+    m_folderHost = std::make_unique<CAppFolderHost>(*this);
+    CFolderDialogs::Register(m_dialogFactory, *m_folderHost);
     m_gui = std::make_unique<CMgmtGUI>(m_verb, *this, m_dialogFactory);
     if (!m_gui->IsInitialized()) {
         Log(kApp, "Failed to create GUI main window", LOG_CAT_APPLICATION, LOG_SEV_ERROR);
@@ -436,6 +453,7 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
     if (m_qapp) {
         CGuiStartup::MarkClosed();
     }
+    m_templates.reset();
     m_core.reset();
     m_store.reset();
     if (m_remembered) {

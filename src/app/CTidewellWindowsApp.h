@@ -20,6 +20,8 @@ class COutlookExpressWrapper;
 class CLangTranslator;
 class CMgmtSMS;
 class CMgmtCore;
+class CAppFolderHost;
+class CTemplateHandler;
 class CDllHandler;
 class CWABManager;
 class CRememberedEntries;
@@ -91,6 +93,7 @@ public:
     CMgmtSMS* Store() const { return m_store.get(); }
     CMgmtCore* Core() const { return m_core.get(); }
     CMgmtGUI* Gui() const { return m_gui.get(); }
+    CTemplateHandler* Templates() const { return m_templates.get(); }
     // The country-code library (number conversion, home country, country list); null before
     // start-up reached it and after exit.
     CDllHandler* CountryCodes() const { return m_countryCodes.get(); }
@@ -134,8 +137,10 @@ private:
     std::unique_ptr<CRememberedEntries> m_remembered;
     std::shared_ptr<CMgmtSMS> m_store;
     std::unique_ptr<CMgmtCore> m_core;
+    std::unique_ptr<CTemplateHandler> m_templates;
     std::unique_ptr<QApplication> m_qapp;
     CDialogFactory m_dialogFactory;
+    std::unique_ptr<CAppFolderHost> m_folderHost;
     std::unique_ptr<CMgmtGUI> m_gui;
     std::int32_t m_mmsMode = 0;
     std::string m_picturesFolder;

@@ -86,9 +86,12 @@ bool IsPhoneNumber(const std::string& number) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A sender the network passes on: a phone number or up to 11 letters, digits and spaces.
+// A sender the network passes on: a phone number or up to 11 letters, digits and spaces, or
+// one of the account's own senders named by its keyword (its mobile number, its reply inbox,
+// its sender text), which the client stores when the user picks one of them.
 bool IsValidOriginator(const std::string& originator) {
-    if (originator.empty() || IsPhoneNumber(originator)) {
+    if (originator.empty() || IsPhoneNumber(originator) || originator == "MSISDNORIGINATOR" ||
+        originator == "REPLYORIGINATOR" || originator == "TEXTORIGINATOR") {
         return true;
     }
     if (originator.size() > 11) {

@@ -6,7 +6,7 @@
 
 #include "clientcore/CResultStore.h"
 #include "clientcore/CServiceStore.h"
-#include "clientcore/CSmsText.h"
+#include "messages/CSmsText.h"
 
 #include <atomic>
 #include <condition_variable>

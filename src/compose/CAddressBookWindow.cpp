@@ -1,12 +1,12 @@
 #include "compose/CAddressBookWindow.h"
 
+#include "log/LogManager.h"
 #include "compose/CDlgAddressBook.h"
 #include "compose/CDlgGroupEdit.h"
 #include "compose/CWABManager.h"
 #include "gui/CGuiText.h"
 #include "gui/CMgmtGUI.h"
 #include "language/CMgmtBranding.h"
-#include "log/LogManager.h"
 #include "platform/MsgBox.h"
 
 #include <QDialogButtonBox>

@@ -276,7 +276,6 @@ int CCoreAccount::OnQVStatusAccountInfoID(const std::string& guid) {
         // DefaultAccount first: the per-account values that follow go to that account's key.
         settings.SetDefaultAccount(accountId);
         settings.SetAccountString("AccountID", accountId);
-        settings.SetAccountString("AccountType", text(kAccountType));
         settings.SetAccountString("MsisdnOriginator", text(kMsisdnOriginator));
         settings.SetAccountString("GroupID", text(kGroupId));
         settings.SetAccountString("UserName", text(kUserName));
@@ -298,6 +297,9 @@ int CCoreAccount::OnQVStatusAccountInfoID(const std::string& guid) {
                                  static_cast<std::uint32_t>(status.allowMsIsdnOriginator));
         settings.SetAccountString("AllowedToSend", std::to_string(status.allowedToSend));
         settings.SetAccountString("AllowSignup", std::to_string(status.allowSignup));
+        // Written last: readers (the compose dialog's balance check) take a set account type
+        // to mean that the balance and the other values of this account are in place.
+        settings.SetAccountString("AccountType", text(kAccountType));
 
         char data[1024];
         int n = std::snprintf(

@@ -2,6 +2,7 @@
 #include "app/CTidewellWindowsApp.h"
 
 #include "app/CEditionValues.h"
+#include "WelcomeAnswer.h"
 #include "common/TestEnv.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CRememberedEntries.h"
@@ -19,9 +20,6 @@ TEST(AppRecipients, StartUpOpensTheAddressBookAndExitSavesTheRememberedEntries) 
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     win::SetMessageBoxBackend(std::make_shared<win::ScriptedMessageBox>());
     CEditionValues::Select(false);
-    platform::RegKey accounts;
-    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
-    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
     platform::RegKey root;
     ASSERT_TRUE(root.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().rootKey));
     ASSERT_TRUE(root.SetString("HomeCountry", "DE"));
@@ -36,6 +34,7 @@ TEST(AppRecipients, StartUpOpensTheAddressBookAndExitSavesTheRememberedEntries) 
 
     const char* argv[] = {"tidewell"};
     CTidewellWindowsApp app(1, argv);
+    WelcomeAnswer next(win::IDOK); // the first start registers an account
     ASSERT_TRUE(app.InitInstance());
     ASSERT_NE(app.AddressBook(), nullptr);
     EXPECT_TRUE(app.AddressBook()->IsOpen());

@@ -1,0 +1,11 @@
+// Connects the compose dialog to the application's parts: settings, message store, template
+// store, the address book and remembered entries, the country-code library, the reference
+// map and the core manager.
+#pragma once
+
+#include "compose/ComposeServices.h"
+
+class CTidewellWindowsApp;
+
+// What a new compose dialog of the application uses. Called on the GUI thread once per dialog.
+ComposeServices MakeComposeServices(CTidewellWindowsApp& app);
