@@ -83,7 +83,6 @@ TEST_F(Account, AccountDataIsWrittenInOrderWithTheBalanceAsANumber) {
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"DefaultAccount", "9001"},
         {"AccountID", "9001"},
-        {"AccountType", "prepaid"},
         {"MsisdnOriginator", "+447700900555"},
         {"GroupID", "g"},
         {"UserName", "Ann"},
@@ -103,6 +102,8 @@ TEST_F(Account, AccountDataIsWrittenInOrderWithTheBalanceAsANumber) {
         {"AllowMsIsdnOriginator", "0"},
         {"AllowedToSend", "1"},
         {"AllowSignup", "0"},
+        // Last: a set account type tells readers the balance and the rest are in place.
+        {"AccountType", "prepaid"},
     };
     auto writes = settings->Writes();
     ASSERT_EQ(writes.size(), expected.size());
