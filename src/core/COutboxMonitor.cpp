@@ -112,16 +112,17 @@ int COutboxMonitor::Scan(CCoreContext& context) {
         }
     }
     if (!keyed.empty() && !context.Store().Flush()) {
-        // The keys are not on disk: nothing is handed over now.
-        Log("CMgmtCore::ThreadSessionOutboxMonitor",
-            "Error: The outbox could not be saved; sending waits for the next scan", LOG_CAT_CORE,
-            LOG_SEV_ERROR);
+        // The keys are not on disk: nothing is handed over now, and the records are back as
+        // they were before the line below tells so.
         for (Keyed& k : keyed) {
             const std::string key = k.record->GUID;
             k.record->GUID = k.previousGuid;
             k.record->Status = MSGSTATUS_NOT_SENT;
             context.Store().OutboxModifyRecord(key, *k.record);
         }
+        Log("CMgmtCore::ThreadSessionOutboxMonitor",
+            "Error: The outbox could not be saved; sending waits for the next scan", LOG_CAT_CORE,
+            LOG_SEV_ERROR);
         return 0;
     }
 
