@@ -1,7 +1,7 @@
 #include "core/COutboxMonitor.h"
 
-#include "log/LogManager.h"
 #include "core/CCoreContext.h"
+#include "log/LogManager.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CMgmtMessages.h"
 #include "messages/CSMSRecord.h"

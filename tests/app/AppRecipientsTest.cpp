@@ -1,8 +1,8 @@
 // Start-up opens the address book and loads the remembered entries; exit saves them.
 #include "app/CTidewellWindowsApp.h"
 
-#include "app/CEditionValues.h"
 #include "WelcomeAnswer.h"
+#include "app/CEditionValues.h"
 #include "common/TestEnv.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CRememberedEntries.h"

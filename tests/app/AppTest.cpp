@@ -1,12 +1,12 @@
 #include "app/CTidewellWindowsApp.h"
 
+#include "WelcomeAnswer.h"
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
-#include "log/LogManager.h"
-#include "WelcomeAnswer.h"
 #include "common/TestEnv.h"
 #include "compose/CDllHandler.h"
 #include "gui/CMgmtGUI.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
@@ -260,15 +260,13 @@ TEST_F(AppTest, MailClientMessagesBecomeReferencedRecords) {
 
 TEST_F(AppTest, StartUpLoadsTheCountryCodesWithTheHomeCountryOfTheSettings) {
     CEditionValues::Select(false);
-    platform::RegKey accounts;
-    ASSERT_TRUE(accounts.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().accountsKey));
-    ASSERT_TRUE(accounts.SetString("DefaultAccount", "4711"));
     platform::RegKey root;
     ASSERT_TRUE(root.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().countryCodeKey));
     ASSERT_TRUE(root.SetString("HomeCountry", "DE"));
 
     const char* argv[] = {"tidewell"};
     CTidewellWindowsApp app(1, argv);
+    WelcomeAnswer close(win::IDCANCEL); // no account is needed here
     ASSERT_TRUE(app.InitInstance());
     ASSERT_NE(app.CountryCodes(), nullptr);
     EXPECT_EQ(app.HomeCountry(), "DE");

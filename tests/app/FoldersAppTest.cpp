@@ -1,8 +1,8 @@
 // The folder dialog inside the running program: it opens from its request, reschedules an
 // outbox message through the message options dialog, and forwards a sent message into a
 // compose dialog prefilled from the record.
-#include "app/CTidewellWindowsApp.h"
 #include "WelcomeAnswer.h"
+#include "app/CTidewellWindowsApp.h"
 #include "common/TestEnv.h"
 #include "compose/CDlgNewSMS.h"
 #include "folders/CDlgMessageFolder.h"

@@ -132,8 +132,7 @@ TEST_F(ProgramTest, NewUserSignsUpAndSecondStartsForwardTheirVerbs) {
     // The request reaches the dialog manager of the first instance, which makes the compose
     // dialog.
     EXPECT_EQ(RunToEnd({"NewMessage"}), 0);
-    EXPECT_FALSE(LogHas("No dialog is available for dialog type 0"))
-        << twtest::ReadFile(LogFile());
+    EXPECT_FALSE(LogHas("No dialog is available for dialog type 0")) << twtest::ReadFile(LogFile());
     EXPECT_FALSE(LogHas("Failed to create a NewSMS dialog")) << twtest::ReadFile(LogFile());
     // A verb outside the table opens the message folders.
     EXPECT_EQ(RunToEnd({"SomethingElse"}), 0);
