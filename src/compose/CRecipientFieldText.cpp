@@ -1,4 +1,5 @@
 #include "compose/CRecipientFieldText.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 
@@ -202,21 +203,7 @@ std::string CRecipientFieldText::ToUtf8(std::u16string_view text) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD; // a lone surrogate
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        platform::AppendUtf8(out, cp);
     }
     return out;
 }
@@ -224,51 +211,16 @@ std::string CRecipientFieldText::ToUtf8(std::u16string_view text) {
 std::u16string CRecipientFieldText::ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b0 = static_cast<unsigned char>(text[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t length = 1;
-        std::size_t need = 0;
-        char32_t minimum = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            need = 1;
-            cp = b0 & 0x1F;
-            minimum = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            need = 2;
-            cp = b0 & 0x0F;
-            minimum = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            need = 3;
-            cp = b0 & 0x07;
-            minimum = 0x10000;
-        }
-        if (need > 0) {
-            bool ok = i + need < text.size();
-            for (std::size_t k = 1; ok && k <= need; ++k) {
-                const unsigned char b = static_cast<unsigned char>(text[i + k]);
-                ok = (b & 0xC0) == 0x80;
-                cp = (cp << 6) | (b & 0x3F);
-            }
-            ok = ok && cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-            if (ok) {
-                length = need + 1;
-            } else {
-                cp = 0xFFFD;
-            }
-        } else if (b0 >= 0x80) {
-            cp = 0xFFFD;
-        }
+    std::size_t length = 1;
+    for (std::size_t i = 0; i < text.size(); i += length) {
+        char32_t cp = 0xFFFD; // what an invalid byte becomes
+        platform::DecodeUtf8(text, i, cp, length);
         if (cp >= 0x10000) {
             out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         } else {
             out.push_back(static_cast<char16_t>(cp));
         }
-        i += length;
     }
     return out;
 }

@@ -1,71 +1,9 @@
 #include "compose/CTextFold.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 
 namespace {
-
-// Decodes one UTF-8 character at `pos`; on invalid bytes gives nothing and a length of 1.
-bool DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp, std::size_t& length) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b0 = byte(pos);
-    length = 1;
-    if (b0 < 0x80) {
-        cp = b0;
-        return true;
-    }
-    std::size_t need = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        need = 1;
-        value = b0 & 0x1F;
-        minimum = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        need = 2;
-        value = b0 & 0x0F;
-        minimum = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        need = 3;
-        value = b0 & 0x07;
-        minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (pos + need >= text.size()) {
-        return false;
-    }
-    for (std::size_t i = 1; i <= need; ++i) {
-        const unsigned char b = byte(pos + i);
-        if ((b & 0xC0) != 0x80) {
-            return false;
-        }
-        value = (value << 6) | (b & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return false;
-    }
-    cp = value;
-    length = need + 1;
-    return true;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // Upper-case letters of the scripts the address books of our users hold, and their lower case.
 // Every mapping keeps the length of the character's UTF-8 form, so a folded text has the same
@@ -113,8 +51,8 @@ char32_t FoldChar(char32_t cp) {
 void FoldNext(std::string_view text, std::size_t& pos, std::string& out) {
     char32_t cp = 0;
     std::size_t length = 1;
-    if (DecodeUtf8(text, pos, cp, length)) {
-        AppendUtf8(FoldChar(cp), out);
+    if (platform::DecodeUtf8(text, pos, cp, length)) {
+        platform::AppendUtf8(out, FoldChar(cp));
     } else {
         out.push_back(text[pos]);
     }

@@ -1,4 +1,5 @@
 #include "compose/CVCardReader.h"
+#include "platform/Utf8.h"
 
 #include <array>
 #include <cstdint>
@@ -11,63 +12,6 @@ constexpr std::array<char16_t, 32> kWindows1252 = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b0 = static_cast<unsigned char>(text[i]);
-        if (b0 < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t need = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if ((b0 & 0xE0) == 0xC0) {
-            need = 1;
-            cp = b0 & 0x1F;
-            minimum = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            need = 2;
-            cp = b0 & 0x0F;
-            minimum = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            need = 3;
-            cp = b0 & 0x07;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + need >= text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= need; ++k) {
-            const unsigned char b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += need + 1;
-    }
-    return true;
-}
-
 // 8-bit text of a single-byte character set to UTF-8.
 std::string FromSingleByte(std::string_view text, bool windows1252) {
     std::string out;
@@ -77,9 +21,9 @@ std::string FromSingleByte(std::string_view text, bool windows1252) {
         if (b < 0x80) {
             out.push_back(c);
         } else if (windows1252 && b < 0xA0) {
-            AppendUtf8(kWindows1252[b - 0x80], out);
+            platform::AppendUtf8(out, kWindows1252[b - 0x80]);
         } else {
-            AppendUtf8(b, out);
+            platform::AppendUtf8(out, b);
         }
     }
     return out;
@@ -125,7 +69,7 @@ std::string ToUtf8(std::string_view text, std::string_view charset) {
     if (EqualsAsciiNoCase(charset, "WINDOWS-1252") || EqualsAsciiNoCase(charset, "CP1252")) {
         return FromSingleByte(text, true);
     }
-    if (IsValidUtf8(text)) {
+    if (platform::IsValidUtf8(text)) {
         return std::string(text);
     }
     return FromSingleByte(text, true);

@@ -1,4 +1,5 @@
 #include "messages/CArchiveReader.h"
+#include "platform/Utf8.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -6,24 +7,6 @@
 #include <unistd.h>
 
 namespace {
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
 
 // UTF-16LE code units to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const char* bytes, std::size_t units) {
@@ -38,7 +21,7 @@ std::string Utf16ToUtf8(const char* bytes, std::size_t units) {
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
             std::uint32_t low = unit(i + 1);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                platform::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 ++i;
                 continue;
             }
@@ -46,7 +29,7 @@ std::string Utf16ToUtf8(const char* bytes, std::size_t units) {
         if (u >= 0xD800 && u <= 0xDFFF) {
             u = 0xFFFD;
         }
-        AppendUtf8(out, u);
+        platform::AppendUtf8(out, u);
     }
     return out;
 }
