@@ -1,8 +1,8 @@
 #include "core/CCoreAccount.h"
 
-#include "log/LogManager.h"
 #include "core/CCoreContext.h"
 #include "core/CFetchBuffers.h"
+#include "log/LogManager.h"
 
 #include <cstdio>
 #include <memory>
@@ -10,10 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct NamedError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // Index of each text buffer of QVAccountStatus.
 enum AccountText : std::size_t {
@@ -103,12 +99,13 @@ bool CCoreAccount::CORE_RegisterEx() {
             char message[128];
             std::snprintf(message, sizeof(message),
                           "Unrecognized return value. QVRegisterEx returned %d", rc);
-            throw NamedError(message);
+            return LogFailure(where, message, LOG_CAT_CORE);
         }
         std::string id = accountId;
         if (id.empty()) {
             // An empty id would make every per-account setting land in the accounts key itself.
-            throw NamedError("Error: QVRegisterEx returned an empty account id");
+            return LogFailure(where, "Error: QVRegisterEx returned an empty account id",
+                              LOG_CAT_CORE);
         }
         std::string path = m_context.AccountsKey() + id;
         if (path.size() >= 260) {
@@ -119,17 +116,15 @@ bool CCoreAccount::CORE_RegisterEx() {
             if (message.size() > 511) {
                 message.resize(511);
             }
-            throw NamedError(message);
+            return LogFailure(where, message, LOG_CAT_CORE);
         }
         m_context.Settings().SetDefaultAccount(id);
         Log(where, "Registration success. Calling QVQueryAccountStatus", LOG_CAT_CORE,
             LOG_SEV_TRACE);
         if (!QueryAccountStatus(id)) {
-            throw NamedError("Call to QVQueryAccountStatus failed");
+            return LogFailure(where, "Call to QVQueryAccountStatus failed", LOG_CAT_CORE);
         }
         return true;
-    } catch (const NamedError& e) {
-        Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
     } catch (...) {
         Log(where, "Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
     }

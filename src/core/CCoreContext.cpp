@@ -1,8 +1,8 @@
 #include "core/CCoreContext.h"
 
-#include "log/LogManager.h"
 #include "core/CLocalAddress.h"
 #include "language/CLangTranslator.h"
+#include "log/LogManager.h"
 #include "messages/CMMSRecord.h"
 #include "messages/CMgmtMessages.h"
 #include "messages/CSMSRecord.h"

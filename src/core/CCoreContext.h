@@ -121,6 +121,7 @@ public:
     std::atomic<bool> initialised{false};
     std::atomic<bool> monitorStopRequested{false};
     std::atomic<std::uint64_t> handedOver{0}; // messages the core accepted
+    std::atomic<std::uint64_t> scansDone{0};  // outbox scans the monitor finished
 
 private:
     std::shared_ptr<ICoreSettings> m_settings;

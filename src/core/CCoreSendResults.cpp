@@ -13,11 +13,6 @@
 
 namespace {
 
-// A failure with a text of its own; logged with that text.
-struct NamedError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 const char* const kGeneralError = "An error occured while sending the message";
 const char* const kAwaitingServer = "Awaiting server connection...";
 
@@ -91,7 +86,7 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
             return m_context.Core().GetStatusSendMessageInfo(&result);
         });
         if (rc != 1) {
-            throw NamedError("The call to QVGetStatusSendMessageInfo failed");
+            return LogFailure(where, "The call to QVGetStatusSendMessageInfo failed", LOG_CAT_CORE);
         }
         {
             // The monitor stores the GUID right after the core accepted the message; wait
@@ -103,8 +98,10 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
         ConfirmOnExit confirm{m_context, QVStatusSendMessageInfoID, guid};
         std::unique_ptr<CMessageRecord> record = m_context.Store().OutboxGetRecord(guid);
         if (record == nullptr) {
-            throw NamedError("Warning: No matching outbox record found for the given GUID. "
-                             "Message might have been removed.");
+            return LogFailure(where,
+                              "Warning: No matching outbox record found for the given GUID. "
+                              "Message might have been removed.",
+                              LOG_CAT_CORE);
         }
         if (result.errorFlag == 0 && (result.lowId != 0 || result.highId != 0)) {
             record->iLowID = result.lowId;
@@ -132,8 +129,6 @@ int CCoreSendResults::OnQVStatusSendMessageInfoID(const std::string& guid) {
             return 0;
         }
         m_context.Store().OutboxModifyRecord(guid, *record);
-    } catch (const NamedError& e) {
-        Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
     } catch (...) {
         Log(where, "Error: Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
     }
@@ -158,7 +153,7 @@ int CCoreSendResults::OnQVStatusErrorID(const std::string& guid) {
             return m_context.Core().GetStatusError(&report);
         });
         if (rc != 1) {
-            throw NamedError("Error: Call to QVGetStatusError failed");
+            return LogFailure(where, "Error: Call to QVGetStatusError failed", LOG_CAT_CORE);
         }
         ConfirmOnExit confirm{m_context, QVStatusErrorID, guid};
 
@@ -212,8 +207,6 @@ int CCoreSendResults::OnQVStatusErrorID(const std::string& guid) {
         if (!c.resend) {
             m_context.ShowMessageBox(c.message, win::MB_OK);
         }
-    } catch (const NamedError& e) {
-        Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
     } catch (...) {
         Log(where, "Error: Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
     }
@@ -241,7 +234,7 @@ int CCoreSendResults::OnQVStatusMessageInfoID(const std::string& guid) {
             return m_context.Core().GetMessageStatus(&status);
         });
         if (rc != 1) {
-            throw NamedError("Call to QVGetMessageStatus failed");
+            return LogFailure(where, "Call to QVGetMessageStatus failed", LOG_CAT_CORE);
         }
         ConfirmOnExit confirm{m_context, QVStatusMessageInfoID, guid};
 
@@ -259,11 +252,13 @@ int CCoreSendResults::OnQVStatusMessageInfoID(const std::string& guid) {
         std::unique_ptr<CMessageRecord> record =
             m_context.Store().GetRecord(status.lowId, status.highId);
         if (record == nullptr) {
-            throw NamedError("Warning: Could not find a message with the corresponding ID in "
-                             "sentbox. It might have been deleted");
+            return LogFailure(where,
+                              "Warning: Could not find a message with the corresponding ID in "
+                              "sentbox. It might have been deleted",
+                              LOG_CAT_CORE);
         }
         if (record->Status == MSGSTATUS_FINAL) {
-            throw NamedError("Message status is already final");
+            return LogFailure(where, "Message status is already final", LOG_CAT_CORE);
         }
         std::string code = buffers[0];
         record->UpdateRecipientStatus(buffers[2], buffers[1], code, m_context.Translator());
@@ -284,8 +279,6 @@ int CCoreSendResults::OnQVStatusMessageInfoID(const std::string& guid) {
                 win::MB_OK);
         }
         MoveSubscription();
-    } catch (const NamedError& e) {
-        Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
     } catch (...) {
         Log(where, "Error: Unknown exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
     }

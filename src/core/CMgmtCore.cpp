@@ -1,7 +1,7 @@
 #include "core/CMgmtCore.h"
 
-#include "log/LogManager.h"
 #include "core/COutboxMonitor.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtMessages.h"
 #include "platform/MsgBox.h"
 
@@ -10,10 +10,6 @@
 #include <utility>
 
 namespace {
-
-struct NamedError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 const char* const kCallbackTitle = "TWD_CORE_CALLBACK_WND";
 const char* const kCallbackClass = "TWDCoreCallbackWnd";
@@ -81,37 +77,7 @@ CMgmtCore::~CMgmtCore() {
     Log(where, "Enter", LOG_CAT_CORE, LOG_SEV_TRACE);
     if (m_context->initialised) {
         try {
-            if (m_monitorThread != nullptr) {
-                m_context->monitorStopRequested = true;
-                m_context->monitorStop.Set();
-                if (!m_monitorThread->Join(m_context->Options().monitorStopTimeoutMs)) {
-                    // No thread can be killed safely: it is left to end by itself and keeps
-                    // what it uses alive through the shared context.
-                    Log(where,
-                        "Warning: Terminating Outbox monitor thread. Internet connection "
-                        "problem?",
-                        LOG_CAT_CORE, LOG_SEV_ERROR);
-                }
-            }
-
-            Log(where, "Calling QVStartShutdown()", LOG_CAT_CORE, LOG_SEV_TRACE);
-            if (m_context->Core().StartShutdown() != 1) {
-                throw NamedError("ERROR: Call to QVStartShutdown failed");
-            }
-            if (!m_coreThread->Join(m_context->Options().coreShutdownTimeoutMs)) {
-                Log(where, "Warning: The core did not report the end of its shutdown in time",
-                    LOG_CAT_CORE, LOG_SEV_ERROR);
-                m_context->coreStop.Set();
-                m_coreThread->Join();
-            }
-            // Everything handled is saved and confirmed before the core closes its files.
-            m_context->FlushAndConfirm();
-            Log(where, "Calling QVShutdown()", LOG_CAT_CORE, LOG_SEV_TRACE);
-            if (m_context->Core().Shutdown() != 1) {
-                throw NamedError("ERROR: Call to QVShutdown failed");
-            }
-        } catch (const NamedError& e) {
-            Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
+            StopCoreSession(where);
         } catch (...) {
             Log(where, "Error: Exception caught while shutting down core", LOG_CAT_CORE,
                 LOG_SEV_ERROR);
@@ -126,6 +92,39 @@ CMgmtCore::~CMgmtCore() {
     m_monitorThread.reset(); // detaches a monitor that is still running
     m_context->Store().SetSaveListener(nullptr);
     m_context->CloseInternet();
+}
+
+// Stops the monitor, then the core's session, saving and confirming everything handled before
+// the core closes its files. Each failed step is logged under the destructor's name.
+void CMgmtCore::StopCoreSession(const char* where) {
+    if (m_monitorThread != nullptr) {
+        m_context->monitorStopRequested = true;
+        m_context->monitorStop.Set();
+        if (!m_monitorThread->Join(m_context->Options().monitorStopTimeoutMs)) {
+            // No thread can be killed safely: it is left to end by itself and keeps what it
+            // uses alive through the shared context.
+            Log(where, "Warning: Terminating Outbox monitor thread. Internet connection problem?",
+                LOG_CAT_CORE, LOG_SEV_ERROR);
+        }
+    }
+
+    Log(where, "Calling QVStartShutdown()", LOG_CAT_CORE, LOG_SEV_TRACE);
+    if (m_context->Core().StartShutdown() != 1) {
+        LogFailure(where, "ERROR: Call to QVStartShutdown failed", LOG_CAT_CORE);
+        return;
+    }
+    if (!m_coreThread->Join(m_context->Options().coreShutdownTimeoutMs)) {
+        Log(where, "Warning: The core did not report the end of its shutdown in time", LOG_CAT_CORE,
+            LOG_SEV_ERROR);
+        m_context->coreStop.Set();
+        m_coreThread->Join();
+    }
+    // Everything handled is saved and confirmed before the core closes its files.
+    m_context->FlushAndConfirm();
+    Log(where, "Calling QVShutdown()", LOG_CAT_CORE, LOG_SEV_TRACE);
+    if (m_context->Core().Shutdown() != 1) {
+        LogFailure(where, "ERROR: Call to QVShutdown failed", LOG_CAT_CORE);
+    }
 }
 
 void CMgmtCore::SignalOutboxUpdate() {
@@ -176,44 +175,9 @@ bool CMgmtCore::InitializeThread() {
     const char* const where = "CMgmtCore::InitializeThread";
     Log(where, "Enter", LOG_CAT_CORE, LOG_SEV_TRACE);
     try {
-        win::WindowDesc desc;
-        desc.className = kCallbackClass;
-        desc.title = kCallbackTitle;
-        desc.parent = win::HWND_DESKTOP;
-        desc.controlId = kCallbackControlId;
-        win::HWND window = win::CreateWindow(
-            desc, [this](win::HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {
-                if (msg == WM_CORE_EVENT) {
-                    if (win::InMessageFromOtherProcess()) {
-                        // Only the core in this process sends events; from elsewhere the
-                        // parameter is a plain number, never a text to read.
-                        Log("CMgmtCore::OnCoreMessage",
-                            "Warning: A core event from another process was ignored", LOG_CAT_CORE,
-                            LOG_SEV_ERROR);
-                        return win::LRESULT{0};
-                    }
-                    return OnCoreMessage(wParam, reinterpret_cast<const char*>(lParam));
-                }
-                return win::DefWindowProc(hwnd, msg, wParam, lParam);
-            });
-        if (window == 0) {
-            throw NamedError("Error: Failed to create core callback window");
-        }
-        m_callbackWindow = window;
-
-        Log(where, "Calling QVInitialize", LOG_CAT_CORE, LOG_SEV_TRACE);
-        if (m_context->Core().Initialize(m_context->ProductName().c_str(), window, 0) == 1) {
-            m_context->initialised = true;
-            m_context->coreReady.Set();
+        if (StartCoreSession(where)) {
             return true;
         }
-        std::string reason = m_context->Core().GetLastErrorText();
-        if (!reason.empty()) {
-            Log(where, "The core reports: " + reason, LOG_CAT_CORE, LOG_SEV_ERROR);
-        }
-        throw NamedError("Error: QVInitialize call failed");
-    } catch (const NamedError& e) {
-        Log(where, e.what(), LOG_CAT_CORE, LOG_SEV_ERROR);
     } catch (...) {
         Log(where, "Error: Unknownd exception caught", LOG_CAT_CORE, LOG_SEV_ERROR);
     }
@@ -223,6 +187,46 @@ bool CMgmtCore::InitializeThread() {
     }
     m_context->coreReady.Set();
     return false;
+}
+
+// Creates the callback window and initialises the core with it; true once the core runs.
+bool CMgmtCore::StartCoreSession(const char* where) {
+    win::WindowDesc desc;
+    desc.className = kCallbackClass;
+    desc.title = kCallbackTitle;
+    desc.parent = win::HWND_DESKTOP;
+    desc.controlId = kCallbackControlId;
+    win::HWND window = win::CreateWindow(
+        desc, [this](win::HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {
+            if (msg == WM_CORE_EVENT) {
+                if (win::InMessageFromOtherProcess()) {
+                    // Only the core in this process sends events; from elsewhere the parameter
+                    // is a plain number, never a text to read.
+                    Log("CMgmtCore::OnCoreMessage",
+                        "Warning: A core event from another process was ignored", LOG_CAT_CORE,
+                        LOG_SEV_ERROR);
+                    return win::LRESULT{0};
+                }
+                return OnCoreMessage(wParam, reinterpret_cast<const char*>(lParam));
+            }
+            return win::DefWindowProc(hwnd, msg, wParam, lParam);
+        });
+    if (window == 0) {
+        return LogFailure(where, "Error: Failed to create core callback window", LOG_CAT_CORE);
+    }
+    m_callbackWindow = window;
+
+    Log(where, "Calling QVInitialize", LOG_CAT_CORE, LOG_SEV_TRACE);
+    if (m_context->Core().Initialize(m_context->ProductName().c_str(), window, 0) == 1) {
+        m_context->initialised = true;
+        m_context->coreReady.Set();
+        return true;
+    }
+    std::string reason = m_context->Core().GetLastErrorText();
+    if (!reason.empty()) {
+        Log(where, "The core reports: " + reason, LOG_CAT_CORE, LOG_SEV_ERROR);
+    }
+    return LogFailure(where, "Error: QVInitialize call failed", LOG_CAT_CORE);
 }
 
 void CMgmtCore::UnInitializeThread() {

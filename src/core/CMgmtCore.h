@@ -54,6 +54,8 @@ public:
     win::HWND CallbackWindow() const { return m_callbackWindow; }
     // How many messages the core has accepted from this manager since it started.
     std::uint64_t HandedOver() const { return m_context->handedOver.load(); }
+    // How many outbox scans the monitor has finished since it started.
+    std::uint64_t ScansDone() const { return m_context->scansDone.load(); }
     CoreIdentity Identity() const { return m_context->Identity(); }
     bool InternetAvailable() const { return m_context->InternetAvailable(); }
 
@@ -61,6 +63,8 @@ private:
     win::DWORD ThreadProcCore();
     void ThreadSession();
     bool InitializeThread();
+    bool StartCoreSession(const char* where);
+    void StopCoreSession(const char* where);
     void UnInitializeThread();
     int OnQVShutdownID();
 

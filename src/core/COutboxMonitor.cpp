@@ -44,8 +44,10 @@ win::DWORD COutboxMonitor::ThreadSessionOutboxMonitor(CCoreContext& context) {
         if (wait == win::WAIT_OBJECT_0 + 1) {
             Log(where, "Responding to update event.", LOG_CAT_CORE, LOG_SEV_TRACE);
             Scan(context);
+            ++context.scansDone;
         } else if (wait == win::WAIT_TIMEOUT) {
             Scan(context);
+            ++context.scansDone;
         }
     }
     return 0;

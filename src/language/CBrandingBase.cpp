@@ -40,6 +40,12 @@ void CBrandingBase::ReleaseImages() {
     m_pixmaps.clear();
 }
 
+bool CBrandingBase::HoldsImages() const {
+    std::lock_guard lock(m_lock);
+    return !m_iconImages.empty() || !m_iconHandles.empty() || !m_bitmapImages.empty() ||
+           !m_pixmaps.empty();
+}
+
 void CBrandingBase::SetUseImageFiles(bool use) {
     std::lock_guard lock(m_lock);
     m_useImageFiles = use;

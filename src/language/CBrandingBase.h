@@ -70,6 +70,8 @@ public:
 
     // Drops the shared images (before the Qt application goes away at exit).
     void ReleaseImages();
+    // True while any image made from the files is held.
+    bool HoldsImages() const;
 
     size_t IconRowCount() const;
     size_t BitmapRowCount() const;

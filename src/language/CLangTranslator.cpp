@@ -109,8 +109,10 @@ bool CLangTranslator::ParseFile(const std::string& path) {
                 Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
             AddTranslation(key, value, fileName);
         }
-        if (file.bad())
-            throw std::ios_base::failure("read error");
+        if (file.bad()) {
+            Log("Error while trying to parse file: " + path);
+            result = false;
+        }
     } catch (...) {
         Log("Error while trying to parse file: " + path);
         result = false;

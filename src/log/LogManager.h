@@ -89,3 +89,10 @@ inline void Log(const char* function, const std::string& message, LogCategory ca
                 LogSeverity severity, bool appendSystemError = false) {
     CLogManager::Instance().Log(function, message, category, severity, appendSystemError);
 }
+
+// Logs `message` as an error and returns 0, for a step that ends its function:
+// `return LogFailure(where, "…", LOG_CAT_CORE);` (0 also reads as false).
+inline int LogFailure(const char* function, const std::string& message, LogCategory category) {
+    CLogManager::Instance().Log(function, message, category, LogSeverity::Error);
+    return 0;
+}

@@ -17,24 +17,18 @@ std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(const std::string& name) 
         return nullptr;
     }
     std::string path = folder + "/" + name + ".lock";
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd) {
         ReportDiagnostic("platform::InstanceLock",
                          "Cannot open \"" + path + "\": " + std::strerror(errno));
         return nullptr;
     }
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) {
-            continue;
+    while (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            return nullptr;
         }
-        ::close(fd);
-        return nullptr;
     }
-    return std::unique_ptr<InstanceLock>(new InstanceLock(fd, std::move(path)));
-}
-
-InstanceLock::~InstanceLock() {
-    ::close(m_fd); // closing releases the lock
+    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(fd), std::move(path)));
 }
 
 } // namespace platform

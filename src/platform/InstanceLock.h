@@ -4,6 +4,8 @@
 // killed), so a lock is never left behind.
 #pragma once
 
+#include "platform/UniqueFd.h"
+
 #include <memory>
 #include <string>
 
@@ -13,16 +15,16 @@ class InstanceLock {
 public:
     // The lock, or null when another process holds it or the runtime folder is refused.
     static std::unique_ptr<InstanceLock> TryAcquire(const std::string& name);
-    ~InstanceLock();
+    ~InstanceLock() = default; // closing the descriptor releases the lock
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
     const std::string& Path() const { return m_path; }
 
 private:
-    InstanceLock(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    InstanceLock(UniqueFd fd, std::string path) : m_fd(std::move(fd)), m_path(std::move(path)) {}
 
-    int m_fd;
+    UniqueFd m_fd;
     std::string m_path;
 };
 

@@ -1,4 +1,5 @@
 #include "platform/WinHandleAllocator.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/WinIpcServer.h"
 #include "platform/WinRuntimeFolder.h"
@@ -51,14 +52,15 @@ bool WinHandleAllocator::ClaimSlotLocked() {
                 continue;
             }
             std::string path = dir + "/" + LockFileName(number);
-            int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+            platform::UniqueFd owner(
+                ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+            const int fd = owner.Get();
             if (fd < 0) {
                 continue;
             }
             struct stat st {};
             if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
                 ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-                ::close(fd);
                 continue;
             }
             // The slot is ours. Continue after the last handle any earlier owner reserved.
@@ -73,12 +75,11 @@ bool WinHandleAllocator::ClaimSlotLocked() {
             }
             if (start > kIndexMask - kReserveStep) {
                 // This slot is used up; try the next one.
-                ::close(fd);
                 continue;
             }
             Slot slot;
             slot.number = number;
-            slot.lockFd = fd;
+            slot.lockFd = owner.Release(); // held for the life of the process
             slot.next = start;
             slot.reserved = start;
             ReserveLocked(slot);

@@ -1,6 +1,7 @@
 #include "platform/WinIpcClient.h"
 
 #include "platform/Diagnostics.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinHandleAllocator.h"
 #include "platform/WinIpcWire.h"
 #include "platform/WinRuntimeFolder.h"
@@ -35,55 +36,43 @@ void SetTimeouts(int fd, int ms) {
 
 void WinIpcClient::RemoveIfStale(const std::string& folder, UINT slot) {
     // A socket nobody listens on is stale only when its slot is no longer locked; otherwise
-    // its owner may just be starting.
+    // its owner may just be starting. The lock is held until the socket is gone.
     std::string lockPath = folder + "/" + WinHandleAllocator::LockFileName(slot);
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd >= 0) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            return;
-        }
+    platform::UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (lock && ::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
+        return;
     }
     ::unlink((folder + "/" + WinIpcWire::SocketName(slot)).c_str());
-    if (fd >= 0) {
-        ::close(fd);
-    }
 }
 
-int WinIpcClient::Connect(const std::string& folder, UINT slot, int timeoutMs) {
+platform::UniqueFd WinIpcClient::Connect(const std::string& folder, UINT slot, int timeoutMs) {
     const std::string path = folder + "/" + WinIpcWire::SocketName(slot);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return -1;
+    platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) {
+        return {};
     }
     sockaddr_un addr{};
     unsigned len = 0;
-    int folderFd = -1;
-    if (!WinIpcWire::MakeAddress(path, &addr, &len, &folderFd)) {
-        ::close(fd);
-        return -1;
+    int rawFolderFd = -1;
+    if (!WinIpcWire::MakeAddress(path, &addr, &len, &rawFolderFd)) {
+        return {};
     }
+    platform::UniqueFd folderFd(rawFolderFd); // keeps a long path's folder open while connecting
     int rc = 0;
     do {
-        rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), static_cast<socklen_t>(len));
+        rc = ::connect(fd.Get(), reinterpret_cast<sockaddr*>(&addr), static_cast<socklen_t>(len));
     } while (rc != 0 && errno == EINTR);
-    int err = errno;
-    if (folderFd >= 0) {
-        ::close(folderFd);
-    }
     if (rc != 0) {
-        ::close(fd);
-        if (err == ECONNREFUSED || err == ENOENT) {
+        if (errno == ECONNREFUSED || errno == ENOENT) {
             RemoveIfStale(folder, slot);
         }
-        return -1;
+        return {};
     }
-    if (!WinIpcWire::PeerIsUser(fd, "win::Connect")) {
-        ::close(fd);
-        return -1;
+    if (!WinIpcWire::PeerIsUser(fd.Get(), "win::Connect")) {
+        return {};
     }
     if (timeoutMs > 0) {
-        SetTimeouts(fd, timeoutMs);
+        SetTimeouts(fd.Get(), timeoutMs);
     }
     return fd;
 }
@@ -94,13 +83,11 @@ bool WinIpcClient::Request(UINT slot, const std::string& request, std::string* r
     if (folder.empty()) {
         return false;
     }
-    int fd = Connect(folder, slot, timeoutMs);
-    if (fd < 0) {
+    platform::UniqueFd fd = Connect(folder, slot, timeoutMs);
+    if (!fd) {
         return false;
     }
-    bool ok = WinIpcWire::WriteFrame(fd, request) && WinIpcWire::ReadFrame(fd, reply);
-    ::close(fd);
-    return ok;
+    return WinIpcWire::WriteFrame(fd.Get(), request) && WinIpcWire::ReadFrame(fd.Get(), reply);
 }
 
 std::vector<UINT> WinIpcClient::PeerSlots() {

@@ -2,6 +2,7 @@
 // runtime folder. Sockets of processes that have ended are removed when they are met.
 #pragma once
 
+#include "platform/UniqueFd.h"
 #include "platform/WinThreadState.h"
 #include "platform/WinWindowTable.h"
 
@@ -30,7 +31,7 @@ public:
 private:
     // One request and its reply; false when the peer cannot be reached or answers nothing.
     static bool Request(UINT slot, const std::string& request, std::string* reply, int timeoutMs);
-    static int Connect(const std::string& folder, UINT slot, int timeoutMs);
+    static platform::UniqueFd Connect(const std::string& folder, UINT slot, int timeoutMs);
     static void RemoveIfStale(const std::string& folder, UINT slot);
 };
 

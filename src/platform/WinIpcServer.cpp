@@ -2,6 +2,7 @@
 
 #include "platform/Diagnostics.h"
 #include "platform/Sync.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinHandleAllocator.h"
 #include "platform/WinIpcWire.h"
 #include "platform/WinWindowTable.h"
@@ -43,35 +44,32 @@ WinIpcServer& WinIpcServer::Instance() {
 
 bool WinIpcServer::Listen(UINT slot, const std::string& folder) {
     const std::string path = folder + "/" + WinIpcWire::SocketName(slot);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) {
         platform::ReportDiagnostic("win::Listen", std::string("socket: ") + std::strerror(errno));
         return false;
     }
     sockaddr_un addr{};
     unsigned len = 0;
-    int folderFd = -1;
-    if (!WinIpcWire::MakeAddress(path, &addr, &len, &folderFd)) {
-        ::close(fd);
+    int rawFolderFd = -1;
+    if (!WinIpcWire::MakeAddress(path, &addr, &len, &rawFolderFd)) {
         platform::ReportDiagnostic("win::Listen", "Socket path too long: " + path);
         return false;
     }
+    platform::UniqueFd folderFd(rawFolderFd); // keeps a long path's folder open while binding
     // We hold the slot's lock, so a socket left here belongs to a process that has ended.
     ::unlink(path.c_str());
-    int rc = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), static_cast<socklen_t>(len));
-    if (folderFd >= 0) {
-        ::close(folderFd);
-    }
-    if (rc != 0 || ::listen(fd, 64) != 0) {
+    if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), static_cast<socklen_t>(len)) != 0 ||
+        ::listen(fd.Get(), 64) != 0) {
         platform::ReportDiagnostic("win::Listen",
                                    "Cannot listen on " + path + ": " + std::strerror(errno));
-        ::close(fd);
         return false;
     }
+    folderFd.Reset();
     ::chmod(path.c_str(), 0600);
 
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_listeners.push_back(fd);
+    m_listeners.push_back(fd.Release());
     m_paths.push_back(path);
     if (!m_started) {
         if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -134,8 +132,8 @@ void WinIpcServer::Run() {
             if ((fds[i].revents & POLLIN) == 0) {
                 continue;
             }
-            int conn = ::accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (conn < 0) {
+            platform::UniqueFd conn(::accept4(fds[i].fd, nullptr, nullptr, SOCK_CLOEXEC));
+            if (!conn) {
                 if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                     // Out of descriptors: the pending connection stays queued, so wait a
                     // little instead of spinning on it.
@@ -143,21 +141,23 @@ void WinIpcServer::Run() {
                 }
                 continue;
             }
-            if (!WinIpcWire::PeerIsUser(conn, "win::Listener")) {
-                ::close(conn);
+            if (!WinIpcWire::PeerIsUser(conn.Get(), "win::Listener")) {
                 continue;
             }
             try {
-                std::thread(&WinIpcServer::Serve, conn).detach();
+                // The thread owns the connection from here on.
+                std::thread(&WinIpcServer::Serve, conn.Get()).detach();
+                conn.Release();
             } catch (...) {
                 platform::ReportDiagnostic("win::Listener", "Cannot start a connection thread");
-                ::close(conn);
             }
         }
     }
 }
 
-void WinIpcServer::Serve(int fd) {
+void WinIpcServer::Serve(int rawFd) {
+    platform::UniqueFd owner(rawFd);
+    const int fd = owner.Get();
     try {
         SetTimeouts(fd, kRequestTimeoutMs);
         std::string request;
@@ -172,7 +172,6 @@ void WinIpcServer::Serve(int fd) {
     } catch (...) {
         platform::ReportDiagnostic("win::Listener", "Unknown exception caught.");
     }
-    ::close(fd);
 }
 
 std::string WinIpcServer::Handle(const std::string& request) {

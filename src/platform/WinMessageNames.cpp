@@ -1,5 +1,6 @@
 #include "platform/WinMessageNames.h"
 #include "platform/StringUtil.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/WinRuntimeFolder.h"
 
@@ -95,20 +96,19 @@ UINT WinMessageNames::Register(const std::string& name) {
 
 UINT WinMessageNames::RegisterInFile(const std::string& path, const std::string& name,
                                      const std::string& key) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    platform::UniqueFd owner(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const int fd = owner.Get();
     if (fd < 0) {
         WinRuntimeFolder::ReportOnce("win::RegisterWindowMessage", "Cannot open " + path);
         return 0;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
-        ::close(fd);
         WinRuntimeFolder::ReportOnce("win::RegisterWindowMessage", "Refusing " + path);
         return 0;
     }
     while (::flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
-            ::close(fd);
             return 0;
         }
     }
@@ -157,7 +157,7 @@ UINT WinMessageNames::RegisterInFile(const std::string& path, const std::string&
         }
     }
     ::flock(fd, LOCK_UN);
-    ::close(fd);
+    owner.Reset();
     if (number == 0) {
         WinRuntimeFolder::ReportOnce("win::RegisterWindowMessage",
                                      "Cannot register window messages in " + path);

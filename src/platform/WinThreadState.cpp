@@ -445,6 +445,11 @@ bool WinThreadState::Peek(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, b
     return true;
 }
 
+bool WinThreadState::HasSentMessage() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_sent.empty();
+}
+
 bool WinThreadState::HasMessage(bool includeSent) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if ((includeSent && !m_sent.empty()) || m_quit) {

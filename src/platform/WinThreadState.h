@@ -79,6 +79,8 @@ public:
     bool Peek(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove);
     // A posted message, WM_QUIT or a due timer (and, with includeSent, a sent message).
     bool HasMessage(bool includeSent);
+    // A sent message waits to be handled.
+    bool HasSentMessage();
     // Time at which the next timer matching the filter falls due (Clock::time_point::max()
     // without one).
     Clock::time_point NextTimerDue(HWND hwnd = 0, UINT filterMin = 0, UINT filterMax = 0);

@@ -9,6 +9,7 @@
 #include "folders/CSortListCtrl.h"
 #include "gui/CGuiMessages.h"
 #include "gui/CMgmtGUI.h"
+#include "language/CMgmtBranding.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "options/CDlgMsgOptionsSMS.h"
@@ -114,6 +115,8 @@ TEST(FoldersApp, ReschedulesAndForwardsFromTheFolderDialog) {
     ASSERT_TRUE(Spin([] { return Visible<CDlgNewSMS>() != nullptr; }));
     EXPECT_EQ(Visible<CDlgNewSMS>()->Body()->toPlainText().toStdString(), "Far in the future");
 
+    ASSERT_TRUE(CMgmtBranding::Instance().HoldsImages()) << "the tray and dialogs use images";
     app.ExitInstance();
+    EXPECT_FALSE(CMgmtBranding::Instance().HoldsImages()) << "images outlived the Qt application";
     win::SetMessageBoxBackend(nullptr);
 }

@@ -6,6 +6,7 @@
 #include "platform/Win.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -191,4 +193,95 @@ TEST_F(ProgramTest, GeneratorVerbsWriteTheirFilesAndEnd) {
     EXPECT_NE(log.find("No twox dll found at: " + twtest::BinDir() + "/libtwox.so"),
               std::string::npos)
         << log;
+}
+
+namespace {
+
+// A private X server for one test: Xvfb on a display number it picks itself. It does not reset
+// when its last client goes (a reset would refuse the next client for a while).
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int fds[2];
+        if (::pipe(fds) != 0) {
+            return;
+        }
+        std::string fd = std::to_string(fds[1]);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten",
+                              "tcp",  "-noreset",   nullptr};
+        if (::posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
+            m_pid = -1;
+        }
+        ::close(fds[1]);
+        // The server writes its display number and a new line once it accepts connections.
+        // The whole line is read before the pipe closes: a write into a closed pipe would end
+        // the server.
+        std::string digits;
+        char c = 0;
+        while (m_pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
+            digits += c;
+        }
+        ::close(fds[0]);
+        if (!digits.empty()) {
+            m_name = ":" + digits;
+        }
+    }
+    ~VirtualDisplay() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    const std::string& Name() const { return m_name; }
+
+    // Titles of the windows on the display.
+    std::string WindowTitles() const {
+        std::string command = "xwininfo -root -tree -display " + m_name + " 2>/dev/null";
+        std::string out;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[4096];
+            std::size_t n = 0;
+            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+                out.append(buffer, n);
+            }
+            ::pclose(pipe);
+        }
+        return out;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, GeneratorVerbShowsItsResultInABoxWhenADisplayIsThere) {
+    VirtualDisplay display;
+    if (display.Name().empty()) {
+        GTEST_SKIP() << "Xvfb could not be started";
+    }
+    ::setenv("DISPLAY", display.Name().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const std::string errors = twtest::MakeTempDir("stderr") + "/stderr.txt";
+    std::string program = Program();
+    std::string verb = "langfile";
+    char* argv[] = {program.data(), verb.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT, 0600);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    const bool shown = WaitUntil([&] {
+        return display.WindowTitles().find("Generating language file") != std::string::npos;
+    });
+    ::kill(pid, SIGTERM);
+    WaitFor(pid);
+    EXPECT_TRUE(shown) << "no information box on the display; the program said: "
+                       << twtest::ReadFile(errors);
+    EXPECT_EQ(twtest::ReadFile(errors).find("Generating language file"), std::string::npos)
+        << "the console box was used although a display is there";
 }

@@ -77,8 +77,9 @@ TEST_F(CrashSafety, RecordsLeftWaitingForTheirIdAreHandedOverAgainUnderTheirKey)
     EXPECT_EQ(fake->Sent()[0].recipients, "+111");
     EXPECT_EQ(store->OutboxGetRecord(key)->Status, MSGSTATUS_AWAITING_ID);
     EXPECT_EQ(store->OutboxGetRecord("NO-KEY")->Status, MSGSTATUS_AWAITING_ID);
+    const std::uint64_t scans = manager->ScansDone();
     manager->SignalOutboxUpdate();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(WaitUntil([&] { return manager->ScansDone() > scans; }));
     EXPECT_EQ(fake->Sent().size(), 1u) << "a scan never takes records waiting for their id";
 }
 

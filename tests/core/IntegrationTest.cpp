@@ -181,8 +181,9 @@ TEST_F(Integration, AScheduledRecordWaitsUntilItIsDue) {
     CSMSRecord later = Due("LATER", id, "+447700900111");
     later.SetDateTime(CMessageClock::Now() + std::chrono::hours(2));
     store->OutboxAddRecord(later);
+    const std::uint64_t scans = manager->ScansDone();
     manager->SignalOutboxUpdate();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(WaitUntil([&] { return manager->ScansDone() > scans; }));
     EXPECT_EQ(OutboxCount(MSGSTATUS_NOT_SENT), 1);
 
     offsetHours = 3;

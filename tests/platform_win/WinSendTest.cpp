@@ -2,6 +2,7 @@
 // targets that go away.
 #include "platform/Sync.h"
 #include "platform/Win.h"
+#include "platform/WinThreadState.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -11,6 +12,20 @@
 using namespace win;
 
 namespace {
+
+// On a window's own thread: waits, up to five seconds, until another thread has queued a sent
+// message for it (woken by the queueing itself, not by polling).
+void WaitForQueuedSend() {
+    std::shared_ptr<detail::WinThreadState> state = detail::WinThreadState::Current();
+    const auto deadline = detail::Clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        std::uint64_t seq = state->Seq();
+        if (state->HasSentMessage() || detail::Clock::now() >= deadline) {
+            return;
+        }
+        state->SleepUntilChanged(seq, deadline);
+    }
+}
 
 // A thread that owns one window and runs a message loop until WM_QUIT.
 class LoopThread {
@@ -68,10 +83,12 @@ TEST(WinSend, ResultComesBackAndTheProcedureRunsOnTheOwningThread) {
 TEST(WinSend, SentMessagesAreHandledBeforePostedOnes) {
     std::vector<UINT> order;
     std::mutex m;
-    Event release(true, false);
+    Event inFirst(true, false);
     LoopThread target([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
         if (msg == WM_USER) {
-            WaitForSingleObject(release, 5000); // hold the loop while the test queues more
+            // Holds the loop until the test has posted one message and sent another.
+            inFirst.Set();
+            WaitForQueuedSend();
         }
         if (msg != WM_CREATE && msg != WM_DESTROY) {
             std::lock_guard<std::mutex> lock(m);
@@ -81,19 +98,16 @@ TEST(WinSend, SentMessagesAreHandledBeforePostedOnes) {
     });
     HWND hwnd = target.Window();
     PostMessage(hwnd, WM_USER, 0, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(WaitForSingleObject(inFirst, 5000), WAIT_OBJECT_0);
     PostMessage(hwnd, WM_USER + 1, 0, 0);
     std::thread sender([hwnd] { SendMessage(hwnd, WM_USER + 2, 0, 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    release.Set();
     sender.join();
-    SendMessage(hwnd, WM_NULL, 0, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    SendMessage(hwnd, WM_NULL, 0, 0);
+    SendMessage(hwnd, WM_NULL, 0, 0); // the posted message is handled before this returns
     std::lock_guard<std::mutex> lock(m);
-    ASSERT_GE(order.size(), 3u);
+    ASSERT_EQ(order.size(), 4u);
     EXPECT_EQ(order[0], WM_USER);
     EXPECT_EQ(order[1], WM_USER + 2) << "the sent message overtakes the posted one";
+    EXPECT_EQ(order[2], WM_USER + 1);
 }
 
 TEST(WinSend, TwoThreadsSendingToEachOtherAtOnceDoNotDeadlock) {
@@ -223,8 +237,8 @@ TEST(WinSend, ASenderIsReleasedWhenTheTargetThreadEnds) {
         WindowDesc desc;
         hwnd = CreateWindow(desc, DefWindowProc);
         inLoop.Set();
-        // Ends without ever looking at its queue.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // Ends without ever handling the message sent to it.
+        WaitForQueuedSend();
         return 0;
     });
     ASSERT_EQ(WaitForSingleObject(inLoop, 5000), WAIT_OBJECT_0);
@@ -242,9 +256,7 @@ TEST(WinSend, DestroyWhileASendIsQueuedAnswersZero) {
         hwnd = CreateWindow(desc, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 5; });
         proceed.Set();
         // Let the send get queued, then destroy before handling it.
-        while (!HasPendingMessages()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        WaitForQueuedSend();
         DestroyWindow(hwnd);
         MSG msg;
         PeekMessage(&msg, 0, 0, 0, PM_REMOVE);
