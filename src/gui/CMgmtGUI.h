@@ -22,6 +22,7 @@
 
 class CDlgAbout;
 class CTrayIcon;
+class CDesktopNotifier;
 
 class CMgmtGUI : public QObject {
     Q_OBJECT
@@ -87,6 +88,9 @@ private:
     void OnShowAbout();
     void OnReminderTimer();
     void ShowReminderBalloon();
+    // Where a balloon goes now: 0 the tray icon, 1 the desktop's notification service, 2
+    // nowhere (see CDesktopNotifier::Route).
+    int BalloonRoute();
 
     IGuiApplication& m_app;
     const CDialogFactory& m_factory;
@@ -99,6 +103,8 @@ private:
     bool m_trayWanted = true;
     bool m_trayShown = false;
     bool m_initialized = false;
+    // The notification service client, made when a balloon first needs it.
+    CDesktopNotifier& Notifier();
 
     CShowSignal m_optionsSignal;
     CShowSignal m_foldersSignal;
@@ -113,6 +119,7 @@ private:
 
     win::HWND m_hwnd = 0;
     std::unique_ptr<CTrayIcon> m_tray;
+    std::unique_ptr<CDesktopNotifier> m_notifier;
     CDlgAbout* m_about = nullptr;
     std::function<bool()> m_addressBook;
 };
