@@ -46,9 +46,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 "$prefix/bin/tidewell" langfile >"$work/langfile.out" 2>&1 || { cat "$work/langfile.out"; fail "langfile"; }
 [ -s "$TMPDIR/Quorvane/default.lang" ] || fail "no default.lang written"
 grep -q 'A default language file has been generated' "$work/langfile.out" || fail "no success text"
-grep -q "lib/tidewell" "$TMPDIR/Quorvane/branding.log" 2>/dev/null ||
-  grep -q "$prefix" "$TMPDIR/Quorvane/TWD.log" ||
-  fail "the log does not show the installed program folder"
+# The program looked for its optional libraries in the install's program folder.
+grep -qF "No twox dll found at: $prefix/lib/tidewell/libtwox.so" "$TMPDIR/Quorvane/TWD.log" ||
+  fail "the program folder is not $prefix/lib/tidewell: $(cat "$TMPDIR/Quorvane/TWD.log")"
 
 "$prefix/bin/tidewell" Shutdown >"$work/shutdown.out" 2>&1 || { cat "$work/shutdown.out"; fail "Shutdown"; }
 echo "installed program runs from $prefix"
