@@ -2,7 +2,6 @@
 #include "platform/StringUtil.h"
 
 #include "gui/CCriticalError.h"
-#include "gui/CDesktopNotifier.h"
 #include "gui/CDialogKinds.h"
 #include "gui/CDlgAbout.h"
 #include "gui/CDlgUsageReminder.h"
@@ -470,7 +469,7 @@ void CMgmtGUI::OnUsageReminder() {
     }
     m_app.SetLastUsedDate();
     // A balloon where the notification area shows one, else a desktop notification.
-    if (static_cast<CDesktopNotifier::Route>(BalloonRoute()) != CDesktopNotifier::Route::None) {
+    if (BalloonRoute() != CDesktopNotifier::Route::None) {
         win::SetTimer(m_hwnd, TIMER_USAGE_REMINDER, USAGE_REMINDER_DELAY_MS);
         return;
     }
@@ -504,11 +503,11 @@ CDesktopNotifier& CMgmtGUI::Notifier() {
     return *m_notifier;
 }
 
-int CMgmtGUI::BalloonRoute() {
+CDesktopNotifier::Route CMgmtGUI::BalloonRoute() {
     const bool trayBalloon = m_trayShown && m_tray && m_tray->SupportsMessages();
     // The session bus is asked only when the tray cannot show the balloon.
     const bool notifications = !trayBalloon && Notifier().IsAvailable();
-    return static_cast<int>(CDesktopNotifier::ChooseRoute(m_trayShown, trayBalloon, notifications));
+    return CDesktopNotifier::ChooseRoute(m_trayShown, trayBalloon, notifications);
 }
 
 void CMgmtGUI::ShowReminderBalloon() {
@@ -517,7 +516,7 @@ void CMgmtGUI::ShowReminderBalloon() {
         CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonText",
                      "You have not sent a message for a while. Click here to write one.");
     const int timeout = static_cast<int>(USAGE_REMINDER_DELAY_MS);
-    switch (static_cast<CDesktopNotifier::Route>(BalloonRoute())) {
+    switch (BalloonRoute()) {
     case CDesktopNotifier::Route::TrayBalloon:
         m_tray->ShowBalloon(title, text, timeout);
         return;

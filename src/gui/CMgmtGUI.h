@@ -6,6 +6,7 @@
 // reminder. Everything here runs on the GUI thread.
 #pragma once
 
+#include "gui/CDesktopNotifier.h"
 #include "gui/CDialogFactory.h"
 #include "gui/CDialogSession.h"
 #include "gui/CShowSignal.h"
@@ -22,7 +23,6 @@
 
 class CDlgAbout;
 class CTrayIcon;
-class CDesktopNotifier;
 
 class CMgmtGUI : public QObject {
     Q_OBJECT
@@ -88,9 +88,8 @@ private:
     void OnShowAbout();
     void OnReminderTimer();
     void ShowReminderBalloon();
-    // Where a balloon goes now: 0 the tray icon, 1 the desktop's notification service, 2
-    // nowhere (see CDesktopNotifier::Route).
-    int BalloonRoute();
+    // Where a balloon goes now: the tray icon, the desktop's notification service, or nowhere.
+    CDesktopNotifier::Route BalloonRoute();
 
     IGuiApplication& m_app;
     const CDialogFactory& m_factory;

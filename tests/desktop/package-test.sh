@@ -52,15 +52,23 @@ dpkg-deb -x "$deb" "$work/root"
 split() { sed 's/([^)]*)//g; s/[|,]/\n/g; s/:any//g' | tr -d ' ' | grep -v '^$'; }
 names=$(echo "$depends" | split | sort -u)
 reach=$( (echo "$names"; for p in $names; do dpkg-query -W -f='${Depends}\n' "$p" 2>/dev/null | split; done) | sort -u)
-for f in "$work"/root/usr/lib/tidewell/*; do
-  for lib in $(readelf -d "$f" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
-    case $lib in libasan.so.*|libubsan.so.*|libtsan.so.*) continue ;; esac
-    [ -e "$work/root/usr/lib/tidewell/$lib" ] && continue
-    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ {print $NF; exit}')
-    [ -n "$path" ] || fail "$lib (needed by $(basename "$f")) is not installed here"
-    owner=$(dpkg-query -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | cut -d: -f1) ||
-      owner=$(dpkg-query -S "$path" | head -n 1 | cut -d: -f1)
-    echo "$reach" | grep -qx "$owner" || fail "$lib comes from $owner, which Depends does not bring"
-  done
+# The libraries the packaged files need, each once, then their packages in one query.
+libs=$(for f in "$work"/root/usr/lib/tidewell/*; do
+         readelf -d "$f" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
+       done | sort -u)
+paths=()
+for lib in $libs; do
+  case $lib in libasan.so.*|libubsan.so.*|libtsan.so.*) continue ;; esac
+  [ -e "$work/root/usr/lib/tidewell/$lib" ] && continue
+  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ {print $NF; exit}')
+  [ -n "$path" ] || fail "$lib (needed by a packaged file) is not installed here"
+  # By its folder's last part, so /lib and /usr/lib (merged) both match.
+  paths+=("*/$(basename "$(dirname "$path")")/$lib")
 done
+dpkg-query -S "${paths[@]}" >"$work/owners" || fail "a needed library belongs to no package"
+while IFS= read -r line; do
+  owner=${line%%:*}
+  echo "$reach" | grep -qx "$owner" ||
+    fail "${line##* } comes from $owner, which Depends does not bring"
+done <"$work/owners"
 echo "package $deb: $(wc -l <"$work/files") entries"
