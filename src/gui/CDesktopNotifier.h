@@ -3,7 +3,7 @@
 // The dialog manager uses it for the tray balloon where the notification area shows none.
 //
 // IsAvailable tells whether the bus answers and the service runs or can be started by the
-// bus. Notify is asynchronous and never blocks the GUI thread: it asks the service for its
+// bus (a short call to the bus daemon, never to the service). Notify is asynchronous and never blocks the GUI thread: it asks the service for its
 // capabilities, then sends the notification with the program's name and icon and the
 // "desktop-entry" hint; the body is escaped when the service reads markup, and a "default"
 // action is offered when the service has actions. When the user activates a notification this
