@@ -1,10 +1,14 @@
 // Draws the images built into the program for branding: one icon per resource id (16, 32 and
-// 48 pixels) and the logo and background bitmaps. The PNGs are committed, so the build does
-// not need this tool; run it again after changing a drawing:
+// 48 pixels) and the logo and background bitmaps; with --hicolor, the application icon (the
+// drawing of id 306) at the sizes of the desktop's hicolor icon theme, as
+// <folder>/<size>x<size>/apps/<name>.png. The PNGs are committed, so the build does not need
+// this tool; run it again after changing a drawing:
 //
 //   g++ -std=c++20 -fPIC tools/branding-images.cpp -o /tmp/branding-images \
 //       $(pkg-config --cflags --libs Qt6Gui)
 //   QT_QPA_PLATFORM=offscreen /tmp/branding-images src/language/images
+//   QT_QPA_PLATFORM=offscreen /tmp/branding-images --hicolor src/app/desktop/icons \
+//       com.quorvane.Tidewell
 //
 // Every icon uses one grid of 48 units, one outline colour and a small palette, so the set
 // looks alike at every size.
@@ -460,10 +464,29 @@ bool Save(const QImage& image, const QString& path) {
 
 } // namespace
 
+// The application icon at every size of the hicolor theme that desktops look up.
+int WriteHicolor(const QString& root, const QString& name) {
+    const unsigned kApplication = 306;
+    bool ok = true;
+    for (const Icon& icon : Icons()) {
+        if (icon.id != kApplication)
+            continue;
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QString("%1/%2x%2/apps").arg(root).arg(size);
+            QDir().mkpath(folder);
+            ok = Save(DrawIcon(icon.draw, size), folder + "/" + name + ".png") && ok;
+        }
+    }
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    if (argc == 4 && QString(argv[1]) == "--hicolor")
+        return WriteHicolor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <images folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <images folder>\n       %s --hicolor <folder> <name>\n",
+                     argv[0], argv[0]);
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);

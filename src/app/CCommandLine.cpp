@@ -1,4 +1,5 @@
 #include "app/CCommandLine.h"
+#include "app/CAutostart.h"
 #include "platform/StringUtil.h"
 
 #include "gui/GuiDefs.h"
@@ -14,6 +15,8 @@ CCommandLine::CCommandLine(int argc, const char* const* argv) {
             m_register = true;
         } else if (EqualsNoCase(arg, "--unregserver")) {
             m_unregister = true;
+        } else if (EqualsNoCase(arg, CAutostart::kSwitch)) {
+            m_autostart = true;
         } else if (!arg.empty() && arg[0] == '-') {
             continue; // other switches are not ours (a toolkit may add some)
         } else if (m_verb.empty()) {

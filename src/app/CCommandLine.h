@@ -1,4 +1,6 @@
-// The program's command line: one verb and the automation registration switches.
+// The program's command line: one verb, the automation registration switches and the
+// switch "--autostart" (the desktop session started the program: tray icon only, no window,
+// and nothing to hand to an instance that already runs).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@ public:
     const std::string& Verb() const { return m_verb; }
     bool RegisterServer() const { return m_register; }
     bool UnregisterServer() const { return m_unregister; }
+    bool StartedWithDesktop() const { return m_autostart; }
 
     // "default" (any case) becomes the verb that `DispStartupAction` selects (0 NewSMS,
     // 1 MessageFolders, 3 SMSOptions, 6 NewMMS; any other value keeps "default"); an empty
@@ -33,4 +36,5 @@ private:
     std::string m_verb;
     bool m_register = false;
     bool m_unregister = false;
+    bool m_autostart = false;
 };

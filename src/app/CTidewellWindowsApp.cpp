@@ -1,6 +1,7 @@
 #include "app/CTidewellWindowsApp.h"
 
 #include "app/CAppFolderHost.h"
+#include "app/CAutostart.h"
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
@@ -36,6 +37,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <sys/utsname.h>
 #include <thread>
 
@@ -235,8 +237,18 @@ bool CTidewellWindowsApp::InitInstance() {
         return false;
     }
 
-    // 14. First-start signup; its result does not stop start-up.
-    ShowRegistration();
+    // 14. First-start signup; its result does not stop start-up. A start with the desktop
+    // shows no window: the signup then waits for the first window the user asks for.
+    if (StartedWithDesktop()) {
+        Log(kApp, "Started with the desktop: only the tray icon is shown", LOG_CAT_APPLICATION,
+            LOG_SEV_INFO);
+        if (m_reg.GetDefaultAccount().empty()) {
+            Log(kApp, "No account yet: the first-start window waits for the first request",
+                LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        }
+    } else {
+        ShowRegistration();
+    }
 
     // 15. The user's picture, music and video folders.
     m_picturesFolder = m_reg.ReadString("", kShellFoldersKey, "My Pictures");
@@ -291,6 +303,13 @@ bool CTidewellWindowsApp::ForwardToRunningInstance() {
     if (first == 0) {
         return false;
     }
+    // The desktop session starts the program at every login: a running instance has nothing
+    // to show for that.
+    if (StartedWithDesktop()) {
+        Log(kApp, "Started with the desktop while an instance runs: nothing to do",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return true;
+    }
     std::uint32_t plain = 0;
     std::string name = CCommandLine::ForwardMessageName(m_verb, &plain);
     win::UINT message = plain != 0 ? plain : win::RegisterWindowMessage(name);
@@ -299,6 +318,31 @@ bool CTidewellWindowsApp::ForwardToRunningInstance() {
     Log(kApp, "Forwarded \"" + m_verb + "\" to the running instance", LOG_CAT_APPLICATION,
         LOG_SEV_INFO);
     return true;
+}
+
+CAutostart CTidewellWindowsApp::Autostart() {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        program = std::filesystem::path(platform::ProgramFolder()) / "tidewell";
+    }
+    return CAutostart(TW_DESKTOP_ID, program.string(), "Tidewell",
+                      "Send SMS text messages from the notification area", TW_DESKTOP_ID);
+}
+
+bool CTidewellWindowsApp::ApplyStartWithDesktop(bool on) {
+    return Autostart().Apply(on);
+}
+
+void CTidewellWindowsApp::StartWithDesktopAfterSignup() {
+    const CQVRegClass::DWORD wanted =
+        m_reg.ReadDWORD(1, m_reg.GetRootPaths().rootWithSeparator, CAutostart::kSettingName);
+    if (wanted == 0) {
+        Log("CTidewellWindowsApp::StartWithDesktopAfterSignup",
+            "The user does not want to start with the desktop", LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        return;
+    }
+    ApplyStartWithDesktop(true); // a failure is logged, not shown
 }
 
 void CTidewellWindowsApp::ReportDamagedFolders() {
@@ -378,6 +422,9 @@ int CTidewellWindowsApp::ShowRegistration() {
         account, m_reg.GetInstallRoot(), [this] { SetLastUsedDate(); },
         [this] { return m_core->CORE_RegisterEx(); });
     m_registrationOpen = false;
+    if (result == 2) {
+        StartWithDesktopAfterSignup();
+    }
     return result;
 }
 

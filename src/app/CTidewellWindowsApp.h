@@ -11,6 +11,7 @@
 #include "platform/Win.h"
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,7 @@ class CTemplateHandler;
 class CDllHandler;
 class CWABManager;
 class CRememberedEntries;
+class CAutostart;
 namespace platform {
 class InstanceLock;
 }
@@ -84,6 +86,18 @@ public:
     // InstallRoot setting, "/", file name.
     std::string GetInstallRootPath(const std::string& fileName);
 
+    // Starting with the desktop: writes (true) or removes (false) the user's autostart entry,
+    // which starts this program with the tray icon only. True on success. The options
+    // dialog's "start with the desktop" setting calls it after storing its value.
+    bool ApplyStartWithDesktop(bool on);
+    std::function<bool(bool)> StartWithDesktopHook() {
+        return [this](bool on) { return ApplyStartWithDesktop(on); };
+    }
+    // The autostart entry of this program (the executable that runs now).
+    static CAutostart Autostart();
+    // Whether the desktop session started this run ("--autostart").
+    bool StartedWithDesktop() const override { return m_commandLine.StartedWithDesktop(); }
+
     CQVRegClass& Reg() { return m_reg; }
     const std::string& ResolvedVerb() const { return m_verb; }
     const std::string& PicturesFolder() const { return m_picturesFolder; }
@@ -118,6 +132,9 @@ private:
     bool HandleGeneratorVerb();
     // Hands the verb to a running instance; false when there is none.
     bool ForwardToRunningInstance();
+    // After the first-start signup: the autostart entry, unless the user's setting (default
+    // on) says otherwise.
+    void StartWithDesktopAfterSignup();
     // Tells the user once about folder files that were unreadable and kept aside.
     void ReportDamagedFolders();
 

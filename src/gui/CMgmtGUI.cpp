@@ -468,8 +468,16 @@ void CMgmtGUI::OnUsageReminder() {
         return;
     }
     m_app.SetLastUsedDate();
-    if (m_trayShown && m_tray && m_tray->SupportsMessages()) {
+    // A balloon where the notification area shows one, else a desktop notification.
+    if (BalloonRoute() != CDesktopNotifier::Route::None) {
         win::SetTimer(m_hwnd, TIMER_USAGE_REMINDER, USAGE_REMINDER_DELAY_MS);
+        return;
+    }
+    // A start with the desktop opens no window by itself.
+    if (m_app.StartedWithDesktop()) {
+        Log("CMgmtGUI::OnUsageReminder",
+            "Started with the desktop and no balloon can be shown: the usage reminder waits",
+            LOG_CAT_GUI, LOG_SEV_INFO);
         return;
     }
     CDlgUsageReminder dialog(m_app);
@@ -483,15 +491,48 @@ void CMgmtGUI::OnReminderTimer() {
     ShowReminderBalloon();
 }
 
-void CMgmtGUI::ShowReminderBalloon() {
-    if (!m_tray) {
-        return;
+CDesktopNotifier& CMgmtGUI::Notifier() {
+    if (!m_notifier) {
+        m_notifier = std::make_unique<CDesktopNotifier>(
+            QDBusConnection::sessionBus(), CGuiText::Tr("TWD.AppName", "<appname>"), TW_DESKTOP_ID,
+            TW_DESKTOP_ID, [this] {
+                // A click on the notification is a click on the balloon.
+                win::PostMessage(m_hwnd, CGuiMessages::Get().trayNotify, 0, TRAY_BALLOONUSERCLICK);
+            });
     }
-    m_tray->ShowBalloon(
-        CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonTitle", "<appname>"),
+    return *m_notifier;
+}
+
+CDesktopNotifier::Route CMgmtGUI::BalloonRoute() {
+    const bool trayBalloon = m_trayShown && m_tray && m_tray->SupportsMessages();
+    // The session bus is asked only when the tray cannot show the balloon.
+    const bool notifications = !trayBalloon && Notifier().IsAvailable();
+    return CDesktopNotifier::ChooseRoute(m_trayShown, trayBalloon, notifications);
+}
+
+void CMgmtGUI::ShowReminderBalloon() {
+    const std::string title = CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonTitle", "<appname>");
+    const std::string text =
         CGuiText::Tr("GUIMgmt.SysTrayReminderBalloonText",
-                     "You have not sent a message for a while. Click here to write one."),
-        static_cast<int>(USAGE_REMINDER_DELAY_MS));
+                     "You have not sent a message for a while. Click here to write one.");
+    const int timeout = static_cast<int>(USAGE_REMINDER_DELAY_MS);
+    switch (BalloonRoute()) {
+    case CDesktopNotifier::Route::TrayBalloon:
+        m_tray->ShowBalloon(title, text, timeout);
+        return;
+    case CDesktopNotifier::Route::DesktopNotification:
+        if (Notifier().Notify(title, text, timeout)) {
+            return;
+        }
+        break;
+    case CDesktopNotifier::Route::None:
+        break;
+    }
+    Log("CMgmtGUI::ShowReminderBalloon",
+        "No balloon in the notification area and no desktop notification service; would have "
+        "shown: " +
+            title + ": " + text,
+        LOG_CAT_GUI, LOG_SEV_INFO);
 }
 
 win::LRESULT CMgmtGUI::WindowProc(win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {

@@ -6,6 +6,7 @@
 // reminder. Everything here runs on the GUI thread.
 #pragma once
 
+#include "gui/CDesktopNotifier.h"
 #include "gui/CDialogFactory.h"
 #include "gui/CDialogSession.h"
 #include "gui/CShowSignal.h"
@@ -87,6 +88,8 @@ private:
     void OnShowAbout();
     void OnReminderTimer();
     void ShowReminderBalloon();
+    // Where a balloon goes now: the tray icon, the desktop's notification service, or nowhere.
+    CDesktopNotifier::Route BalloonRoute();
 
     IGuiApplication& m_app;
     const CDialogFactory& m_factory;
@@ -99,6 +102,8 @@ private:
     bool m_trayWanted = true;
     bool m_trayShown = false;
     bool m_initialized = false;
+    // The notification service client, made when a balloon first needs it.
+    CDesktopNotifier& Notifier();
 
     CShowSignal m_optionsSignal;
     CShowSignal m_foldersSignal;
@@ -113,6 +118,7 @@ private:
 
     win::HWND m_hwnd = 0;
     std::unique_ptr<CTrayIcon> m_tray;
+    std::unique_ptr<CDesktopNotifier> m_notifier;
     CDlgAbout* m_about = nullptr;
     std::function<bool()> m_addressBook;
 };

@@ -49,4 +49,6 @@ public:
     virtual void SetUsageReminderDisable(const std::string& value) = 0;
     // The installation folder, where "about.cfg" and "firststart.cfg" lie.
     virtual std::string GetInstallRoot() = 0;
+    // Whether the desktop session started this run: then no window opens by itself.
+    virtual bool StartedWithDesktop() const { return false; }
 };

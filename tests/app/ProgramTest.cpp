@@ -285,3 +285,37 @@ TEST_F(ProgramTest, GeneratorVerbShowsItsResultInABoxWhenADisplayIsThere) {
     EXPECT_EQ(twtest::ReadFile(errors).find("Generating language file"), std::string::npos)
         << "the console box was used although a display is there";
 }
+
+TEST_F(ProgramTest, StartWithTheDesktopShowsOnlyTheTrayAndASecondOneDoesNothing) {
+    // A user with an account, and the autostart entry the signup wrote.
+    pid_t signup = Start({});
+    ASSERT_GT(signup, 0);
+    ASSERT_TRUE(AnswerWelcome(win::IDOK));
+    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }));
+    EXPECT_EQ(RunToEnd({"ShutdownNow"}), 0);
+    EXPECT_EQ(EndFirst(signup), 0);
+    const std::string entry =
+        std::string(std::getenv("XDG_CONFIG_HOME")) + "/autostart/com.quorvane.Tidewell.desktop";
+    EXPECT_NE(twtest::ReadFile(entry).find("Exec=" + Program() + " --autostart\n"),
+              std::string::npos)
+        << twtest::ReadFile(entry);
+
+    // "debug": the dialog manager's trace lines tell which dialogs it showed.
+    pid_t first = Start({"--autostart", "debug"});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitUntil([] { return win::FindWindow("", "TWD_HIDDEN_WND") != 0; }))
+        << "the first instance never showed its hidden window";
+    EXPECT_TRUE(LogHas("Started with the desktop: only the tray icon is shown"));
+
+    // The session starts the program again (a second login): the running one gets nothing.
+    // A request after it: once that is handled, anything the second start had sent was
+    // handled before.
+    EXPECT_EQ(RunToEnd({"--autostart"}), 0);
+    EXPECT_EQ(RunToEnd({"NewSMS"}), 0);
+    ASSERT_TRUE(LogHas("Showing a NewSMS dialog"));
+    const std::string log = twtest::ReadFile(LogFile());
+    EXPECT_EQ(log.find("Showing a Folders dialog"), std::string::npos) << log;
+
+    EXPECT_EQ(RunToEnd({"ShutdownNow"}), 0);
+    EXPECT_EQ(EndFirst(first), 0);
+}
