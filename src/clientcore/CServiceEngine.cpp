@@ -1,4 +1,5 @@
 #include "clientcore/CServiceEngine.h"
+#include "clientcore/CStoreTransaction.h"
 #include "platform/StringUtil.h"
 
 #include <algorithm>
@@ -211,11 +212,11 @@ bool CServiceEngine::Start(const std::string& databasePath, std::string& error) 
         }
         // Finished messages are kept for a while, then forgotten, so the file stays small.
         // Whatever was posted to an earlier run but never confirmed is posted again.
-        if (m_store.Begin()) {
+        CStoreTransaction start(m_store);
+        if (start.IsOpen()) {
             m_store.PruneFinished(Now() - kKeepFinishedMs);
-            bool ok = m_store.UnpostUnconfirmed();
-            if (!ok || !m_store.Commit()) {
-                m_store.Rollback();
+            if (m_store.UnpostUnconfirmed()) {
+                start.Commit();
             }
         }
         m_reports.clear();
@@ -256,9 +257,10 @@ void CServiceEngine::Stop() {
         m_confirms.clear();
     }
     std::lock_guard<std::mutex> db(m_dbLock);
-    if (!confirms.empty() && m_store.IsOpen() && m_store.Begin()) {
-        if (!ApplyConfirms(confirms) || !m_store.Commit()) {
-            m_store.Rollback();
+    if (!confirms.empty()) {
+        CStoreTransaction write(m_store);
+        if (write.IsOpen() && ApplyConfirms(confirms)) {
+            write.Commit();
         }
     }
     m_reports.clear();
@@ -285,10 +287,11 @@ void CServiceEngine::Run() {
         std::int64_t now = Now();
         if (!confirms.empty()) {
             std::lock_guard<std::mutex> db(m_dbLock);
-            if (m_store.IsOpen() && m_store.Begin()) {
-                if (!ApplyConfirms(confirms) || !m_store.Commit()) {
-                    m_store.Rollback(); // posted again at the next start
-                }
+            // Unwritten confirmations are harmless: those results are posted again at the
+            // next start.
+            CStoreTransaction write(m_store);
+            if (write.IsOpen() && ApplyConfirms(confirms)) {
+                write.Commit();
             }
         }
         std::optional<std::int64_t> next = Pass(now, sweep, subscription, posts);
@@ -349,7 +352,8 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
         return std::nullopt;
     }
     std::size_t queued = posts.size();
-    if (!m_store.Begin()) {
+    CStoreTransaction pass(m_store);
+    if (!pass.IsOpen()) {
         return now + 1000; // the file is busy or failing: try again in a while
     }
     bool ok = true;
@@ -434,8 +438,7 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
             i = j;
         }
     }
-    if (!ok || !m_store.Commit()) {
-        m_store.Rollback();
+    if (!ok || !pass.Commit()) {
         for (std::size_t k = queued; k < posts.size(); ++k) {
             if (posts[k].code == 3) {
                 m_reports.erase(posts[k].guid);
@@ -735,7 +738,8 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         }
     }
 
-    if (!m_store.Begin()) {
+    CStoreTransaction store(m_store);
+    if (!store.IsOpen()) {
         error = "the service database is busy";
         return false;
     }
@@ -791,8 +795,7 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         ok = ok && m_store.UpdateAccountUsage(account->id, balance, total);
     }
     ok = ok && m_store.InsertMessage(m);
-    if (!ok || !m_store.Commit()) {
-        m_store.Rollback();
+    if (!ok || !store.Commit()) {
         error = "the service database could not store the message";
         return false;
     }

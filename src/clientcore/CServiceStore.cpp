@@ -1,7 +1,9 @@
 #include "clientcore/CServiceStore.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -179,12 +181,9 @@ std::optional<std::int64_t> ColumnOptional(sqlite3_stmt* s, int i) {
     return sqlite3_column_int64(s, i);
 }
 
-// Runs a statement that returns no rows and resets it.
+// Runs a statement that returns no rows.
 bool Done(sqlite3_stmt* s) {
-    int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
-    return rc == SQLITE_DONE;
+    return sqlite3_step(s) == SQLITE_DONE;
 }
 
 RecipientRow ReadRecipient(sqlite3_stmt* s) {
@@ -213,21 +212,27 @@ std::vector<RecipientRow> ReadRecipients(sqlite3_stmt* s) {
     while (sqlite3_step(s) == SQLITE_ROW) {
         rows.push_back(ReadRecipient(s));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 // Makes sure the file exists with mode 0600 before SQLite opens it (SQLite gives its
 // journal files the same mode).
 bool PrepareFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd) {
         return false;
     }
-    ::fchmod(fd, 0600);
-    ::close(fd);
+    ::fchmod(fd.Get(), 0600);
     return true;
+}
+
+// The first column of the first row of a one-row query, as text; empty when there is none.
+std::string QueryText(sqlite3* db, const char* sql) {
+    CSqlStatement statement = CSqlStatement::Prepare(db, sql);
+    if (!statement || sqlite3_step(statement.Get()) != SQLITE_ROW) {
+        return {};
+    }
+    return ColumnText(statement.Get(), 0);
 }
 
 } // namespace
@@ -236,26 +241,24 @@ CServiceStore::~CServiceStore() {
     Close();
 }
 
+void CServiceStore::DbCloser::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
 bool CServiceStore::Exec(const char* sql) {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-sqlite3_stmt* CServiceStore::Stmt(int which) {
-    return m_stmts[static_cast<std::size_t>(which)];
-}
-
-void CServiceStore::FinalizeAll() {
-    for (sqlite3_stmt* s : m_stmts) {
-        sqlite3_finalize(s);
-    }
-    m_stmts.clear();
+CSqlStatement::Use CServiceStore::Stmt(int which) {
+    return m_stmts[static_cast<std::size_t>(which)].Lend();
 }
 
 bool CServiceStore::Prepare() {
-    m_stmts.assign(kStatementCount, nullptr);
+    m_stmts.clear();
+    m_stmts.reserve(kStatementCount);
     for (int i = 0; i < kStatementCount; ++i) {
-        if (sqlite3_prepare_v3(m_db, kSql[i], -1, SQLITE_PREPARE_PERSISTENT,
-                               &m_stmts[static_cast<std::size_t>(i)], nullptr) != SQLITE_OK) {
+        m_stmts.push_back(CSqlStatement::Prepare(m_db.get(), kSql[i], SQLITE_PREPARE_PERSISTENT));
+        if (!m_stmts.back()) {
             return false;
         }
     }
@@ -263,29 +266,16 @@ bool CServiceStore::Prepare() {
 }
 
 bool CServiceStore::CreateSchema(std::string& error) {
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db.get(), 5000);
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL")) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
-    sqlite3_stmt* check = nullptr;
-    std::string verdict;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW) {
-        verdict = ColumnText(check, 0);
-    }
-    sqlite3_finalize(check);
-    if (verdict != "ok") {
+    if (QueryText(m_db.get(), "PRAGMA quick_check") != "ok") {
         error = "the database is damaged";
         return false;
     }
-    int version = 0;
-    sqlite3_stmt* pragma = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &pragma, nullptr) == SQLITE_OK &&
-        sqlite3_step(pragma) == SQLITE_ROW) {
-        version = sqlite3_column_int(pragma, 0);
-    }
-    sqlite3_finalize(pragma);
+    int version = std::atoi(QueryText(m_db.get(), "PRAGMA user_version").c_str());
     if (version > kSchemaVersion) {
         error = "the database was written by a newer version of the client core";
         return false;
@@ -293,17 +283,17 @@ bool CServiceStore::CreateSchema(std::string& error) {
     // Version 1 files lack the column that tells a posted error report from a due one.
     if (version == 1 &&
         !Exec("ALTER TABLE messages ADD COLUMN error_report_posted INTEGER NOT NULL DEFAULT 0")) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
     if (!Exec(kSchema) ||
         !Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str())) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
     if (!Prepare()) {
-        error =
-            std::string("the database does not have the expected tables: ") + sqlite3_errmsg(m_db);
+        error = std::string("the database does not have the expected tables: ") +
+                sqlite3_errmsg(m_db.get());
         return false;
     }
     return true;
@@ -316,15 +306,17 @@ bool CServiceStore::Open(const std::string& path, std::string& error) {
             error = "cannot create \"" + path + "\"";
             return false;
         }
-        int rc = sqlite3_open_v2(path.c_str(), &m_db,
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &db,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                  nullptr);
+        m_db.reset(db); // owned even when the open failed
         std::string reason;
         if (rc == SQLITE_OK && CreateSchema(reason)) {
             return true;
         }
         if (reason.empty()) {
-            reason = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
+            reason = m_db ? sqlite3_errmsg(m_db.get()) : "out of memory";
         }
         bool newer = reason.find("newer version") != std::string::npos;
         Close();
@@ -345,29 +337,29 @@ bool CServiceStore::Open(const std::string& path, std::string& error) {
 }
 
 void CServiceStore::Close() {
-    FinalizeAll();
-    if (m_db != nullptr) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_stmts.clear(); // statements go before their database
+    m_db.reset();
 }
 
 bool CServiceStore::Begin() {
-    return Done(Stmt(kBegin));
+    auto s = Stmt(kBegin);
+    return Done(s);
 }
 
 bool CServiceStore::Commit() {
-    return Done(Stmt(kCommit));
+    auto s = Stmt(kCommit);
+    return Done(s);
 }
 
 void CServiceStore::Rollback() {
-    if (!sqlite3_get_autocommit(m_db)) {
-        Done(Stmt(kRollback));
+    if (!sqlite3_get_autocommit(m_db.get())) {
+        auto s = Stmt(kRollback);
+        Done(s);
     }
 }
 
 bool CServiceStore::InsertAccount(const AccountRow& a) {
-    sqlite3_stmt* s = Stmt(kInsertAccount);
+    auto s = Stmt(kInsertAccount);
     BindText(s, 1, a.id);
     BindText(s, 2, a.accountType);
     BindText(s, 3, a.msisdn);
@@ -390,7 +382,7 @@ bool CServiceStore::InsertAccount(const AccountRow& a) {
 }
 
 std::optional<AccountRow> CServiceStore::LoadAccount(const std::string& id) {
-    sqlite3_stmt* s = Stmt(kLoadAccount);
+    auto s = Stmt(kLoadAccount);
     BindText(s, 1, id);
     std::optional<AccountRow> row;
     if (sqlite3_step(s) == SQLITE_ROW) {
@@ -415,39 +407,38 @@ std::optional<AccountRow> CServiceStore::LoadAccount(const std::string& id) {
         a.createdMs = sqlite3_column_int64(s, 17);
         row = std::move(a);
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return row;
 }
 
 bool CServiceStore::UpdateAccountUsage(const std::string& id, std::int64_t balance,
                                        std::int64_t smsTotal) {
-    sqlite3_stmt* s = Stmt(kUpdateUsage);
+    auto s = Stmt(kUpdateUsage);
     BindText(s, 1, id);
     sqlite3_bind_int64(s, 2, balance);
     sqlite3_bind_int64(s, 3, smsTotal);
-    return Done(s) && sqlite3_changes(m_db) == 1;
+    return Done(s) && sqlite3_changes(m_db.get()) == 1;
 }
 
 bool CServiceStore::UpdateAccountEmail(const std::string& id, const std::string& email) {
-    sqlite3_stmt* s = Stmt(kUpdateEmail);
+    auto s = Stmt(kUpdateEmail);
     BindText(s, 1, id);
     BindText(s, 2, email);
-    return Done(s) && sqlite3_changes(m_db) == 1;
+    return Done(s) && sqlite3_changes(m_db.get()) == 1;
 }
 
 std::uint64_t CServiceStore::AllocateServiceId(std::uint64_t floor) {
-    sqlite3_stmt* read = Stmt(kReadCounter);
     std::uint64_t next = 1;
-    if (sqlite3_step(read) == SQLITE_ROW) {
-        next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
+    {
+        auto read = Stmt(kReadCounter); // reset before the write below
+        if (sqlite3_step(read) == SQLITE_ROW) {
+            next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
+        }
     }
-    sqlite3_reset(read);
     next = std::max(next, floor);
     if (next == 0) {
         next = 1; // the pair (0, 0) means "no id" to the program
     }
-    sqlite3_stmt* write = Stmt(kWriteCounter);
+    auto write = Stmt(kWriteCounter);
     sqlite3_bind_int64(write, 1, static_cast<std::int64_t>(next + 1));
     if (!Done(write)) {
         return 0;
@@ -456,7 +447,7 @@ std::uint64_t CServiceStore::AllocateServiceId(std::uint64_t floor) {
 }
 
 bool CServiceStore::InsertMessage(const MessageRow& m) {
-    sqlite3_stmt* s = Stmt(kInsertMessage);
+    auto s = Stmt(kInsertMessage);
     BindText(s, 1, m.guid);
     BindText(s, 2, m.accountId);
     if (m.serviceId != 0) {
@@ -476,7 +467,7 @@ bool CServiceStore::InsertMessage(const MessageRow& m) {
 }
 
 bool CServiceStore::InsertRecipient(const RecipientRow& r) {
-    sqlite3_stmt* s = Stmt(kInsertRecipient);
+    auto s = Stmt(kInsertRecipient);
     BindText(s, 1, r.messageGuid);
     sqlite3_bind_int(s, 2, r.index);
     sqlite3_bind_int64(s, 3, static_cast<std::int64_t>(r.serviceId));
@@ -497,7 +488,7 @@ bool CServiceStore::InsertRecipient(const RecipientRow& r) {
 }
 
 std::vector<MessageRow> CServiceStore::DueResults(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueResults);
+    auto s = Stmt(kDueResults);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     std::vector<MessageRow> rows;
@@ -513,19 +504,17 @@ std::vector<MessageRow> CServiceStore::DueResults(std::int64_t now, int limit) {
         m.parts = sqlite3_column_int(s, 7);
         rows.push_back(std::move(m));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 bool CServiceStore::MarkResultPosted(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kMarkResult);
+    auto s = Stmt(kMarkResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 std::vector<MessageRow> CServiceStore::DueErrorReports(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueErrorReports);
+    auto s = Stmt(kDueErrorReports);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     std::vector<MessageRow> rows;
@@ -539,26 +528,24 @@ std::vector<MessageRow> CServiceStore::DueErrorReports(std::int64_t now, int lim
         m.errorReportDescription = ColumnText(s, 5);
         rows.push_back(std::move(m));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 bool CServiceStore::ClearErrorReport(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kClearErrorReport);
+    auto s = Stmt(kClearErrorReport);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 std::vector<RecipientRow> CServiceStore::DueRecipients(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueRecipients);
+    auto s = Stmt(kDueRecipients);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     return ReadRecipients(s);
 }
 
 bool CServiceStore::UpdateRecipient(const RecipientRow& r) {
-    sqlite3_stmt* s = Stmt(kUpdateRecipient);
+    auto s = Stmt(kUpdateRecipient);
     BindText(s, 1, r.messageGuid);
     sqlite3_bind_int(s, 2, r.index);
     sqlite3_bind_int(s, 3, r.stage);
@@ -573,57 +560,56 @@ bool CServiceStore::UpdateRecipient(const RecipientRow& r) {
 
 std::vector<RecipientRow> CServiceStore::Reportable(std::optional<std::uint64_t> fromId) {
     if (!fromId) {
-        return ReadRecipients(Stmt(kReportableAll));
+        auto s = Stmt(kReportableAll);
+        return ReadRecipients(s);
     }
-    sqlite3_stmt* s = Stmt(kReportableFrom);
+    auto s = Stmt(kReportableFrom);
     sqlite3_bind_int64(s, 1, static_cast<std::int64_t>(*fromId));
     return ReadRecipients(s);
 }
 
 bool CServiceStore::MarkReported(const std::string& guid, std::int32_t index) {
-    sqlite3_stmt* s = Stmt(kMarkReported);
+    auto s = Stmt(kMarkReported);
     BindText(s, 1, guid);
     sqlite3_bind_int(s, 2, index);
     return Done(s);
 }
 
 std::optional<std::int64_t> CServiceStore::NextDue() {
-    sqlite3_stmt* s = Stmt(kNextDue);
+    auto s = Stmt(kNextDue);
     std::optional<std::int64_t> due;
     if (sqlite3_step(s) == SQLITE_ROW) {
         due = ColumnOptional(s, 0);
     }
-    sqlite3_reset(s);
     return due;
 }
 
 int CServiceStore::PruneFinished(std::int64_t cutoffMs) {
-    sqlite3_stmt* recipients = Stmt(kPruneRecipients);
+    auto recipients = Stmt(kPruneRecipients);
     sqlite3_bind_int64(recipients, 1, cutoffMs);
     if (!Done(recipients)) {
         return 0;
     }
-    sqlite3_stmt* messages = Stmt(kPruneMessages);
+    auto messages = Stmt(kPruneMessages);
     sqlite3_bind_int64(messages, 1, cutoffMs);
     if (!Done(messages)) {
         return 0;
     }
-    return sqlite3_changes(m_db);
+    return sqlite3_changes(m_db.get());
 }
 
 std::int64_t CServiceStore::CountMessages() {
-    sqlite3_stmt* s = Stmt(kCountMessages);
+    auto s = Stmt(kCountMessages);
     std::int64_t count = 0;
     if (sqlite3_step(s) == SQLITE_ROW) {
         count = sqlite3_column_int64(s, 0);
     }
-    sqlite3_reset(s);
     return count;
 }
 
 std::optional<CServiceStore::MessageState>
 CServiceStore::LoadMessageState(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kLoadMessageState);
+    auto s = Stmt(kLoadMessageState);
     BindText(s, 1, guid);
     std::optional<MessageState> state;
     if (sqlite3_step(s) == SQLITE_ROW) {
@@ -634,38 +620,36 @@ CServiceStore::LoadMessageState(const std::string& guid) {
         m.resultPosted = sqlite3_column_int(s, 1);
         state = m;
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return state;
 }
 
 bool CServiceStore::DeleteMessage(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kDeleteMessage);
+    auto s = Stmt(kDeleteMessage);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::RepostResult(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kRepostResult);
+    auto s = Stmt(kRepostResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmResult(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kConfirmResult);
+    auto s = Stmt(kConfirmResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmErrorReport(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kConfirmErrorReport);
+    auto s = Stmt(kConfirmErrorReport);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmReported(const std::string& guid, std::int32_t index,
                                     std::int32_t stage) {
-    sqlite3_stmt* s = Stmt(kConfirmReported);
+    auto s = Stmt(kConfirmReported);
     BindText(s, 1, guid);
     sqlite3_bind_int(s, 2, index);
     sqlite3_bind_int(s, 3, stage);
@@ -673,6 +657,11 @@ bool CServiceStore::ConfirmReported(const std::string& guid, std::int32_t index,
 }
 
 bool CServiceStore::UnpostUnconfirmed() {
-    return Done(Stmt(kUnpostResults)) && Done(Stmt(kUnpostErrorReports)) &&
-           Done(Stmt(kUnpostReports));
+    for (int which : {kUnpostResults, kUnpostErrorReports, kUnpostReports}) {
+        auto s = Stmt(which);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -3,13 +3,13 @@
 // is prepared once. Not thread-safe: the owner serialises the calls.
 #pragma once
 
+#include "clientcore/CSqlStatement.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 struct AccountRow {
     std::string id;
@@ -80,10 +80,6 @@ public:
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
 
-    bool Begin();
-    bool Commit();
-    void Rollback();
-
     // False when the id exists already or the write fails.
     bool InsertAccount(const AccountRow& row);
     std::optional<AccountRow> LoadAccount(const std::string& id);
@@ -139,12 +135,21 @@ public:
     std::int64_t CountMessages();
 
 private:
+    // Transactions are opened through CStoreTransaction, which rolls back unless committed.
+    friend class CStoreTransaction;
+    bool Begin();
+    bool Commit();
+    void Rollback();
+
+    struct DbCloser {
+        void operator()(sqlite3* db) const;
+    };
+
     bool Prepare();
     bool CreateSchema(std::string& error);
     bool Exec(const char* sql);
-    sqlite3_stmt* Stmt(int which);
-    void FinalizeAll();
+    CSqlStatement::Use Stmt(int which);
 
-    sqlite3* m_db = nullptr;
-    std::vector<sqlite3_stmt*> m_stmts;
+    std::unique_ptr<sqlite3, DbCloser> m_db; // declared first: closed after the statements
+    std::vector<CSqlStatement> m_stmts;
 };
