@@ -215,7 +215,7 @@ bool CServiceEngine::Start(const std::string& databasePath, std::string& error) 
         CStoreTransaction start(m_store);
         if (start.IsOpen()) {
             m_store.PruneFinished(Now() - kKeepFinishedMs);
-            if (m_store.UnpostUnconfirmed()) {
+            if (m_store.UnpostUnconfirmed() && (!m_gateway || RecoverInFlight(Now()))) {
                 start.Commit();
             }
         }
@@ -461,6 +461,26 @@ bool CServiceEngine::Register(AccountRow& account, std::string& error) {
     std::lock_guard<std::mutex> db(m_dbLock);
     for (int attempt = 0; attempt < 8; ++attempt) {
         AccountRow a;
+        if (m_gateway) {
+            // A local account bound to the gateway's credentials: invoiced by whoever runs the
+            // gateway, so no balance is kept.
+            a.id = "GW" + RandomDigits(10);
+            a.accountType = "invoice";
+            a.groupId = "gateway";
+            a.userName = m_gateway->user;
+            a.msisdn = m_gateway->sender;
+            a.messageLength = 160;
+            a.allowOriginator = m_gateway->allowOriginator ? 1 : 0;
+            a.replyOriginator = m_gateway->sender;
+            a.textOriginator = m_gateway->sender;
+            a.replyType = "none";
+            a.createdMs = Now();
+            if (m_store.InsertAccount(a)) {
+                account = std::move(a);
+                return true;
+            }
+            continue;
+        }
         a.id = "TW" + RandomDigits(10);
         a.accountType = "prepaid";
         a.msisdn = "+447700900" + RandomDigits(3);
@@ -485,7 +505,7 @@ bool CServiceEngine::Register(AccountRow& account, std::string& error) {
     return false;
 }
 
-AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) {
+AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) const {
     AccountStatusData s;
     s.accountId = a.id;
     s.accountType = a.accountType;
@@ -507,6 +527,12 @@ AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) {
     s.textOriginator = a.textOriginator;
     s.replyEmailSenderDomain = a.replyDomain;
     s.replyType = a.replyType;
+    if (m_gateway) {
+        // An invoice account: no prepaid balance; the originator right is the settings'.
+        s.prepaidBalance.clear();
+        s.allowOriginator = m_gateway->allowOriginator ? 1 : 0;
+        s.allowMsIsdnOriginator = 1;
+    }
     return s;
 }
 
@@ -527,6 +553,9 @@ bool CServiceEngine::QueryAccount(const std::string& accountId, std::string& gui
         return false;
     }
     guid = NewGuid();
+    if (account && m_gateway && account->userName != m_gateway->user) {
+        account.reset(); // bound to other gateway credentials than the ones configured now
+    }
     if (!account) {
         // Answered like any query, so that the program learns the account is gone.
         AccountStatusData unknown;
@@ -691,7 +720,8 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         refuse("Server not found", "The messaging server could not be reached.");
     } else if (input.outage >= 2) {
         refuse("Server not avail", "The messaging server is not available at the moment.");
-    } else if (!(account = m_store.LoadAccount(input.accountId))) {
+    } else if (!(account = m_store.LoadAccount(input.accountId)) ||
+               (m_gateway && account->userName != m_gateway->user)) {
         refuse("Unknown account", "The account \"" + input.accountId +
                                       "\" is not known to the service. Register again.");
     } else if (!account->allowedToSend) {
@@ -743,8 +773,11 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         error = "the service database is busy";
         return false;
     }
-    bool ok = !retry || m_store.DeleteMessage(m.guid);
-    if (ok && m.errorLabel.empty()) {
+    bool ok = !retry || (m_store.DeleteMessage(m.guid) && m_store.DeleteRecipients(m.guid) &&
+                         m_store.DeleteGateway(m.guid));
+    if (ok && m.errorLabel.empty() && m_gateway) {
+        ok = StoreGatewayMessage(input, *text, numbers, m);
+    } else if (ok && m.errorLabel.empty()) {
         // Ids are seeded from the time (a thousand per millisecond), so that a database started
         // afresh never hands out an id an earlier one gave to a message.
         m.serviceId = m_store.AllocateServiceId(
@@ -800,6 +833,10 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         return false;
     }
     guid = m.guid;
+    if (m_gateway && m.errorLabel.empty()) {
+        m_wakeSender();
+        return true;
+    }
     std::lock_guard<std::mutex> guard(m_lock);
     // Wake the engine only when it would otherwise sleep past the new send result.
     bool early =

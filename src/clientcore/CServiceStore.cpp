@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 enum Statement {
     kInsertAccount,
@@ -47,6 +47,25 @@ enum Statement {
     kUnpostResults,
     kUnpostErrorReports,
     kUnpostReports,
+    kInsertGateway,
+    kInsertGatewayPart,
+    kNextSubmission,
+    kSetGatewayState,
+    kRecipientNumbers,
+    kSetResult,
+    kDeleteRecipients,
+    kLoadGateway,
+    kRaisePartRank,
+    kPartRanks,
+    kSetRecipientStatus,
+    kInFlight,
+    kDeleteGateway,
+    kDeleteGatewayParts,
+    kDeleteGatewayRanks,
+    kPruneGateway,
+    kPruneGatewayParts,
+    kPruneGatewayRanks,
+    kNextRetry,
     kStatementCount
 };
 
@@ -120,6 +139,33 @@ const char* const kSql[kStatementCount] = {
     "UPDATE messages SET result_posted = 0 WHERE result_posted = 2",
     "UPDATE messages SET error_report_posted = 0 WHERE error_report_posted = 1",
     "UPDATE recipients SET reported = 0 WHERE reported = 2",
+    "INSERT INTO gateway_messages(guid, secret, originator, flash, ucs2, requests, state,"
+    " next_part, retry_ms) VALUES(?1,?2,?3,?4,?5,?6,0,0,0)",
+    "INSERT INTO gateway_parts(guid, part, text) VALUES(?1,?2,?3)",
+    "SELECT g.guid, g.secret, g.originator, g.flash, g.ucs2, g.requests, g.next_part, p.text"
+    " FROM gateway_messages g JOIN gateway_parts p ON p.guid = g.guid AND p.part = g.next_part"
+    " WHERE g.state = 0 AND g.retry_ms <= ?1 ORDER BY g.rowid LIMIT 1",
+    "UPDATE gateway_messages SET state = ?2, next_part = ?3, retry_ms = ?4 WHERE guid = ?1",
+    "SELECT idx, number FROM recipients WHERE message_guid = ?1 ORDER BY idx",
+    "UPDATE messages SET result_due_ms = ?2, error_label = ?3, error_description = ?4,"
+    " service_id = CASE WHEN ?3 = '' THEN service_id ELSE NULL END WHERE guid = ?1",
+    "DELETE FROM recipients WHERE message_guid = ?1",
+    "SELECT g.secret, g.requests FROM gateway_messages g JOIN messages m ON m.guid = g.guid"
+    " WHERE g.guid = ?1 AND m.service_id IS NOT NULL",
+    "INSERT INTO gateway_ranks(guid, idx, part, rank, type) VALUES(?1,?2,?3,?4,?5)"
+    " ON CONFLICT(guid, idx, part) DO UPDATE SET rank = excluded.rank, type = excluded.type"
+    " WHERE excluded.rank > gateway_ranks.rank",
+    "SELECT part, rank, type FROM gateway_ranks WHERE guid = ?1 AND idx = ?2",
+    "UPDATE recipients SET stage = stage + 1, code = ?3, text = ?4, status_ms = ?5,"
+    " reported = 0 WHERE message_guid = ?1 AND idx = ?2",
+    "SELECT guid, next_part, requests FROM gateway_messages WHERE state = 1",
+    "DELETE FROM gateway_messages WHERE guid = ?1",
+    "DELETE FROM gateway_parts WHERE guid = ?1",
+    "DELETE FROM gateway_ranks WHERE guid = ?1",
+    "DELETE FROM gateway_messages WHERE guid NOT IN (SELECT guid FROM messages)",
+    "DELETE FROM gateway_parts WHERE guid NOT IN (SELECT guid FROM messages)",
+    "DELETE FROM gateway_ranks WHERE guid NOT IN (SELECT guid FROM messages)",
+    "SELECT MIN(retry_ms) FROM gateway_messages WHERE state = 0",
 };
 
 const char* const kSchema =
@@ -150,7 +196,21 @@ const char* const kSchema =
     " announced INTEGER NOT NULL, PRIMARY KEY(message_guid, idx));"
     "CREATE INDEX IF NOT EXISTS recipients_due ON recipients(due_ms) WHERE due_ms IS NOT NULL;"
     "CREATE INDEX IF NOT EXISTS recipients_unreported ON recipients(service_id)"
-    " WHERE reported = 0;";
+    " WHERE reported = 0;"
+    // Messages sent through a gateway: what is left to submit (one request per part) and the
+    // secret their delivery reports must carry; state 0 waits, 1 is being submitted, 2 is
+    // submitted, 3 was refused.
+    "CREATE TABLE IF NOT EXISTS gateway_messages(guid TEXT PRIMARY KEY, secret TEXT NOT NULL,"
+    " originator TEXT NOT NULL, flash INTEGER NOT NULL, ucs2 INTEGER NOT NULL,"
+    " requests INTEGER NOT NULL, state INTEGER NOT NULL, next_part INTEGER NOT NULL,"
+    " retry_ms INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS gateway_waiting ON gateway_messages(state) WHERE state < 2;"
+    "CREATE TABLE IF NOT EXISTS gateway_parts(guid TEXT NOT NULL, part INTEGER NOT NULL,"
+    " text TEXT NOT NULL, PRIMARY KEY(guid, part));"
+    // The highest report so far of each recipient and part.
+    "CREATE TABLE IF NOT EXISTS gateway_ranks(guid TEXT NOT NULL, idx INTEGER NOT NULL,"
+    " part INTEGER NOT NULL, rank INTEGER NOT NULL, type INTEGER NOT NULL,"
+    " PRIMARY KEY(guid, idx, part));";
 
 // Binds text; SQLite copies it.
 void BindText(sqlite3_stmt* s, int i, const std::string& text) {
@@ -595,7 +655,12 @@ int CServiceStore::PruneFinished(std::int64_t cutoffMs) {
     if (!Done(messages)) {
         return 0;
     }
-    return sqlite3_changes(m_db.get());
+    int forgotten = sqlite3_changes(m_db.get());
+    for (int which : {kPruneGateway, kPruneGatewayParts, kPruneGatewayRanks}) {
+        auto s = Stmt(which);
+        Done(s);
+    }
+    return forgotten;
 }
 
 std::int64_t CServiceStore::CountMessages() {
@@ -654,6 +719,173 @@ bool CServiceStore::ConfirmReported(const std::string& guid, std::int32_t index,
     sqlite3_bind_int(s, 2, index);
     sqlite3_bind_int(s, 3, stage);
     return Done(s);
+}
+
+bool CServiceStore::InsertGateway(const GatewayRow& g, const std::vector<std::string>& parts) {
+    {
+        auto s = Stmt(kInsertGateway);
+        BindText(s, 1, g.guid);
+        BindText(s, 2, g.secret);
+        BindText(s, 3, g.originator);
+        sqlite3_bind_int(s, 4, g.flash ? 1 : 0);
+        sqlite3_bind_int(s, 5, g.ucs2 ? 1 : 0);
+        sqlite3_bind_int(s, 6, static_cast<int>(parts.size()));
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        auto s = Stmt(kInsertGatewayPart);
+        BindText(s, 1, g.guid);
+        sqlite3_bind_int(s, 2, static_cast<int>(i));
+        BindText(s, 3, parts[i]);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<GatewayRow> CServiceStore::NextSubmission(std::int64_t now) {
+    std::optional<GatewayRow> row;
+    {
+        auto s = Stmt(kNextSubmission);
+        sqlite3_bind_int64(s, 1, now);
+        if (sqlite3_step(s) != SQLITE_ROW) {
+            return row;
+        }
+        GatewayRow g;
+        g.guid = ColumnText(s, 0);
+        g.secret = ColumnText(s, 1);
+        g.originator = ColumnText(s, 2);
+        g.flash = sqlite3_column_int(s, 3) != 0;
+        g.ucs2 = sqlite3_column_int(s, 4) != 0;
+        g.requests = sqlite3_column_int(s, 5);
+        g.part = sqlite3_column_int(s, 6);
+        g.text = ColumnText(s, 7);
+        row = std::move(g);
+    }
+    auto s = Stmt(kRecipientNumbers);
+    BindText(s, 1, row->guid);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        row->numbers.push_back(ColumnText(s, 1));
+    }
+    return row;
+}
+
+bool CServiceStore::SetGatewayState(const std::string& guid, std::int32_t state,
+                                    std::int32_t nextPart, std::int64_t retryMs) {
+    auto s = Stmt(kSetGatewayState);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, state);
+    sqlite3_bind_int(s, 3, nextPart);
+    sqlite3_bind_int64(s, 4, retryMs);
+    return Done(s);
+}
+
+std::optional<std::int64_t> CServiceStore::NextRetry() {
+    auto s = Stmt(kNextRetry);
+    if (sqlite3_step(s) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return ColumnOptional(s, 0);
+}
+
+bool CServiceStore::SetResult(const std::string& guid, std::int64_t dueMs, const std::string& label,
+                              const std::string& description) {
+    auto s = Stmt(kSetResult);
+    BindText(s, 1, guid);
+    sqlite3_bind_int64(s, 2, dueMs);
+    BindText(s, 3, label);
+    BindText(s, 4, description);
+    return Done(s);
+}
+
+bool CServiceStore::DeleteRecipients(const std::string& guid) {
+    auto s = Stmt(kDeleteRecipients);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+std::optional<std::pair<std::string, std::int32_t>>
+CServiceStore::LoadGatewaySecret(const std::string& guid) {
+    auto s = Stmt(kLoadGateway);
+    BindText(s, 1, guid);
+    if (sqlite3_step(s) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return std::make_pair(ColumnText(s, 0), sqlite3_column_int(s, 1));
+}
+
+std::vector<std::pair<std::int32_t, std::string>>
+CServiceStore::RecipientNumbers(const std::string& guid) {
+    auto s = Stmt(kRecipientNumbers);
+    BindText(s, 1, guid);
+    std::vector<std::pair<std::int32_t, std::string>> numbers;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        numbers.emplace_back(sqlite3_column_int(s, 0), ColumnText(s, 1));
+    }
+    return numbers;
+}
+
+bool CServiceStore::RaisePartRank(const std::string& guid, std::int32_t index, std::int32_t part,
+                                  std::int32_t rank, std::int32_t type, bool& raised) {
+    auto s = Stmt(kRaisePartRank);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    sqlite3_bind_int(s, 3, part);
+    sqlite3_bind_int(s, 4, rank);
+    sqlite3_bind_int(s, 5, type);
+    if (!Done(s)) {
+        return false;
+    }
+    raised = sqlite3_changes(m_db.get()) == 1;
+    return true;
+}
+
+std::vector<CServiceStore::PartRank> CServiceStore::PartRanks(const std::string& guid,
+                                                              std::int32_t index) {
+    auto s = Stmt(kPartRanks);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    std::vector<PartRank> ranks;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        ranks.push_back(
+            {sqlite3_column_int(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int(s, 2)});
+    }
+    return ranks;
+}
+
+bool CServiceStore::SetRecipientStatus(const std::string& guid, std::int32_t index,
+                                       const std::string& code, const std::string& text,
+                                       std::int64_t statusMs) {
+    auto s = Stmt(kSetRecipientStatus);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    BindText(s, 3, code);
+    BindText(s, 4, text);
+    sqlite3_bind_int64(s, 5, statusMs);
+    return Done(s);
+}
+
+std::vector<CServiceStore::InFlight> CServiceStore::InFlightSubmissions() {
+    auto s = Stmt(kInFlight);
+    std::vector<InFlight> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        rows.push_back({ColumnText(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int(s, 2)});
+    }
+    return rows;
+}
+
+bool CServiceStore::DeleteGateway(const std::string& guid) {
+    for (int which : {kDeleteGateway, kDeleteGatewayParts, kDeleteGatewayRanks}) {
+        auto s = Stmt(which);
+        BindText(s, 1, guid);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CServiceStore::UnpostUnconfirmed() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct AccountRow {
@@ -67,6 +68,20 @@ struct RecipientRow {
     bool announced = false; // a report on this recipient has been made
 };
 
+// A message sent through a gateway, as the next request to make: the part to submit and what
+// every request of the message shares.
+struct GatewayRow {
+    std::string guid;
+    std::string secret;
+    std::string originator;
+    bool flash = false;
+    bool ucs2 = false;
+    std::int32_t requests = 1; // one request per part
+    std::int32_t part = 0;     // the part this request carries
+    std::string text;          // its text
+    std::vector<std::string> numbers;
+};
+
 class CServiceStore {
 public:
     CServiceStore() = default;
@@ -123,6 +138,40 @@ public:
     // `fromId` is set) whose message's service id is at least *fromId.
     std::vector<RecipientRow> Reportable(std::optional<std::uint64_t> fromId);
     bool MarkReported(const std::string& guid, std::int32_t index);
+
+    // Gateway messages. A message waits with its parts until each is submitted; the piece being
+    // submitted is state 1, so a start can tell what was in flight.
+    bool InsertGateway(const GatewayRow& row, const std::vector<std::string>& parts);
+    // The oldest request waiting whose retry time has come.
+    std::optional<GatewayRow> NextSubmission(std::int64_t now);
+    bool SetGatewayState(const std::string& guid, std::int32_t state, std::int32_t nextPart,
+                         std::int64_t retryMs);
+    // Earliest retry time of a waiting request.
+    std::optional<std::int64_t> NextRetry();
+    // Makes the send result due at `dueMs`; a label refuses the message (no service id).
+    bool SetResult(const std::string& guid, std::int64_t dueMs, const std::string& label,
+                   const std::string& description);
+    bool DeleteRecipients(const std::string& guid);
+    // The secret and number of requests of an accepted gateway message.
+    std::optional<std::pair<std::string, std::int32_t>> LoadGatewaySecret(const std::string& guid);
+    std::vector<std::pair<std::int32_t, std::string>> RecipientNumbers(const std::string& guid);
+    // Records a report of a recipient's part unless one of a higher or equal rank is known;
+    // `raised` tells whether it was recorded.
+    bool RaisePartRank(const std::string& guid, std::int32_t index, std::int32_t part,
+                       std::int32_t rank, std::int32_t type, bool& raised);
+    struct PartRank {
+        std::int32_t part, rank, type;
+    };
+    std::vector<PartRank> PartRanks(const std::string& guid, std::int32_t index);
+    // A new status of a recipient, to be reported.
+    bool SetRecipientStatus(const std::string& guid, std::int32_t index, const std::string& code,
+                            const std::string& text, std::int64_t statusMs);
+    struct InFlight {
+        std::string guid;
+        std::int32_t part, requests;
+    };
+    std::vector<InFlight> InFlightSubmissions();
+    bool DeleteGateway(const std::string& guid);
 
     // Earliest due time of any pending work.
     std::optional<std::int64_t> NextDue();
