@@ -99,8 +99,10 @@ CKannelProtocol::Answer CKannelProtocol::MapAnswer(long status, const std::strin
         return Answer{Outcome::Accepted, {}, {}};
     }
     if (status == 403) {
-        return refused("Not allowed to send",
-                       "The SMS gateway refused the user name or password (\"" + said + "\").");
+        return refused(
+            "Not allowed to send",
+            "Not allowed to send: the SMS gateway refused the user name or password (\"" + said +
+                "\").");
     }
     if (status >= 500 || status == 0) {
         return refused("Server not avail",

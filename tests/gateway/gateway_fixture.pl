@@ -194,6 +194,8 @@ sub stop_kannel {
 
 if ($command eq 'start') {
     make_path($dir);
+    # A fresh start: the logs of an earlier run would confuse the tests that read them.
+    unlink glob("$dir/*.log $dir/*.out $dir/*.pid $dir/gateway.env");
     my %p = (SIM_PORT => free_port(), ADMIN_PORT => free_port(), BOX_PORT => free_port(),
              SENDSMS_PORT => free_port(), REPORT_PORT => free_port(), USER => 'tidewell',
              PASSWORD => 'pw' . int(rand(1e9)));
