@@ -140,11 +140,14 @@ protected:
         return value;
     }
 
-    void Send(const std::string& guid, const std::string& account, const std::string& to) {
+    // Text "hello <key>" and whatever `more` adds; truncate mode 1 splits or joins (by the
+    // split-up setting), 0 rejects a long text.
+    void Send(const std::string& guid, const std::string& account, const std::string& to,
+              const std::string& more = {}, std::int32_t truncateMode = 1) {
         CSMSRecord r = Sms(guid, to, MSGSTATUS_NOT_SENT);
         r.AccountID = account;
-        r.TruncateMode = 1;
-        r.MessageText = "hello " + guid; // the program gives the record a GUID of its own
+        r.TruncateMode = truncateMode;
+        r.MessageText = "hello " + guid + more; // the program gives the record a GUID of its own
         ASSERT_TRUE(store->OutboxAddRecord(r));
         manager->SignalOutboxUpdate();
     }
@@ -154,7 +157,7 @@ protected:
         store->SentboxGetRecords(list, 0);
         for (auto& r : list) {
             auto* sms = dynamic_cast<CSMSRecord*>(r.get());
-            if (sms != nullptr && sms->MessageText == "hello " + guid) {
+            if (sms != nullptr && sms->MessageText.rfind("hello " + guid, 0) == 0) {
                 return std::move(r);
             }
         }
@@ -240,6 +243,29 @@ TEST_F(Gateway, AnSmscRejectionIsAFinalFailure) {
                                                 0),
               0u)
         << r->Recipients[0].StatusText;
+}
+
+TEST_F(Gateway, LongTextsAreSplitJoinedOrRefusedBeforeTheGateway) {
+    StartReal();
+    std::string id = Register();
+    const std::string longText(200, 'x');
+    settings->splitUpType = 0; // separate messages: one request per SMS
+    Send("SPLIT", id, "+447700900141", longText);
+    ASSERT_TRUE(WaitUntil([&] { return IsFinal("SPLIT"); })) << Describe("SPLIT");
+    EXPECT_EQ(Sent("SPLIT")->Recipients[0].StatusText.rfind("Delivered", 0), 0u);
+    EXPECT_EQ(Submits("447700900141"), 2);
+
+    settings->splitUpType = 1; // joined: one request, Kannel cuts and joins the parts
+    Send("JOINED", id, "+447700900151", longText);
+    ASSERT_TRUE(WaitUntil([&] { return IsFinal("JOINED"); })) << Describe("JOINED");
+    EXPECT_EQ(Submits("447700900151"), 2);
+
+    // Kannel would cut the text silently: the core refuses it itself.
+    Send("TOOLONG", id, "+447700900161", longText, 0);
+    ASSERT_TRUE(WaitUntil([&] { return boxes->CallCount() == 1; }));
+    EXPECT_NE(boxes->Calls()[0].text.find("one SMS holds 160"), std::string::npos)
+        << boxes->Calls()[0].text;
+    EXPECT_EQ(Submits("447700900161"), 0);
 }
 
 TEST_F(Gateway, WrongCredentialsAreNotAllowedToSend) {
