@@ -106,6 +106,8 @@ int CGatewayTransport::OnReport(const CKannelProtocol::Report& report) {
     } else if (status == 404) {
         m_log("ignored a delivery report for an unknown message or recipient (" + report.guid +
               ", " + report.number + ")");
+    } else if (status == 204) {
+        status = 200; // taken; nothing new in it
     } else if (status != 200) {
         m_log("could not apply a delivery report for message " + report.guid + " (status " +
               std::to_string(status) + "); the gateway will call again");

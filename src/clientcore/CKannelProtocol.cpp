@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <random>
+#include <sys/random.h>
 
 namespace {
 
@@ -145,13 +146,29 @@ std::optional<CKannelProtocol::Report> CKannelProtocol::Parse(
 }
 
 std::string CKannelProtocol::NewSecret() {
-    thread_local std::mt19937_64 rng{std::random_device{}()};
-    std::random_device device;
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%016llx%016llx",
-                  static_cast<unsigned long long>(rng() ^ device()),
-                  static_cast<unsigned long long>(rng() ^ (std::uint64_t{device()} << 32)));
-    return buf;
+    // 128 bits from the kernel's generator: a secret nobody can guess from earlier ones.
+    unsigned char bytes[16] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    if (got < sizeof bytes) {
+        std::random_device device; // getrandom is missing: the library's source instead
+        for (unsigned char& b : bytes) {
+            b = static_cast<unsigned char>(device());
+        }
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char b : bytes) {
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 15]);
+    }
+    return text;
 }
 
 bool CKannelProtocol::SameSecret(const std::string& a, const std::string& b) {

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Reports handled at once: while one batch is written the next one gathers.
+constexpr unsigned kThreads = 4;
+
 // Sends a short plain-text answer.
 MHD_Result Reply(MHD_Connection* connection, unsigned status, const char* text) {
     MHD_Response* response = MHD_create_response_from_buffer(
@@ -98,9 +101,9 @@ bool CReportListener::Start(const std::string& address, std::uint16_t port, Hand
     m_handler = std::move(handler);
     errno = 0;
     MHD_Daemon* daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL, port, nullptr, nullptr, &OnRequest, this,
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, port, nullptr, nullptr, &OnRequest, this,
         MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&where), MHD_OPTION_CONNECTION_TIMEOUT,
-        static_cast<unsigned>(10), MHD_OPTION_END);
+        static_cast<unsigned>(10), MHD_OPTION_THREAD_POOL_SIZE, kThreads, MHD_OPTION_END);
     if (daemon == nullptr) {
         int saved = errno;
         error = "cannot listen for delivery reports on " + address + ":" + std::to_string(port) +

@@ -74,7 +74,7 @@ public:
     std::optional<GatewayRow> TakeSubmission(std::optional<std::int64_t>& retryAt);
     // The gateway's answer to a request taken with TakeSubmission.
     void FinishSubmission(const GatewayRow& request, const CKannelProtocol::Answer& answer);
-    // Applies a delivery report; the HTTP status to answer (200 taken or not needed, 403 the
+    // Applies a delivery report; the HTTP status to answer (200 applied, 204 nothing new, 403 the
     // secret is wrong, 404 no such message, 400 malformed). Nothing changes unless 200.
     int ApplyReport(const CKannelProtocol::Report& report);
 
@@ -135,6 +135,17 @@ private:
     // Gateway mode: the status of a recipient from what each part reported.
     bool UpdateFromParts(const std::string& guid, std::int32_t index, std::int32_t requests,
                          const std::string& answer, std::int64_t now);
+    struct PendingReport {
+        const CKannelProtocol::Report* report;
+        int status = 0;
+        bool done = false;
+    };
+    // Applies a batch of reports in one transaction (takes m_dbLock); true when any changed a
+    // status. Each report's status is set.
+    bool ApplyReports(const std::vector<PendingReport*>& batch);
+    // One report inside the batch's transaction: 200 applied, 204 nothing to apply, else the
+    // refusal.
+    int ApplyOne(const CKannelProtocol::Report& report, std::int64_t now);
     // Wakes the engine thread for a result or report that is due now.
     void Kick(bool sweep);
     std::string OriginatorFor(const std::string& originator) const;
@@ -143,6 +154,10 @@ private:
     PostFn m_post;
     std::optional<GatewayAccount> m_gateway;
     std::function<void()> m_wakeSender;
+    std::mutex m_reportLock; // guards the three below
+    std::condition_variable m_reportDone;
+    std::vector<PendingReport*> m_reportQueue;
+    bool m_reportLeader = false;
     CServiceStore m_store;
     std::mutex m_dbLock; // guards m_store
 

@@ -221,54 +221,103 @@ bool CServiceEngine::UpdateFromParts(const std::string& guid, std::int32_t index
 }
 
 int CServiceEngine::ApplyReport(const CKannelProtocol::Report& report) {
-    const CKannelProtocol::Status* status = CKannelProtocol::StatusOf(report.type);
-    {
-        std::lock_guard<std::mutex> db(m_dbLock);
-        if (!m_store.IsOpen()) {
-            return 503;
+    // Group commit: reports that arrive together are applied in one transaction by whichever
+    // caller finds no batch under way; every caller answers only once its report is on disk,
+    // so a report the gateway was told is taken survives any crash.
+    PendingReport mine{&report};
+    std::unique_lock<std::mutex> lock(m_reportLock);
+    m_reportQueue.push_back(&mine);
+    while (!mine.done) {
+        if (m_reportLeader) {
+            m_reportDone.wait(lock, [&] { return mine.done || !m_reportLeader; });
+            continue;
         }
-        auto known = m_store.LoadGatewaySecret(report.guid);
-        if (!known) {
-            return 404;
-        }
-        if (!CKannelProtocol::SameSecret(known->first, report.secret)) {
-            return 403;
-        }
-        if (report.part >= known->second) {
-            return 400;
-        }
-        if (status == nullptr) {
-            return 200; // a type the core does not ask for: nothing to apply
-        }
-        std::string digits = Digits(report.number);
-        std::optional<std::int32_t> index;
-        for (const auto& [i, number] : m_store.RecipientNumbers(report.guid)) {
-            if (Digits(number) == digits) {
-                index = i;
-                break;
+        m_reportLeader = true;
+        while (!m_reportQueue.empty()) {
+            std::vector<PendingReport*> batch = std::exchange(m_reportQueue, {});
+            lock.unlock();
+            bool changed = ApplyReports(batch);
+            if (changed) {
+                Kick(true);
             }
+            lock.lock();
+            for (PendingReport* p : batch) {
+                p->done = true;
+            }
+            m_reportDone.notify_all();
         }
-        if (!index) {
-            return 404;
+        m_reportLeader = false;
+        m_reportDone.notify_all();
+    }
+    return mine.status;
+}
+
+bool CServiceEngine::ApplyReports(const std::vector<PendingReport*>& batch) {
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen()) {
+        for (PendingReport* p : batch) {
+            p->status = 503;
         }
-        CStoreTransaction write(m_store);
-        if (!write.IsOpen()) {
-            return 503; // the gateway calls again
-        }
-        bool raised = false;
-        if (!m_store.RaisePartRank(report.guid, *index, report.part, status->rank, report.type,
-                                   raised)) {
-            return 503;
-        }
-        if (!raised) {
-            return 200; // an older or repeated report: nothing new
-        }
-        if (!UpdateFromParts(report.guid, *index, known->second, report.answer, Now()) ||
-            !write.Commit()) {
-            return 503;
+        return false;
+    }
+    CStoreTransaction write(m_store);
+    const std::int64_t now = Now();
+    std::vector<PendingReport*> applied;
+    for (PendingReport* p : batch) {
+        p->status = write.IsOpen() ? ApplyOne(*p->report, now) : 503;
+        if (p->status == 200) {
+            applied.push_back(p);
         }
     }
-    Kick(true);
+    if (applied.empty()) {
+        return false;
+    }
+    if (!write.Commit()) {
+        for (PendingReport* p : applied) {
+            p->status = 503; // the gateway calls again
+        }
+        return false;
+    }
+    return true;
+}
+
+int CServiceEngine::ApplyOne(const CKannelProtocol::Report& report, std::int64_t now) {
+    auto known = m_store.LoadGatewaySecret(report.guid);
+    if (!known) {
+        return 404;
+    }
+    if (!CKannelProtocol::SameSecret(known->first, report.secret)) {
+        return 403;
+    }
+    if (report.part >= known->second) {
+        return 400;
+    }
+    const CKannelProtocol::Status* status = CKannelProtocol::StatusOf(report.type);
+    if (status == nullptr) {
+        return 204; // a type the core does not ask for: nothing to apply
+    }
+    std::string digits = Digits(report.number);
+    std::optional<std::int32_t> index;
+    for (const auto& [i, number] : m_store.RecipientNumbers(report.guid)) {
+        if (Digits(number) == digits) {
+            index = i;
+            break;
+        }
+    }
+    if (!index) {
+        return 404;
+    }
+    bool raised = false;
+    if (!m_store.RaisePartRank(report.guid, *index, report.part, status->rank, report.type,
+                               raised)) {
+        return 503;
+    }
+    if (!raised) {
+        return 204; // an older or repeated report: nothing new
+    }
+    if (!UpdateFromParts(report.guid, *index, known->second, report.answer, now)) {
+        return 503;
+    }
     return 200;
 }
 
