@@ -1,5 +1,8 @@
 // The embedded messaging service: accounts, message acceptance and charging, and the delivery
-// timeline of every recipient, persisted in a CServiceStore. One engine thread does the
+// timeline of every recipient, persisted in a CServiceStore. In gateway mode (UseGateway) the
+// same engine keeps the accounts, messages and send keys, but the gateway decides: messages
+// wait for the transport, their send results follow the gateway's answers and the recipients'
+// statuses its delivery reports (CServiceEngineGateway.cpp). One engine thread does the
 // timeline work; it sleeps until the next item is due or a request arrives. Every event is
 // posted from the engine thread, in the order the work was done.
 #pragma once
