@@ -1,7 +1,7 @@
 // The embedded service's database: accounts, accepted messages, their recipients with the
 // delivery timeline, and the service id counter; with a gateway also what is left to submit,
-// each message's report secret and the reports of each recipient's parts. One SQLite file in WAL mode; every statement
-// is prepared once. Not thread-safe: the owner serialises the calls.
+// each message's report secret and the reports of each recipient's parts. One SQLite file in
+// WAL mode; every statement is prepared once. Not thread-safe: the owner serialises the calls.
 #pragma once
 
 #include "clientcore/CSqlStatement.h"
