@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config ccache googletest libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev qt6-base-dev libphonenumber-dev iso-codes nlohmann-json3-dev
           xauth xvfb x11-utils
-          desktop-file-utils appstream dbus)
+          desktop-file-utils appstream dbus
+          libcurl4-openssl-dev libmicrohttpd-dev kannel libnet-smpp-perl)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

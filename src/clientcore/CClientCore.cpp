@@ -1,5 +1,6 @@
 #include "clientcore/CClientCore.h"
 
+#include "clientcore/CCoreLog.h"
 #include "clientcore/CCoreSettings.h"
 #include "platform/Paths.h"
 
@@ -136,13 +137,16 @@ std::int32_t CClientCore::Initialize(const char* productName, QVHWND window) {
         return 0;
     }
     std::string product = productName;
-    std::string host = CCoreSettings::RemoteHost(product);
-    if (!host.empty()) {
-        SetLastError("the core setting RemoteHost names \"" + host +
-                     "\", but this client core has no network transport; clear RemoteHost in "
-                     "the key \"" +
-                     CCoreSettings::KeyPath(product) + "\" to use the embedded service");
-        return 0;
+    // A RemoteHost selects the network transport; all of its settings must be there.
+    std::optional<GatewaySettings> gateway;
+    if (!CCoreSettings::RemoteHost(product).empty()) {
+        GatewaySettings settings;
+        std::string why;
+        if (!CCoreSettings::Gateway(product, settings, why)) {
+            SetLastError("the network transport cannot start: " + why);
+            return 0;
+        }
+        gateway = std::move(settings);
     }
     std::string folder = platform::AppDataFolder() + "/TWD";
     if (!platform::CreateFolder(folder)) {
@@ -152,12 +156,26 @@ std::int32_t CClientCore::Initialize(const char* productName, QVHWND window) {
     auto engine = std::make_unique<CServiceEngine>(
         m_results,
         [this, window](std::uintptr_t code, const char* text) { return Post(window, code, text); });
+    std::unique_ptr<CGatewayTransport> transport;
+    if (gateway) {
+        CServiceEngine::GatewayAccount account{gateway->user, gateway->sender,
+                                               gateway->allowOriginator};
+        transport = std::make_unique<CGatewayTransport>(*engine, *gateway, &CCoreLog::Write);
+        engine->UseGateway(std::move(account), [t = transport.get()] { t->Wake(); });
+    }
     std::string error;
     if (!engine->Start(folder + "/service.db", error)) {
-        SetLastError("the embedded service cannot start: " + error);
+        SetLastError(std::string(gateway ? "the client core" : "the embedded service") +
+                     " cannot start: " + error);
+        return 0;
+    }
+    if (transport && !transport->Start(error)) {
+        engine->Stop();
+        SetLastError("the network transport cannot start: " + error);
         return 0;
     }
     m_engine = std::move(engine);
+    m_transport = std::move(transport);
     m_product = std::move(product);
     m_window = window;
     return 1;
@@ -175,11 +193,16 @@ std::int32_t CClientCore::StartShutdown() {
 
 std::int32_t CClientCore::Shutdown() {
     std::unique_ptr<CServiceEngine> engine;
+    std::unique_ptr<CGatewayTransport> transport;
     {
         std::unique_lock<std::shared_mutex> guard(m_lock);
         engine = std::move(m_engine);
+        transport = std::move(m_transport);
         m_product.clear();
         m_window = 0;
+    }
+    if (transport) {
+        transport->Stop(); // before the engine it feeds
     }
     if (engine) {
         engine->Stop();
@@ -224,6 +247,7 @@ std::int32_t CClientCore::SendMessage(QVSendRequest* request) {
     input.recipients = request->recipients;
     input.originator = Text(request->originator);
     input.mode = *mode;
+    input.flash = Text(request->flashMode) == "16";
     input.outage = CCoreSettings::SimulateOutage(m_product);
     input.delayPercent = CCoreSettings::DelayPercent(m_product);
     std::string guid;

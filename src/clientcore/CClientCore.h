@@ -2,6 +2,7 @@
 // to be fetched, and the callback window. One instance per process.
 #pragma once
 
+#include "clientcore/CGatewayTransport.h"
 #include "clientcore/CResultStore.h"
 #include "clientcore/CServiceEngine.h"
 #include "clientcore/QVClientCore.h"
@@ -45,6 +46,7 @@ private:
 
     std::shared_mutex m_lock; // shared by requests, exclusive for start and stop
     std::unique_ptr<CServiceEngine> m_engine;
+    std::unique_ptr<CGatewayTransport> m_transport; // with a remote gateway only
     std::string m_product;
     QVHWND m_window = 0;
     CResultStore m_results;

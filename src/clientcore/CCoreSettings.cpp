@@ -89,3 +89,105 @@ void CCoreSettings::Override(const std::string& name, std::optional<std::string>
         s_overrides.erase(Lower(name));
     }
 }
+
+namespace {
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    return platform::ToLower(text).rfind(prefix, 0) == 0;
+}
+
+// A dotted IPv4 address of four numbers up to 255.
+bool IsIpv4(const std::string& text) {
+    int parts = 0;
+    std::size_t i = 0;
+    while (i <= text.size()) {
+        std::size_t dot = text.find('.', i);
+        std::string part = text.substr(i, dot == std::string::npos ? std::string::npos : dot - i);
+        unsigned value = 0;
+        auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+        if (part.empty() || part.size() > 3 || ec != std::errc() ||
+            end != part.data() + part.size() || value > 255) {
+            return false;
+        }
+        ++parts;
+        if (dot == std::string::npos) {
+            break;
+        }
+        i = dot + 1;
+    }
+    return parts == 4;
+}
+
+} // namespace
+
+bool CCoreSettings::Gateway(const std::string& product, GatewaySettings& settings,
+                            std::string& error) {
+    const std::string key = "\"" + KeyPath(product) + "\"";
+    auto text = [&](const char* name) { return platform::Trim(Read(product, name).value_or("")); };
+    auto missing = [&](const char* name, const char* what) {
+        error = std::string("the core setting ") + name + " (" + what + ") is missing in the key " +
+                key;
+        return false;
+    };
+    settings = GatewaySettings{};
+    settings.sendUrl = RemoteHost(product);
+    if (settings.sendUrl.empty()) {
+        return missing("RemoteHost", "the gateway's sendsms address");
+    }
+    if (!StartsWithNoCase(settings.sendUrl, "http://") &&
+        !StartsWithNoCase(settings.sendUrl, "https://")) {
+        error = "the core setting RemoteHost must be the gateway's sendsms address, beginning "
+                "with http:// or https:// (for example http://gateway:13013/cgi-bin/sendsms), "
+                "not \"" +
+                settings.sendUrl + "\"";
+        return false;
+    }
+    settings.user = text("GatewayUser");
+    if (settings.user.empty()) {
+        return missing("GatewayUser", "the gateway's sendsms user name");
+    }
+    settings.password = Read(product, "GatewayPassword").value_or("");
+    if (settings.password.empty()) {
+        return missing("GatewayPassword", "the gateway's sendsms password");
+    }
+    std::string port = text("ReportPort");
+    if (port.empty()) {
+        return missing("ReportPort", "the port on which the core takes delivery reports");
+    }
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (ec != std::errc() || end != port.data() + port.size() || value == 0 || value > 65535) {
+        error = "the core setting ReportPort must be a port number from 1 to 65535, not \"" + port +
+                "\"";
+        return false;
+    }
+    settings.reportPort = static_cast<std::uint16_t>(value);
+    settings.reportAddress = text("ReportAddress");
+    if (settings.reportAddress.empty()) {
+        settings.reportAddress = "127.0.0.1";
+    }
+    if (!IsIpv4(settings.reportAddress)) {
+        error = "the core setting ReportAddress must be an IPv4 address such as 127.0.0.1, not "
+                "\"" +
+                settings.reportAddress + "\"";
+        return false;
+    }
+    settings.callbackUrl = text("ReportCallbackUrl");
+    if (settings.callbackUrl.empty()) {
+        std::string host =
+            settings.reportAddress == "0.0.0.0" ? std::string("127.0.0.1") : settings.reportAddress;
+        settings.callbackUrl = "http://" + host + ":" + std::to_string(settings.reportPort);
+    }
+    while (!settings.callbackUrl.empty() && settings.callbackUrl.back() == '/') {
+        settings.callbackUrl.pop_back();
+    }
+    if (!StartsWithNoCase(settings.callbackUrl, "http://") &&
+        !StartsWithNoCase(settings.callbackUrl, "https://")) {
+        error = "the core setting ReportCallbackUrl must begin with http:// or https://, not \"" +
+                settings.callbackUrl + "\"";
+        return false;
+    }
+    settings.sender = text("GatewaySender");
+    settings.allowOriginator = text("GatewayAllowOriginator") != "0";
+    return true;
+}

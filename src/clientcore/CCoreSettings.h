@@ -8,6 +8,19 @@
 #include <optional>
 #include <string>
 
+// What the network transport needs: the gateway's sendsms address and credentials, where the
+// core listens for delivery reports and the address the gateway calls back.
+struct GatewaySettings {
+    std::string sendUrl;          // "RemoteHost": http:// or https:// address of sendsms
+    std::string user;             // "GatewayUser"
+    std::string password;         // "GatewayPassword"
+    std::string reportAddress;    // "ReportAddress": IPv4 address to listen on
+    std::uint16_t reportPort = 0; // "ReportPort"
+    std::string callbackUrl;      // "ReportCallbackUrl": base of the gateway's dlr-url
+    std::string sender;           // "GatewaySender": the account's own originator
+    bool allowOriginator = true;  // "GatewayAllowOriginator": may the user pick another one
+};
+
 class CCoreSettings {
 public:
     // Path of the Core key of the product.
@@ -20,6 +33,10 @@ public:
     // "ServiceDelayPercent": the embedded service's delays in percent of the usual ones
     // (100 when absent or 0; at most 10000). Lets tests and demonstrations run faster.
     static std::uint32_t DelayPercent(const std::string& product);
+
+    // The network transport's settings, read now. False with the reason (naming the setting
+    // that is missing or wrong) when they are incomplete.
+    static bool Gateway(const std::string& product, GatewaySettings& settings, std::string& error);
 
     // Test seam: a value given here replaces the hive's value of that name (any product);
     // nothing removes the replacement.

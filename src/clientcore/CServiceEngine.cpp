@@ -1,4 +1,5 @@
 #include "clientcore/CServiceEngine.h"
+#include "clientcore/CStoreTransaction.h"
 #include "platform/StringUtil.h"
 
 #include <algorithm>
@@ -211,11 +212,11 @@ bool CServiceEngine::Start(const std::string& databasePath, std::string& error) 
         }
         // Finished messages are kept for a while, then forgotten, so the file stays small.
         // Whatever was posted to an earlier run but never confirmed is posted again.
-        if (m_store.Begin()) {
+        CStoreTransaction start(m_store);
+        if (start.IsOpen()) {
             m_store.PruneFinished(Now() - kKeepFinishedMs);
-            bool ok = m_store.UnpostUnconfirmed();
-            if (!ok || !m_store.Commit()) {
-                m_store.Rollback();
+            if (m_store.UnpostUnconfirmed() && (!m_gateway || RecoverInFlight(Now()))) {
+                start.Commit();
             }
         }
         m_reports.clear();
@@ -256,9 +257,10 @@ void CServiceEngine::Stop() {
         m_confirms.clear();
     }
     std::lock_guard<std::mutex> db(m_dbLock);
-    if (!confirms.empty() && m_store.IsOpen() && m_store.Begin()) {
-        if (!ApplyConfirms(confirms) || !m_store.Commit()) {
-            m_store.Rollback();
+    if (!confirms.empty()) {
+        CStoreTransaction write(m_store);
+        if (write.IsOpen() && ApplyConfirms(confirms)) {
+            write.Commit();
         }
     }
     m_reports.clear();
@@ -285,10 +287,11 @@ void CServiceEngine::Run() {
         std::int64_t now = Now();
         if (!confirms.empty()) {
             std::lock_guard<std::mutex> db(m_dbLock);
-            if (m_store.IsOpen() && m_store.Begin()) {
-                if (!ApplyConfirms(confirms) || !m_store.Commit()) {
-                    m_store.Rollback(); // posted again at the next start
-                }
+            // Unwritten confirmations are harmless: those results are posted again at the
+            // next start.
+            CStoreTransaction write(m_store);
+            if (write.IsOpen() && ApplyConfirms(confirms)) {
+                write.Commit();
             }
         }
         std::optional<std::int64_t> next = Pass(now, sweep, subscription, posts);
@@ -349,7 +352,8 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
         return std::nullopt;
     }
     std::size_t queued = posts.size();
-    if (!m_store.Begin()) {
+    CStoreTransaction pass(m_store);
+    if (!pass.IsOpen()) {
         return now + 1000; // the file is busy or failing: try again in a while
     }
     bool ok = true;
@@ -434,8 +438,7 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
             i = j;
         }
     }
-    if (!ok || !m_store.Commit()) {
-        m_store.Rollback();
+    if (!ok || !pass.Commit()) {
         for (std::size_t k = queued; k < posts.size(); ++k) {
             if (posts[k].code == 3) {
                 m_reports.erase(posts[k].guid);
@@ -458,6 +461,26 @@ bool CServiceEngine::Register(AccountRow& account, std::string& error) {
     std::lock_guard<std::mutex> db(m_dbLock);
     for (int attempt = 0; attempt < 8; ++attempt) {
         AccountRow a;
+        if (m_gateway) {
+            // A local account bound to the gateway's credentials: invoiced by whoever runs the
+            // gateway, so no balance is kept.
+            a.id = "GW" + RandomDigits(10);
+            a.accountType = "invoice";
+            a.groupId = "gateway";
+            a.userName = m_gateway->user;
+            a.msisdn = m_gateway->sender;
+            a.messageLength = 160;
+            a.allowOriginator = m_gateway->allowOriginator ? 1 : 0;
+            a.replyOriginator = m_gateway->sender;
+            a.textOriginator = m_gateway->sender;
+            a.replyType = "none";
+            a.createdMs = Now();
+            if (m_store.InsertAccount(a)) {
+                account = std::move(a);
+                return true;
+            }
+            continue;
+        }
         a.id = "TW" + RandomDigits(10);
         a.accountType = "prepaid";
         a.msisdn = "+447700900" + RandomDigits(3);
@@ -482,7 +505,7 @@ bool CServiceEngine::Register(AccountRow& account, std::string& error) {
     return false;
 }
 
-AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) {
+AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) const {
     AccountStatusData s;
     s.accountId = a.id;
     s.accountType = a.accountType;
@@ -504,6 +527,12 @@ AccountStatusData CServiceEngine::Snapshot(const AccountRow& a) {
     s.textOriginator = a.textOriginator;
     s.replyEmailSenderDomain = a.replyDomain;
     s.replyType = a.replyType;
+    if (m_gateway) {
+        // An invoice account: no prepaid balance; the originator right is the settings'.
+        s.prepaidBalance.clear();
+        s.allowOriginator = m_gateway->allowOriginator ? 1 : 0;
+        s.allowMsIsdnOriginator = 1;
+    }
     return s;
 }
 
@@ -524,6 +553,9 @@ bool CServiceEngine::QueryAccount(const std::string& accountId, std::string& gui
         return false;
     }
     guid = NewGuid();
+    if (account && m_gateway && account->userName != m_gateway->user) {
+        account.reset(); // bound to other gateway credentials than the ones configured now
+    }
     if (!account) {
         // Answered like any query, so that the program learns the account is gone.
         AccountStatusData unknown;
@@ -688,7 +720,8 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         refuse("Server not found", "The messaging server could not be reached.");
     } else if (input.outage >= 2) {
         refuse("Server not avail", "The messaging server is not available at the moment.");
-    } else if (!(account = m_store.LoadAccount(input.accountId))) {
+    } else if (!(account = m_store.LoadAccount(input.accountId)) ||
+               (m_gateway && account->userName != m_gateway->user)) {
         refuse("Unknown account", "The account \"" + input.accountId +
                                       "\" is not known to the service. Register again.");
     } else if (!account->allowedToSend) {
@@ -735,12 +768,16 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         }
     }
 
-    if (!m_store.Begin()) {
+    CStoreTransaction store(m_store);
+    if (!store.IsOpen()) {
         error = "the service database is busy";
         return false;
     }
-    bool ok = !retry || m_store.DeleteMessage(m.guid);
-    if (ok && m.errorLabel.empty()) {
+    bool ok = !retry || (m_store.DeleteMessage(m.guid) && m_store.DeleteRecipients(m.guid) &&
+                         m_store.DeleteGateway(m.guid));
+    if (ok && m.errorLabel.empty() && m_gateway) {
+        ok = StoreGatewayMessage(input, *text, numbers, m);
+    } else if (ok && m.errorLabel.empty()) {
         // Ids are seeded from the time (a thousand per millisecond), so that a database started
         // afresh never hands out an id an earlier one gave to a message.
         m.serviceId = m_store.AllocateServiceId(
@@ -791,12 +828,15 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         ok = ok && m_store.UpdateAccountUsage(account->id, balance, total);
     }
     ok = ok && m_store.InsertMessage(m);
-    if (!ok || !m_store.Commit()) {
-        m_store.Rollback();
+    if (!ok || !store.Commit()) {
         error = "the service database could not store the message";
         return false;
     }
     guid = m.guid;
+    if (m_gateway && m.errorLabel.empty()) {
+        m_wakeSender();
+        return true;
+    }
     std::lock_guard<std::mutex> guard(m_lock);
     // Wake the engine only when it would otherwise sleep past the new send result.
     bool early =

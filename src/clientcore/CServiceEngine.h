@@ -1,9 +1,13 @@
 // The embedded messaging service: accounts, message acceptance and charging, and the delivery
-// timeline of every recipient, persisted in a CServiceStore. One engine thread does the
+// timeline of every recipient, persisted in a CServiceStore. In gateway mode (UseGateway) the
+// same engine keeps the accounts, messages and send keys, but the gateway decides: messages
+// wait for the transport, their send results follow the gateway's answers and the recipients'
+// statuses its delivery reports (CServiceEngineGateway.cpp). One engine thread does the
 // timeline work; it sleeps until the next item is due or a request arrives. Every event is
 // posted from the engine thread, in the order the work was done.
 #pragma once
 
+#include "clientcore/CKannelProtocol.h"
 #include "clientcore/CResultStore.h"
 #include "clientcore/CServiceStore.h"
 #include "messages/CSmsText.h"
@@ -35,8 +39,17 @@ public:
         std::string recipients;
         std::string originator;
         CSmsText::Mode mode = CSmsText::Mode::Reject;
+        bool flash = false;
         std::uint32_t outage = 0;         // SimulateOutage at the time of the request
         std::uint32_t delayPercent = 100; // the delays below in percent of the usual ones
+    };
+
+    // The account of a gateway: bound to the gateway's user name, with the sender and
+    // originator right the settings give.
+    struct GatewayAccount {
+        std::string user;
+        std::string sender;
+        bool allowOriginator = true;
     };
 
     // Test seams, shared by every engine of the process.
@@ -52,6 +65,21 @@ public:
     ~CServiceEngine();
     CServiceEngine(const CServiceEngine&) = delete;
     CServiceEngine& operator=(const CServiceEngine&) = delete;
+
+    // Sends through a gateway instead of delivering by itself (call before Start): messages
+    // wait in the database until the transport takes them (TakeSubmission), their send result
+    // follows the gateway's answer and their reports the gateway's delivery reports. `wake` is
+    // called whenever a request is waiting.
+    void UseGateway(GatewayAccount account, std::function<void()> wake);
+    bool IsGateway() const { return m_gateway.has_value(); }
+    // The next request to make, marked in flight; nothing when none is due (then `retryAt` is
+    // the earliest time one will be, if any).
+    std::optional<GatewayRow> TakeSubmission(std::optional<std::int64_t>& retryAt);
+    // The gateway's answer to a request taken with TakeSubmission.
+    void FinishSubmission(const GatewayRow& request, const CKannelProtocol::Answer& answer);
+    // Applies a delivery report; the HTTP status to answer (200 applied, 204 nothing new, 403 the
+    // secret is wrong, 404 no such message, 400 malformed). Nothing changes unless 200.
+    int ApplyReport(const CKannelProtocol::Report& report);
 
     // Opens the database and starts the engine thread.
     bool Start(const std::string& databasePath, std::string& error);
@@ -99,10 +127,40 @@ private:
     void Deliver(std::vector<PendingPost>& posts);
     // Writes the confirmations (the caller holds m_dbLock inside a transaction).
     bool ApplyConfirms(const std::vector<std::pair<std::uint32_t, std::string>>& confirms);
-    static AccountStatusData Snapshot(const AccountRow& account);
+    AccountStatusData Snapshot(const AccountRow& account) const;
+    // Gateway mode: requests in flight when the core stopped count as sent (the gateway may have
+    // taken them); the caller holds m_dbLock inside a transaction.
+    bool RecoverInFlight(std::int64_t now);
+    // Gateway mode: stores an accepted message with the requests it takes (the caller holds
+    // m_dbLock inside a transaction); its send result waits for the gateway's answer.
+    bool StoreGatewayMessage(const SendInput& input, const CSmsText& text,
+                             const std::vector<std::string>& numbers, MessageRow& message);
+    // Gateway mode: the status of a recipient from what each part reported.
+    bool UpdateFromParts(const std::string& guid, std::int32_t index, std::int32_t requests,
+                         const std::string& answer, std::int64_t now);
+    struct PendingReport {
+        const CKannelProtocol::Report* report;
+        int status = 0;
+        bool done = false;
+    };
+    // Applies a batch of reports in one transaction (takes m_dbLock); true when any changed a
+    // status. Each report's status is set.
+    bool ApplyReports(const std::vector<PendingReport*>& batch);
+    // One report inside the batch's transaction: 200 applied, 204 nothing to apply, else the
+    // refusal.
+    int ApplyOne(const CKannelProtocol::Report& report, std::int64_t now);
+    // Wakes the engine thread for a result or report that is due now.
+    void Kick(bool sweep);
+    std::string OriginatorFor(const std::string& originator) const;
 
     CResultStore& m_results;
     PostFn m_post;
+    std::optional<GatewayAccount> m_gateway;
+    std::function<void()> m_wakeSender;
+    std::mutex m_reportLock; // guards the three below
+    std::condition_variable m_reportDone;
+    std::vector<PendingReport*> m_reportQueue;
+    bool m_reportLeader = false;
     CServiceStore m_store;
     std::mutex m_dbLock; // guards m_store
 

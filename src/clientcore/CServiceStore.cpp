@@ -1,7 +1,9 @@
 #include "clientcore/CServiceStore.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -9,7 +11,7 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 enum Statement {
     kInsertAccount,
@@ -45,6 +47,25 @@ enum Statement {
     kUnpostResults,
     kUnpostErrorReports,
     kUnpostReports,
+    kInsertGateway,
+    kInsertGatewayPart,
+    kNextSubmission,
+    kSetGatewayState,
+    kRecipientNumbers,
+    kSetResult,
+    kDeleteRecipients,
+    kLoadGateway,
+    kRaisePartRank,
+    kPartRanks,
+    kSetRecipientStatus,
+    kInFlight,
+    kDeleteGateway,
+    kDeleteGatewayParts,
+    kDeleteGatewayRanks,
+    kPruneGateway,
+    kPruneGatewayParts,
+    kPruneGatewayRanks,
+    kNextRetry,
     kStatementCount
 };
 
@@ -118,6 +139,33 @@ const char* const kSql[kStatementCount] = {
     "UPDATE messages SET result_posted = 0 WHERE result_posted = 2",
     "UPDATE messages SET error_report_posted = 0 WHERE error_report_posted = 1",
     "UPDATE recipients SET reported = 0 WHERE reported = 2",
+    "INSERT INTO gateway_messages(guid, secret, originator, flash, ucs2, requests, state,"
+    " next_part, retry_ms) VALUES(?1,?2,?3,?4,?5,?6,0,0,0)",
+    "INSERT INTO gateway_parts(guid, part, text) VALUES(?1,?2,?3)",
+    "SELECT g.guid, g.secret, g.originator, g.flash, g.ucs2, g.requests, g.next_part, p.text"
+    " FROM gateway_messages g JOIN gateway_parts p ON p.guid = g.guid AND p.part = g.next_part"
+    " WHERE g.state = 0 AND g.retry_ms <= ?1 ORDER BY g.rowid LIMIT 1",
+    "UPDATE gateway_messages SET state = ?2, next_part = ?3, retry_ms = ?4 WHERE guid = ?1",
+    "SELECT idx, number FROM recipients WHERE message_guid = ?1 ORDER BY idx",
+    "UPDATE messages SET result_due_ms = ?2, error_label = ?3, error_description = ?4,"
+    " service_id = CASE WHEN ?3 = '' THEN service_id ELSE NULL END WHERE guid = ?1",
+    "DELETE FROM recipients WHERE message_guid = ?1",
+    "SELECT g.secret, g.requests FROM gateway_messages g JOIN messages m ON m.guid = g.guid"
+    " WHERE g.guid = ?1 AND m.service_id IS NOT NULL",
+    "INSERT INTO gateway_ranks(guid, idx, part, rank, type) VALUES(?1,?2,?3,?4,?5)"
+    " ON CONFLICT(guid, idx, part) DO UPDATE SET rank = excluded.rank, type = excluded.type"
+    " WHERE excluded.rank > gateway_ranks.rank",
+    "SELECT part, rank, type FROM gateway_ranks WHERE guid = ?1 AND idx = ?2",
+    "UPDATE recipients SET stage = stage + 1, code = ?3, text = ?4, status_ms = ?5,"
+    " reported = 0 WHERE message_guid = ?1 AND idx = ?2",
+    "SELECT guid, next_part, requests FROM gateway_messages WHERE state = 1",
+    "DELETE FROM gateway_messages WHERE guid = ?1",
+    "DELETE FROM gateway_parts WHERE guid = ?1",
+    "DELETE FROM gateway_ranks WHERE guid = ?1",
+    "DELETE FROM gateway_messages WHERE guid NOT IN (SELECT guid FROM messages)",
+    "DELETE FROM gateway_parts WHERE guid NOT IN (SELECT guid FROM messages)",
+    "DELETE FROM gateway_ranks WHERE guid NOT IN (SELECT guid FROM messages)",
+    "SELECT MIN(retry_ms) FROM gateway_messages WHERE state = 0",
 };
 
 const char* const kSchema =
@@ -148,7 +196,21 @@ const char* const kSchema =
     " announced INTEGER NOT NULL, PRIMARY KEY(message_guid, idx));"
     "CREATE INDEX IF NOT EXISTS recipients_due ON recipients(due_ms) WHERE due_ms IS NOT NULL;"
     "CREATE INDEX IF NOT EXISTS recipients_unreported ON recipients(service_id)"
-    " WHERE reported = 0;";
+    " WHERE reported = 0;"
+    // Messages sent through a gateway: what is left to submit (one request per part) and the
+    // secret their delivery reports must carry; state 0 waits, 1 is being submitted, 2 is
+    // submitted, 3 was refused.
+    "CREATE TABLE IF NOT EXISTS gateway_messages(guid TEXT PRIMARY KEY, secret TEXT NOT NULL,"
+    " originator TEXT NOT NULL, flash INTEGER NOT NULL, ucs2 INTEGER NOT NULL,"
+    " requests INTEGER NOT NULL, state INTEGER NOT NULL, next_part INTEGER NOT NULL,"
+    " retry_ms INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS gateway_waiting ON gateway_messages(state) WHERE state < 2;"
+    "CREATE TABLE IF NOT EXISTS gateway_parts(guid TEXT NOT NULL, part INTEGER NOT NULL,"
+    " text TEXT NOT NULL, PRIMARY KEY(guid, part));"
+    // The highest report so far of each recipient and part.
+    "CREATE TABLE IF NOT EXISTS gateway_ranks(guid TEXT NOT NULL, idx INTEGER NOT NULL,"
+    " part INTEGER NOT NULL, rank INTEGER NOT NULL, type INTEGER NOT NULL,"
+    " PRIMARY KEY(guid, idx, part));";
 
 // Binds text; SQLite copies it.
 void BindText(sqlite3_stmt* s, int i, const std::string& text) {
@@ -179,12 +241,9 @@ std::optional<std::int64_t> ColumnOptional(sqlite3_stmt* s, int i) {
     return sqlite3_column_int64(s, i);
 }
 
-// Runs a statement that returns no rows and resets it.
+// Runs a statement that returns no rows.
 bool Done(sqlite3_stmt* s) {
-    int rc = sqlite3_step(s);
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
-    return rc == SQLITE_DONE;
+    return sqlite3_step(s) == SQLITE_DONE;
 }
 
 RecipientRow ReadRecipient(sqlite3_stmt* s) {
@@ -213,21 +272,27 @@ std::vector<RecipientRow> ReadRecipients(sqlite3_stmt* s) {
     while (sqlite3_step(s) == SQLITE_ROW) {
         rows.push_back(ReadRecipient(s));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 // Makes sure the file exists with mode 0600 before SQLite opens it (SQLite gives its
 // journal files the same mode).
 bool PrepareFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd) {
         return false;
     }
-    ::fchmod(fd, 0600);
-    ::close(fd);
+    ::fchmod(fd.Get(), 0600);
     return true;
+}
+
+// The first column of the first row of a one-row query, as text; empty when there is none.
+std::string QueryText(sqlite3* db, const char* sql) {
+    CSqlStatement statement = CSqlStatement::Prepare(db, sql);
+    if (!statement || sqlite3_step(statement.Get()) != SQLITE_ROW) {
+        return {};
+    }
+    return ColumnText(statement.Get(), 0);
 }
 
 } // namespace
@@ -236,26 +301,24 @@ CServiceStore::~CServiceStore() {
     Close();
 }
 
+void CServiceStore::DbCloser::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
 bool CServiceStore::Exec(const char* sql) {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-sqlite3_stmt* CServiceStore::Stmt(int which) {
-    return m_stmts[static_cast<std::size_t>(which)];
-}
-
-void CServiceStore::FinalizeAll() {
-    for (sqlite3_stmt* s : m_stmts) {
-        sqlite3_finalize(s);
-    }
-    m_stmts.clear();
+CSqlStatement::Use CServiceStore::Stmt(int which) {
+    return m_stmts[static_cast<std::size_t>(which)].Lend();
 }
 
 bool CServiceStore::Prepare() {
-    m_stmts.assign(kStatementCount, nullptr);
+    m_stmts.clear();
+    m_stmts.reserve(kStatementCount);
     for (int i = 0; i < kStatementCount; ++i) {
-        if (sqlite3_prepare_v3(m_db, kSql[i], -1, SQLITE_PREPARE_PERSISTENT,
-                               &m_stmts[static_cast<std::size_t>(i)], nullptr) != SQLITE_OK) {
+        m_stmts.push_back(CSqlStatement::Prepare(m_db.get(), kSql[i], SQLITE_PREPARE_PERSISTENT));
+        if (!m_stmts.back()) {
             return false;
         }
     }
@@ -263,29 +326,16 @@ bool CServiceStore::Prepare() {
 }
 
 bool CServiceStore::CreateSchema(std::string& error) {
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db.get(), 5000);
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL")) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
-    sqlite3_stmt* check = nullptr;
-    std::string verdict;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW) {
-        verdict = ColumnText(check, 0);
-    }
-    sqlite3_finalize(check);
-    if (verdict != "ok") {
+    if (QueryText(m_db.get(), "PRAGMA quick_check") != "ok") {
         error = "the database is damaged";
         return false;
     }
-    int version = 0;
-    sqlite3_stmt* pragma = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &pragma, nullptr) == SQLITE_OK &&
-        sqlite3_step(pragma) == SQLITE_ROW) {
-        version = sqlite3_column_int(pragma, 0);
-    }
-    sqlite3_finalize(pragma);
+    int version = std::atoi(QueryText(m_db.get(), "PRAGMA user_version").c_str());
     if (version > kSchemaVersion) {
         error = "the database was written by a newer version of the client core";
         return false;
@@ -293,17 +343,17 @@ bool CServiceStore::CreateSchema(std::string& error) {
     // Version 1 files lack the column that tells a posted error report from a due one.
     if (version == 1 &&
         !Exec("ALTER TABLE messages ADD COLUMN error_report_posted INTEGER NOT NULL DEFAULT 0")) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
     if (!Exec(kSchema) ||
         !Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str())) {
-        error = sqlite3_errmsg(m_db);
+        error = sqlite3_errmsg(m_db.get());
         return false;
     }
     if (!Prepare()) {
-        error =
-            std::string("the database does not have the expected tables: ") + sqlite3_errmsg(m_db);
+        error = std::string("the database does not have the expected tables: ") +
+                sqlite3_errmsg(m_db.get());
         return false;
     }
     return true;
@@ -316,15 +366,17 @@ bool CServiceStore::Open(const std::string& path, std::string& error) {
             error = "cannot create \"" + path + "\"";
             return false;
         }
-        int rc = sqlite3_open_v2(path.c_str(), &m_db,
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &db,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                  nullptr);
+        m_db.reset(db); // owned even when the open failed
         std::string reason;
         if (rc == SQLITE_OK && CreateSchema(reason)) {
             return true;
         }
         if (reason.empty()) {
-            reason = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
+            reason = m_db ? sqlite3_errmsg(m_db.get()) : "out of memory";
         }
         bool newer = reason.find("newer version") != std::string::npos;
         Close();
@@ -345,29 +397,29 @@ bool CServiceStore::Open(const std::string& path, std::string& error) {
 }
 
 void CServiceStore::Close() {
-    FinalizeAll();
-    if (m_db != nullptr) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_stmts.clear(); // statements go before their database
+    m_db.reset();
 }
 
 bool CServiceStore::Begin() {
-    return Done(Stmt(kBegin));
+    auto s = Stmt(kBegin);
+    return Done(s);
 }
 
 bool CServiceStore::Commit() {
-    return Done(Stmt(kCommit));
+    auto s = Stmt(kCommit);
+    return Done(s);
 }
 
 void CServiceStore::Rollback() {
-    if (!sqlite3_get_autocommit(m_db)) {
-        Done(Stmt(kRollback));
+    if (!sqlite3_get_autocommit(m_db.get())) {
+        auto s = Stmt(kRollback);
+        Done(s);
     }
 }
 
 bool CServiceStore::InsertAccount(const AccountRow& a) {
-    sqlite3_stmt* s = Stmt(kInsertAccount);
+    auto s = Stmt(kInsertAccount);
     BindText(s, 1, a.id);
     BindText(s, 2, a.accountType);
     BindText(s, 3, a.msisdn);
@@ -390,7 +442,7 @@ bool CServiceStore::InsertAccount(const AccountRow& a) {
 }
 
 std::optional<AccountRow> CServiceStore::LoadAccount(const std::string& id) {
-    sqlite3_stmt* s = Stmt(kLoadAccount);
+    auto s = Stmt(kLoadAccount);
     BindText(s, 1, id);
     std::optional<AccountRow> row;
     if (sqlite3_step(s) == SQLITE_ROW) {
@@ -415,39 +467,38 @@ std::optional<AccountRow> CServiceStore::LoadAccount(const std::string& id) {
         a.createdMs = sqlite3_column_int64(s, 17);
         row = std::move(a);
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return row;
 }
 
 bool CServiceStore::UpdateAccountUsage(const std::string& id, std::int64_t balance,
                                        std::int64_t smsTotal) {
-    sqlite3_stmt* s = Stmt(kUpdateUsage);
+    auto s = Stmt(kUpdateUsage);
     BindText(s, 1, id);
     sqlite3_bind_int64(s, 2, balance);
     sqlite3_bind_int64(s, 3, smsTotal);
-    return Done(s) && sqlite3_changes(m_db) == 1;
+    return Done(s) && sqlite3_changes(m_db.get()) == 1;
 }
 
 bool CServiceStore::UpdateAccountEmail(const std::string& id, const std::string& email) {
-    sqlite3_stmt* s = Stmt(kUpdateEmail);
+    auto s = Stmt(kUpdateEmail);
     BindText(s, 1, id);
     BindText(s, 2, email);
-    return Done(s) && sqlite3_changes(m_db) == 1;
+    return Done(s) && sqlite3_changes(m_db.get()) == 1;
 }
 
 std::uint64_t CServiceStore::AllocateServiceId(std::uint64_t floor) {
-    sqlite3_stmt* read = Stmt(kReadCounter);
     std::uint64_t next = 1;
-    if (sqlite3_step(read) == SQLITE_ROW) {
-        next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
+    {
+        auto read = Stmt(kReadCounter); // reset before the write below
+        if (sqlite3_step(read) == SQLITE_ROW) {
+            next = static_cast<std::uint64_t>(sqlite3_column_int64(read, 0));
+        }
     }
-    sqlite3_reset(read);
     next = std::max(next, floor);
     if (next == 0) {
         next = 1; // the pair (0, 0) means "no id" to the program
     }
-    sqlite3_stmt* write = Stmt(kWriteCounter);
+    auto write = Stmt(kWriteCounter);
     sqlite3_bind_int64(write, 1, static_cast<std::int64_t>(next + 1));
     if (!Done(write)) {
         return 0;
@@ -456,7 +507,7 @@ std::uint64_t CServiceStore::AllocateServiceId(std::uint64_t floor) {
 }
 
 bool CServiceStore::InsertMessage(const MessageRow& m) {
-    sqlite3_stmt* s = Stmt(kInsertMessage);
+    auto s = Stmt(kInsertMessage);
     BindText(s, 1, m.guid);
     BindText(s, 2, m.accountId);
     if (m.serviceId != 0) {
@@ -476,7 +527,7 @@ bool CServiceStore::InsertMessage(const MessageRow& m) {
 }
 
 bool CServiceStore::InsertRecipient(const RecipientRow& r) {
-    sqlite3_stmt* s = Stmt(kInsertRecipient);
+    auto s = Stmt(kInsertRecipient);
     BindText(s, 1, r.messageGuid);
     sqlite3_bind_int(s, 2, r.index);
     sqlite3_bind_int64(s, 3, static_cast<std::int64_t>(r.serviceId));
@@ -497,7 +548,7 @@ bool CServiceStore::InsertRecipient(const RecipientRow& r) {
 }
 
 std::vector<MessageRow> CServiceStore::DueResults(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueResults);
+    auto s = Stmt(kDueResults);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     std::vector<MessageRow> rows;
@@ -513,19 +564,17 @@ std::vector<MessageRow> CServiceStore::DueResults(std::int64_t now, int limit) {
         m.parts = sqlite3_column_int(s, 7);
         rows.push_back(std::move(m));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 bool CServiceStore::MarkResultPosted(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kMarkResult);
+    auto s = Stmt(kMarkResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 std::vector<MessageRow> CServiceStore::DueErrorReports(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueErrorReports);
+    auto s = Stmt(kDueErrorReports);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     std::vector<MessageRow> rows;
@@ -539,26 +588,24 @@ std::vector<MessageRow> CServiceStore::DueErrorReports(std::int64_t now, int lim
         m.errorReportDescription = ColumnText(s, 5);
         rows.push_back(std::move(m));
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return rows;
 }
 
 bool CServiceStore::ClearErrorReport(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kClearErrorReport);
+    auto s = Stmt(kClearErrorReport);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 std::vector<RecipientRow> CServiceStore::DueRecipients(std::int64_t now, int limit) {
-    sqlite3_stmt* s = Stmt(kDueRecipients);
+    auto s = Stmt(kDueRecipients);
     sqlite3_bind_int64(s, 1, now);
     sqlite3_bind_int(s, 2, limit);
     return ReadRecipients(s);
 }
 
 bool CServiceStore::UpdateRecipient(const RecipientRow& r) {
-    sqlite3_stmt* s = Stmt(kUpdateRecipient);
+    auto s = Stmt(kUpdateRecipient);
     BindText(s, 1, r.messageGuid);
     sqlite3_bind_int(s, 2, r.index);
     sqlite3_bind_int(s, 3, r.stage);
@@ -573,57 +620,61 @@ bool CServiceStore::UpdateRecipient(const RecipientRow& r) {
 
 std::vector<RecipientRow> CServiceStore::Reportable(std::optional<std::uint64_t> fromId) {
     if (!fromId) {
-        return ReadRecipients(Stmt(kReportableAll));
+        auto s = Stmt(kReportableAll);
+        return ReadRecipients(s);
     }
-    sqlite3_stmt* s = Stmt(kReportableFrom);
+    auto s = Stmt(kReportableFrom);
     sqlite3_bind_int64(s, 1, static_cast<std::int64_t>(*fromId));
     return ReadRecipients(s);
 }
 
 bool CServiceStore::MarkReported(const std::string& guid, std::int32_t index) {
-    sqlite3_stmt* s = Stmt(kMarkReported);
+    auto s = Stmt(kMarkReported);
     BindText(s, 1, guid);
     sqlite3_bind_int(s, 2, index);
     return Done(s);
 }
 
 std::optional<std::int64_t> CServiceStore::NextDue() {
-    sqlite3_stmt* s = Stmt(kNextDue);
+    auto s = Stmt(kNextDue);
     std::optional<std::int64_t> due;
     if (sqlite3_step(s) == SQLITE_ROW) {
         due = ColumnOptional(s, 0);
     }
-    sqlite3_reset(s);
     return due;
 }
 
 int CServiceStore::PruneFinished(std::int64_t cutoffMs) {
-    sqlite3_stmt* recipients = Stmt(kPruneRecipients);
+    auto recipients = Stmt(kPruneRecipients);
     sqlite3_bind_int64(recipients, 1, cutoffMs);
     if (!Done(recipients)) {
         return 0;
     }
-    sqlite3_stmt* messages = Stmt(kPruneMessages);
+    auto messages = Stmt(kPruneMessages);
     sqlite3_bind_int64(messages, 1, cutoffMs);
     if (!Done(messages)) {
         return 0;
     }
-    return sqlite3_changes(m_db);
+    int forgotten = sqlite3_changes(m_db.get());
+    for (int which : {kPruneGateway, kPruneGatewayParts, kPruneGatewayRanks}) {
+        auto s = Stmt(which);
+        Done(s);
+    }
+    return forgotten;
 }
 
 std::int64_t CServiceStore::CountMessages() {
-    sqlite3_stmt* s = Stmt(kCountMessages);
+    auto s = Stmt(kCountMessages);
     std::int64_t count = 0;
     if (sqlite3_step(s) == SQLITE_ROW) {
         count = sqlite3_column_int64(s, 0);
     }
-    sqlite3_reset(s);
     return count;
 }
 
 std::optional<CServiceStore::MessageState>
 CServiceStore::LoadMessageState(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kLoadMessageState);
+    auto s = Stmt(kLoadMessageState);
     BindText(s, 1, guid);
     std::optional<MessageState> state;
     if (sqlite3_step(s) == SQLITE_ROW) {
@@ -634,45 +685,215 @@ CServiceStore::LoadMessageState(const std::string& guid) {
         m.resultPosted = sqlite3_column_int(s, 1);
         state = m;
     }
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     return state;
 }
 
 bool CServiceStore::DeleteMessage(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kDeleteMessage);
+    auto s = Stmt(kDeleteMessage);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::RepostResult(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kRepostResult);
+    auto s = Stmt(kRepostResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmResult(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kConfirmResult);
+    auto s = Stmt(kConfirmResult);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmErrorReport(const std::string& guid) {
-    sqlite3_stmt* s = Stmt(kConfirmErrorReport);
+    auto s = Stmt(kConfirmErrorReport);
     BindText(s, 1, guid);
     return Done(s);
 }
 
 bool CServiceStore::ConfirmReported(const std::string& guid, std::int32_t index,
                                     std::int32_t stage) {
-    sqlite3_stmt* s = Stmt(kConfirmReported);
+    auto s = Stmt(kConfirmReported);
     BindText(s, 1, guid);
     sqlite3_bind_int(s, 2, index);
     sqlite3_bind_int(s, 3, stage);
     return Done(s);
 }
 
+bool CServiceStore::InsertGateway(const GatewayRow& g, const std::vector<std::string>& parts) {
+    {
+        auto s = Stmt(kInsertGateway);
+        BindText(s, 1, g.guid);
+        BindText(s, 2, g.secret);
+        BindText(s, 3, g.originator);
+        sqlite3_bind_int(s, 4, g.flash ? 1 : 0);
+        sqlite3_bind_int(s, 5, g.ucs2 ? 1 : 0);
+        sqlite3_bind_int(s, 6, static_cast<int>(parts.size()));
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        auto s = Stmt(kInsertGatewayPart);
+        BindText(s, 1, g.guid);
+        sqlite3_bind_int(s, 2, static_cast<int>(i));
+        BindText(s, 3, parts[i]);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<GatewayRow> CServiceStore::NextSubmission(std::int64_t now) {
+    std::optional<GatewayRow> row;
+    {
+        auto s = Stmt(kNextSubmission);
+        sqlite3_bind_int64(s, 1, now);
+        if (sqlite3_step(s) != SQLITE_ROW) {
+            return row;
+        }
+        GatewayRow g;
+        g.guid = ColumnText(s, 0);
+        g.secret = ColumnText(s, 1);
+        g.originator = ColumnText(s, 2);
+        g.flash = sqlite3_column_int(s, 3) != 0;
+        g.ucs2 = sqlite3_column_int(s, 4) != 0;
+        g.requests = sqlite3_column_int(s, 5);
+        g.part = sqlite3_column_int(s, 6);
+        g.text = ColumnText(s, 7);
+        row = std::move(g);
+    }
+    auto s = Stmt(kRecipientNumbers);
+    BindText(s, 1, row->guid);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        row->numbers.push_back(ColumnText(s, 1));
+    }
+    return row;
+}
+
+bool CServiceStore::SetGatewayState(const std::string& guid, std::int32_t state,
+                                    std::int32_t nextPart, std::int64_t retryMs) {
+    auto s = Stmt(kSetGatewayState);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, state);
+    sqlite3_bind_int(s, 3, nextPart);
+    sqlite3_bind_int64(s, 4, retryMs);
+    return Done(s);
+}
+
+std::optional<std::int64_t> CServiceStore::NextRetry() {
+    auto s = Stmt(kNextRetry);
+    if (sqlite3_step(s) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return ColumnOptional(s, 0);
+}
+
+bool CServiceStore::SetResult(const std::string& guid, std::int64_t dueMs, const std::string& label,
+                              const std::string& description) {
+    auto s = Stmt(kSetResult);
+    BindText(s, 1, guid);
+    sqlite3_bind_int64(s, 2, dueMs);
+    BindText(s, 3, label);
+    BindText(s, 4, description);
+    return Done(s);
+}
+
+bool CServiceStore::DeleteRecipients(const std::string& guid) {
+    auto s = Stmt(kDeleteRecipients);
+    BindText(s, 1, guid);
+    return Done(s);
+}
+
+std::optional<std::pair<std::string, std::int32_t>>
+CServiceStore::LoadGatewaySecret(const std::string& guid) {
+    auto s = Stmt(kLoadGateway);
+    BindText(s, 1, guid);
+    if (sqlite3_step(s) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return std::make_pair(ColumnText(s, 0), sqlite3_column_int(s, 1));
+}
+
+std::vector<std::pair<std::int32_t, std::string>>
+CServiceStore::RecipientNumbers(const std::string& guid) {
+    auto s = Stmt(kRecipientNumbers);
+    BindText(s, 1, guid);
+    std::vector<std::pair<std::int32_t, std::string>> numbers;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        numbers.emplace_back(sqlite3_column_int(s, 0), ColumnText(s, 1));
+    }
+    return numbers;
+}
+
+bool CServiceStore::RaisePartRank(const std::string& guid, std::int32_t index, std::int32_t part,
+                                  std::int32_t rank, std::int32_t type, bool& raised) {
+    auto s = Stmt(kRaisePartRank);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    sqlite3_bind_int(s, 3, part);
+    sqlite3_bind_int(s, 4, rank);
+    sqlite3_bind_int(s, 5, type);
+    if (!Done(s)) {
+        return false;
+    }
+    raised = sqlite3_changes(m_db.get()) == 1;
+    return true;
+}
+
+std::vector<CServiceStore::PartRank> CServiceStore::PartRanks(const std::string& guid,
+                                                              std::int32_t index) {
+    auto s = Stmt(kPartRanks);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    std::vector<PartRank> ranks;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        ranks.push_back(
+            {sqlite3_column_int(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int(s, 2)});
+    }
+    return ranks;
+}
+
+bool CServiceStore::SetRecipientStatus(const std::string& guid, std::int32_t index,
+                                       const std::string& code, const std::string& text,
+                                       std::int64_t statusMs) {
+    auto s = Stmt(kSetRecipientStatus);
+    BindText(s, 1, guid);
+    sqlite3_bind_int(s, 2, index);
+    BindText(s, 3, code);
+    BindText(s, 4, text);
+    sqlite3_bind_int64(s, 5, statusMs);
+    return Done(s);
+}
+
+std::vector<CServiceStore::InFlight> CServiceStore::InFlightSubmissions() {
+    auto s = Stmt(kInFlight);
+    std::vector<InFlight> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        rows.push_back({ColumnText(s, 0), sqlite3_column_int(s, 1), sqlite3_column_int(s, 2)});
+    }
+    return rows;
+}
+
+bool CServiceStore::DeleteGateway(const std::string& guid) {
+    for (int which : {kDeleteGateway, kDeleteGatewayParts, kDeleteGatewayRanks}) {
+        auto s = Stmt(which);
+        BindText(s, 1, guid);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CServiceStore::UnpostUnconfirmed() {
-    return Done(Stmt(kUnpostResults)) && Done(Stmt(kUnpostErrorReports)) &&
-           Done(Stmt(kUnpostReports));
+    for (int which : {kUnpostResults, kUnpostErrorReports, kUnpostReports}) {
+        auto s = Stmt(which);
+        if (!Done(s)) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -1,15 +1,17 @@
 // The embedded service's database: accounts, accepted messages, their recipients with the
-// delivery timeline, and the service id counter. One SQLite file in WAL mode; every statement
-// is prepared once. Not thread-safe: the owner serialises the calls.
+// delivery timeline, and the service id counter; with a gateway also what is left to submit,
+// each message's report secret and the reports of each recipient's parts. One SQLite file in
+// WAL mode; every statement is prepared once. Not thread-safe: the owner serialises the calls.
 #pragma once
 
+#include "clientcore/CSqlStatement.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 struct AccountRow {
     std::string id;
@@ -67,6 +69,20 @@ struct RecipientRow {
     bool announced = false; // a report on this recipient has been made
 };
 
+// A message sent through a gateway, as the next request to make: the part to submit and what
+// every request of the message shares.
+struct GatewayRow {
+    std::string guid;
+    std::string secret;
+    std::string originator;
+    bool flash = false;
+    bool ucs2 = false;
+    std::int32_t requests = 1; // one request per part
+    std::int32_t part = 0;     // the part this request carries
+    std::string text;          // its text
+    std::vector<std::string> numbers;
+};
+
 class CServiceStore {
 public:
     CServiceStore() = default;
@@ -79,10 +95,6 @@ public:
     bool Open(const std::string& path, std::string& error);
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
-
-    bool Begin();
-    bool Commit();
-    void Rollback();
 
     // False when the id exists already or the write fails.
     bool InsertAccount(const AccountRow& row);
@@ -128,6 +140,40 @@ public:
     std::vector<RecipientRow> Reportable(std::optional<std::uint64_t> fromId);
     bool MarkReported(const std::string& guid, std::int32_t index);
 
+    // Gateway messages. A message waits with its parts until each is submitted; the piece being
+    // submitted is state 1, so a start can tell what was in flight.
+    bool InsertGateway(const GatewayRow& row, const std::vector<std::string>& parts);
+    // The oldest request waiting whose retry time has come.
+    std::optional<GatewayRow> NextSubmission(std::int64_t now);
+    bool SetGatewayState(const std::string& guid, std::int32_t state, std::int32_t nextPart,
+                         std::int64_t retryMs);
+    // Earliest retry time of a waiting request.
+    std::optional<std::int64_t> NextRetry();
+    // Makes the send result due at `dueMs`; a label refuses the message (no service id).
+    bool SetResult(const std::string& guid, std::int64_t dueMs, const std::string& label,
+                   const std::string& description);
+    bool DeleteRecipients(const std::string& guid);
+    // The secret and number of requests of an accepted gateway message.
+    std::optional<std::pair<std::string, std::int32_t>> LoadGatewaySecret(const std::string& guid);
+    std::vector<std::pair<std::int32_t, std::string>> RecipientNumbers(const std::string& guid);
+    // Records a report of a recipient's part unless one of a higher or equal rank is known;
+    // `raised` tells whether it was recorded.
+    bool RaisePartRank(const std::string& guid, std::int32_t index, std::int32_t part,
+                       std::int32_t rank, std::int32_t type, bool& raised);
+    struct PartRank {
+        std::int32_t part, rank, type;
+    };
+    std::vector<PartRank> PartRanks(const std::string& guid, std::int32_t index);
+    // A new status of a recipient, to be reported.
+    bool SetRecipientStatus(const std::string& guid, std::int32_t index, const std::string& code,
+                            const std::string& text, std::int64_t statusMs);
+    struct InFlight {
+        std::string guid;
+        std::int32_t part, requests;
+    };
+    std::vector<InFlight> InFlightSubmissions();
+    bool DeleteGateway(const std::string& guid);
+
     // Earliest due time of any pending work.
     std::optional<std::int64_t> NextDue();
 
@@ -139,12 +185,21 @@ public:
     std::int64_t CountMessages();
 
 private:
+    // Transactions are opened through CStoreTransaction, which rolls back unless committed.
+    friend class CStoreTransaction;
+    bool Begin();
+    bool Commit();
+    void Rollback();
+
+    struct DbCloser {
+        void operator()(sqlite3* db) const;
+    };
+
     bool Prepare();
     bool CreateSchema(std::string& error);
     bool Exec(const char* sql);
-    sqlite3_stmt* Stmt(int which);
-    void FinalizeAll();
+    CSqlStatement::Use Stmt(int which);
 
-    sqlite3* m_db = nullptr;
-    std::vector<sqlite3_stmt*> m_stmts;
+    std::unique_ptr<sqlite3, DbCloser> m_db; // declared first: closed after the statements
+    std::vector<CSqlStatement> m_stmts;
 };

@@ -1,6 +1,7 @@
 // The program's main job end to end: a new user signs up, asks for a new message, types a
 // number and a text, presses Ctrl+Enter, and the message ends final in the sentbox of the
 // embedded service.
+#include "ComposeFlow.h"
 #include "app/CEditionValues.h"
 #include "app/CTidewellWindowsApp.h"
 #include "clientcore/QVClientCoreTesting.h"
@@ -26,29 +27,9 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+using composeflow::SpinUntil;
+
 namespace {
-
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-CDlgNewSMS* OpenComposeDialog() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<CDlgNewSMS*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
 
 // Presses Next in the first-start window as soon as it is up.
 class PressNext {
@@ -93,31 +74,13 @@ TEST(ComposeApp, TypedMessageEndsFinalInTheSentbox) {
     ASSERT_FALSE(app.Reg().GetDefaultAccount().empty()) << "signed up at first start";
     win::SetMessageBoxBackend(boxes);
 
-    win::PostMessage(app.Gui()->HiddenWindow(), CGuiMessages::Get().showNewSMS, 0, 0);
-    ASSERT_TRUE(SpinUntil([] { return OpenComposeDialog() != nullptr; }));
-    CDlgNewSMS* dialog = OpenComposeDialog();
-    EXPECT_EQ(dialog->windowTitle(), "New SMS");
-
-    dialog->activateWindow();
-    dialog->Recipients()->setFocus();
-    QTest::keyClicks(dialog->Recipients(), "+49 151 23456789");
-    QTest::keyClick(dialog->Recipients(), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), dialog->Body()) << "Tab leads from the recipients "
-                                                              "to the text";
-    QTest::keyClicks(dialog->Body(), "Ahoy from the app test");
     const auto started = std::chrono::steady_clock::now();
-    QTest::keyClick(dialog->Body(), Qt::Key_Return, Qt::ControlModifier);
-
     // The dialog closes, the record waits in the outbox with its converted number and goes
     // out at once.
-    ASSERT_TRUE(SpinUntil([] { return OpenComposeDialog() == nullptr; }, 3000)) << [&] {
-        std::string why = "recipients \"" + dialog->Recipients()->Recipients() + "\", body \"" +
-                          dialog->Body()->toPlainText().toStdString() + "\"";
-        for (const auto& call : boxes->Calls()) {
-            why += "\nbox: " + call.text;
-        }
-        return why;
-    }();
+    composeflow::ComposeAndSend(app, *boxes, "+49 151 23456789", "Ahoy from the app test");
+    if (HasFatalFailure()) {
+        return;
+    }
     ASSERT_TRUE(SpinUntil([&] {
         MessageRecordList sent;
         return app.Store()->SentboxGetRecords(sent, 0) == 1;

@@ -1,6 +1,7 @@
 // The folder dialog inside the running program: it opens from its request, reschedules an
 // outbox message through the message options dialog, and forwards a sent message into a
 // compose dialog prefilled from the record.
+#include "ComposeFlow.h"
 #include "WelcomeAnswer.h"
 #include "app/CTidewellWindowsApp.h"
 #include "common/TestEnv.h"
@@ -31,20 +32,9 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-namespace {
+using composeflow::SpinUntil;
 
-bool Spin(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
+namespace {
 
 template <typename T> T* Visible() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -91,7 +81,7 @@ TEST(FoldersApp, ReschedulesAndForwardsFromTheFolderDialog) {
     ASSERT_TRUE(app.Store()->OutboxAddRecord(later));
 
     win::PostMessage(app.Gui()->HiddenWindow(), CGuiMessages::Get().showFolders, 0, 0);
-    ASSERT_TRUE(Spin([] { return Visible<CDlgMessageFolder>() != nullptr; }));
+    ASSERT_TRUE(SpinUntil([] { return Visible<CDlgMessageFolder>() != nullptr; }));
     CDlgMessageFolder* folders = Visible<CDlgMessageFolder>();
     folders->SelectFolder(CDlgMessageFolder::FOLDER_OUTBOX);
     folders->List()->SelectKeys({"{later}"});
@@ -105,14 +95,14 @@ TEST(FoldersApp, ReschedulesAndForwardsFromTheFolderDialog) {
     EXPECT_EQ(moved->DateTime, "2099-02-03 04:05");
     EXPECT_EQ(moved->Status, MSGSTATUS_NOT_SENT);
     // The change reaches the list through the store's notification and the refresh timer.
-    ASSERT_TRUE(Spin([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         const int row = folders->List()->FindRow("{later}");
         return row >= 0 && folders->List()->Cell(row, COL_SENT) == "2099-02-03 04:05";
     }));
 
     // Forwarding opens a compose dialog with the record's text.
     folders->OnForward();
-    ASSERT_TRUE(Spin([] { return Visible<CDlgNewSMS>() != nullptr; }));
+    ASSERT_TRUE(SpinUntil([] { return Visible<CDlgNewSMS>() != nullptr; }));
     EXPECT_EQ(Visible<CDlgNewSMS>()->Body()->toPlainText().toStdString(), "Far in the future");
 
     ASSERT_TRUE(CMgmtBranding::Instance().HoldsImages()) << "the tray and dialogs use images";

@@ -1,6 +1,12 @@
 #include "CoreHarness.h"
 
 #include "platform/Registry.h"
+#include "platform/UniqueFd.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -333,6 +339,41 @@ void SetCoreString(const std::string& name, const std::string& value) {
     platform::RegKey key;
     ASSERT_TRUE(key.Create(platform::RegRoot::CurrentUser, kCoreKey));
     ASSERT_TRUE(key.SetString(name, value));
+}
+
+namespace {
+
+// Binds a loopback TCP socket to a port the system picks; -1 on failure.
+int BindLoopback(std::uint16_t& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof where;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
+        ::listen(fd, 1) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &size) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return -1;
+    }
+    port = ntohs(where.sin_port);
+    return fd;
+}
+
+} // namespace
+
+std::uint16_t FreePort() {
+    std::uint16_t port = 0;
+    platform::UniqueFd fd(BindLoopback(port));
+    return port;
+}
+
+std::uint16_t TakenPort() {
+    static std::uint16_t port = 0;
+    static platform::UniqueFd fd(BindLoopback(port));
+    return port;
 }
 
 } // namespace cctest

@@ -117,5 +117,9 @@ private:
 // Writes the core setting into the user hive.
 void SetCoreDword(const std::string& name, std::uint32_t value);
 void SetCoreString(const std::string& name, const std::string& value);
+// A loopback port nobody listens on at the moment of the call.
+std::uint16_t FreePort();
+// A loopback port a socket of this process listens on until it ends.
+std::uint16_t TakenPort();
 
 } // namespace cctest

@@ -1,0 +1,212 @@
+// Messages per second through a real Kannel (bearerbox, smsbox, SMPP to the SMSC simulator):
+// BM_ThroughTheCore hands messages to the client core and waits for their send results, as the
+// program does; BM_DirectSendsms makes the same sendsms requests (same parameters, a dlr-url to
+// a listener that only answers) from as many threads as the core's transport uses. The target:
+// the core's rate at least 80 % of the direct one. The benchmark starts and stops the gateway
+// itself with the test fixture's script.
+#include "clientcore/QVClientCore.h"
+#include "clientcore/QVClientCoreTesting.h"
+#include "platform/Registry.h"
+
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <curl/curl.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <microhttpd.h>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kBatch = 200;
+constexpr int kThreads = 4; // the core's transport makes this many requests at once
+
+std::map<std::string, std::string> g_env;
+std::string g_dir;
+
+std::mutex g_lock;
+std::condition_variable g_changed;
+int g_results = 0;
+int g_failed = 0;
+
+void Sink(void*, QVHWND, std::uint32_t, std::uintptr_t code, std::intptr_t lParam) {
+    if (code != QVStatusSendMessageInfoID || lParam == 0) {
+        return;
+    }
+    std::string guid = reinterpret_cast<const char*>(lParam);
+    char label[256], description[256];
+    QVSendResult r{sizeof r, 256, 0, 0, 0, 0, label, description, guid.c_str(), 37};
+    bool ok = QVGetStatusSendMessageInfo(&r) == 1 && r.errorFlag == 0;
+    QVConfirmEvent(QVStatusSendMessageInfoID, guid.c_str());
+    std::lock_guard<std::mutex> guard(g_lock);
+    ++g_results;
+    g_failed += ok ? 0 : 1;
+    g_changed.notify_all();
+}
+
+void BM_ThroughTheCore(benchmark::State& state) {
+    platform::RegKey key;
+    key.Create(platform::RegRoot::CurrentUser, "Software\\Quorvane\\Tidewell Windows\\2.0\\Core");
+    key.SetString("RemoteHost", g_env["SENDSMS_URL"]);
+    key.SetString("GatewayUser", g_env["USER"]);
+    key.SetString("GatewayPassword", g_env["PASSWORD"]);
+    key.SetString("ReportPort", g_env["REPORT_PORT"]);
+    key.SetString("GatewaySender", "Tidewell");
+    QVTestSetEventSink(&Sink, nullptr);
+    if (QVInitialize("Tidewell Windows", 1, 0) != 1) {
+        state.SkipWithError(QVGetLastErrorText());
+        return;
+    }
+    char id[QV_ACCOUNT_ID_BUFFER_SIZE] = {};
+    QVRegisterRequest reg{sizeof reg, "TWD", "en", "", id, nullptr};
+    QVRegisterEx(&reg);
+    for (auto _ : state) {
+        {
+            std::lock_guard<std::mutex> guard(g_lock);
+            g_results = 0;
+            g_failed = 0;
+        }
+        for (int i = 0; i < kBatch; ++i) {
+            char guid[QV_GUID_BUFFER_SIZE] = {};
+            QVSendRequest s{sizeof s,        id, "TWD",    "en", "",   "Benchmark message text",
+                            "+447700900111", "", "concat", "0",  guid, QV_GUID_BUFFER_SIZE};
+            QVSendMessage(&s);
+        }
+        std::unique_lock<std::mutex> lock(g_lock);
+        if (!g_changed.wait_for(lock, std::chrono::seconds(60),
+                                [] { return g_results >= kBatch; }) ||
+            g_failed != 0) {
+            state.SkipWithError("not every message was accepted");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+    QVShutdown();
+    QVTestSetEventSink(nullptr, nullptr);
+}
+BENCHMARK(BM_ThroughTheCore)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+MHD_Result Answer(void*, MHD_Connection* connection, const char*, const char*, const char*,
+                  const char*, std::size_t*, void** state) {
+    static int seen;
+    if (*state == nullptr) {
+        *state = &seen;
+        return MHD_YES;
+    }
+    static char ok[] = "ok";
+    MHD_Response* r = MHD_create_response_from_buffer(2, ok, MHD_RESPMEM_PERSISTENT);
+    MHD_Result rc = MHD_queue_response(connection, 200, r);
+    MHD_destroy_response(r);
+    return rc;
+}
+
+std::string Escape(CURL* curl, const std::string& text) {
+    char* escaped = curl_easy_escape(curl, text.c_str(), static_cast<int>(text.size()));
+    std::string out = escaped;
+    curl_free(escaped);
+    return out;
+}
+
+std::size_t Ignore(char*, std::size_t size, std::size_t count, void*) {
+    return size * count;
+}
+
+void BM_DirectSendsms(benchmark::State& state) {
+    // The delivery reports go to a listener that only says "ok", as the core's would.
+    // The core's report port: the core is not running during this benchmark.
+    std::uint16_t port = static_cast<std::uint16_t>(std::stoi(g_env["REPORT_PORT"]));
+    MHD_Daemon* daemon = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL, port,
+                                          nullptr, nullptr, &Answer, nullptr, MHD_OPTION_END);
+    if (daemon == nullptr) {
+        state.SkipWithError("no report listener");
+        return;
+    }
+    std::atomic<int> failed{0};
+    for (auto _ : state) {
+        std::atomic<int> next{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&] {
+                CURL* curl = curl_easy_init();
+                std::string dlr =
+                    "http://127.0.0.1:" + std::to_string(port) + "/dlr?m=x&s=y&n=0&p=%p&t=%d&a=%A";
+                std::string base =
+                    g_env["SENDSMS_URL"] + "?username=" + Escape(curl, g_env["USER"]) +
+                    "&password=" + Escape(curl, g_env["PASSWORD"]) +
+                    "&from=Tidewell&to=%2B447700900111&text=" +
+                    Escape(curl, "Benchmark message text") +
+                    "&charset=UTF-8&coding=0&dlr-mask=31&dlr-url=" + Escape(curl, dlr);
+                curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Ignore);
+                while (next.fetch_add(1) < kBatch) {
+                    curl_easy_setopt(curl, CURLOPT_URL, base.c_str());
+                    long status = 0;
+                    if (curl_easy_perform(curl) != CURLE_OK ||
+                        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
+                        status != 202) {
+                        ++failed;
+                    }
+                }
+                curl_easy_cleanup(curl);
+            });
+        }
+        for (std::thread& t : threads) {
+            t.join();
+        }
+        if (failed != 0) {
+            state.SkipWithError("sendsms refused a message");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+    MHD_stop_daemon(daemon);
+}
+BENCHMARK(BM_DirectSendsms)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+bool Fixture(const char* command) {
+    std::string line = std::string("perl ") + TW_GATEWAY_SCRIPT + " " + command + " " + g_dir;
+    return std::system(line.c_str()) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Never touch the user's own data folder or hives.
+    char root[] = "/tmp/twbench-XXXXXX";
+    if (::mkdtemp(root) == nullptr) {
+        return 1;
+    }
+    std::string base = root;
+    for (const char* name :
+         {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HOME", "TMPDIR"}) {
+        std::string dir = base + "/" + name;
+        std::filesystem::create_directories(dir);
+        ::setenv(name, dir.c_str(), 1);
+    }
+    g_dir = base + "/gateway";
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (!Fixture("start")) {
+        return 1;
+    }
+    std::ifstream in(g_dir + "/gateway.env");
+    for (std::string line; std::getline(in, line);) {
+        auto eq = line.find('=');
+        if (eq != std::string::npos) {
+            g_env[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    QVShutdown();
+    Fixture("stop");
+    std::filesystem::remove_all(base);
+    return 0;
+}

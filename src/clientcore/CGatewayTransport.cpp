@@ -1,0 +1,116 @@
+#include "clientcore/CGatewayTransport.h"
+
+#include "clientcore/CKannelClient.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// Requests made at once: enough to keep the gateway busy, few enough not to flood it.
+constexpr int kWorkers = 4;
+
+} // namespace
+
+CGatewayTransport::CGatewayTransport(CServiceEngine& engine, GatewaySettings settings, LogFn log)
+    : m_engine(engine), m_settings(std::move(settings)), m_log(std::move(log)) {}
+
+CGatewayTransport::~CGatewayTransport() {
+    Stop();
+}
+
+bool CGatewayTransport::Start(std::string& error) {
+    if (!m_listener.Start(
+            m_settings.reportAddress, m_settings.reportPort,
+            [this](const CKannelProtocol::Report& report) { return OnReport(report); }, error)) {
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_stop = false;
+    }
+    for (int i = 0; i < kWorkers; ++i) {
+        m_workers.emplace_back([this] { Work(); });
+    }
+    return true;
+}
+
+void CGatewayTransport::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_stop = true;
+        m_wake.notify_all();
+    }
+    for (std::thread& worker : m_workers) {
+        worker.join();
+    }
+    m_workers.clear();
+    m_listener.Stop();
+}
+
+void CGatewayTransport::Wake() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    ++m_wakes;
+    m_wake.notify_all();
+}
+
+void CGatewayTransport::Work() {
+    CKannelClient client;
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (!m_stop) {
+        std::uint64_t seen = m_wakes;
+        lock.unlock();
+        std::optional<std::int64_t> retryAt;
+        std::optional<GatewayRow> request = m_engine.TakeSubmission(retryAt);
+        if (request) {
+            CKannelProtocol::Submit submit;
+            submit.sendUrl = m_settings.sendUrl;
+            submit.user = m_settings.user;
+            submit.password = m_settings.password;
+            submit.from = request->originator;
+            submit.to = request->numbers;
+            submit.text = request->text;
+            submit.ucs2 = request->ucs2;
+            submit.flash = request->flash;
+            submit.callbackUrl = m_settings.callbackUrl;
+            submit.guid = request->guid;
+            submit.secret = request->secret;
+            submit.part = request->part;
+            CKannelProtocol::Answer answer = client.Send(CKannelProtocol::SubmitUrl(submit));
+            if (answer.outcome != CKannelProtocol::Outcome::Accepted) {
+                m_log("the gateway did not take message " + request->guid + " (part " +
+                      std::to_string(request->part + 1) + "): " + answer.label + ": " +
+                      answer.description);
+            }
+            m_engine.FinishSubmission(*request, answer);
+            lock.lock();
+            continue; // there may be more
+        }
+        lock.lock();
+        auto woken = [&] { return m_stop || m_wakes != seen; };
+        if (retryAt) {
+            std::int64_t wait =
+                std::clamp<std::int64_t>(*retryAt - CServiceEngine::Now(), 1, 60000);
+            m_wake.wait_for(lock, std::chrono::milliseconds(wait), woken);
+        } else {
+            m_wake.wait(lock, woken);
+        }
+    }
+}
+
+int CGatewayTransport::OnReport(const CKannelProtocol::Report& report) {
+    int status = m_engine.ApplyReport(report);
+    if (status == 403) {
+        m_log("refused a delivery report for message " + report.guid +
+              " with a wrong secret; nothing was changed");
+    } else if (status == 404) {
+        m_log("ignored a delivery report for an unknown message or recipient (" + report.guid +
+              ", " + report.number + ")");
+    } else if (status == 204) {
+        status = 200; // taken; nothing new in it
+    } else if (status != 200) {
+        m_log("could not apply a delivery report for message " + report.guid + " (status " +
+              std::to_string(status) + "); the gateway will call again");
+    }
+    return status;
+}

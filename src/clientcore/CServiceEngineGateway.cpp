@@ -1,0 +1,331 @@
+// The service engine's gateway mode: messages wait in the database for the transport, which
+// submits them to the gateway; the gateway's answers become send results and its delivery
+// reports the recipients' statuses, posted by the engine thread like the embedded service's.
+#include "clientcore/CServiceEngine.h"
+#include "clientcore/CStoreTransaction.h"
+#include "platform/StringUtil.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The send result of a gateway message waits for the gateway's answer.
+constexpr std::int64_t kAwaitingAnswer = std::numeric_limits<std::int64_t>::max();
+// A later part that could not be handed over is tried again after this long.
+constexpr std::int64_t kPartRetryMs = 10000;
+// Report type of a part the gateway refused after the message's first part was taken.
+constexpr int kRefusedType = 16;
+
+std::string Digits(const std::string& number) {
+    std::string digits;
+    std::copy_if(number.begin(), number.end(), std::back_inserter(digits),
+                 [](char c) { return c >= '0' && c <= '9'; });
+    return digits;
+}
+
+// The text cut into pieces of one SMS each, never inside a character.
+std::vector<std::string> SplitPieces(const std::string& text) {
+    std::vector<std::string> pieces;
+    std::string rest = text;
+    while (!rest.empty()) {
+        CSmsText measure = CSmsText::MeasureLenient(rest);
+        std::size_t bytes = measure.PrefixBytes(measure.SingleLimit());
+        if (bytes == 0) {
+            bytes = rest.size(); // cannot happen for valid text; never loop
+        }
+        pieces.push_back(rest.substr(0, bytes));
+        rest.erase(0, bytes);
+    }
+    if (pieces.empty()) {
+        pieces.emplace_back();
+    }
+    return pieces;
+}
+
+} // namespace
+
+void CServiceEngine::UseGateway(GatewayAccount account, std::function<void()> wake) {
+    m_gateway = std::move(account);
+    m_wakeSender = std::move(wake);
+}
+
+std::string CServiceEngine::OriginatorFor(const std::string& originator) const {
+    std::string trimmed = platform::Trim(originator);
+    // The account's own senders are named by keyword; all of them are the gateway's sender.
+    if (trimmed.empty() || trimmed == "MSISDNORIGINATOR" || trimmed == "REPLYORIGINATOR" ||
+        trimmed == "TEXTORIGINATOR") {
+        return m_gateway->sender;
+    }
+    return trimmed;
+}
+
+bool CServiceEngine::StoreGatewayMessage(const SendInput& input, const CSmsText& text,
+                                         const std::vector<std::string>& numbers, MessageRow& m) {
+    // Kannel joins a long text itself ("concat"); "split" goes as separate requests of one SMS
+    // each; "reject" was refused above when it does not fit one SMS.
+    std::vector<std::string> pieces = input.mode == CSmsText::Mode::Split
+                                          ? SplitPieces(input.text)
+                                          : std::vector<std::string>{input.text};
+    m.serviceId = m_store.AllocateServiceId(
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, Now())) * 1000u);
+    m.parts = static_cast<std::int32_t>(text.Parts(input.mode));
+    m.resultDueMs = kAwaitingAnswer;
+    bool ok = m.serviceId != 0;
+    for (std::size_t i = 0; ok && i < numbers.size(); ++i) {
+        RecipientRow r;
+        r.messageGuid = m.guid;
+        r.index = static_cast<std::int32_t>(i);
+        r.serviceId = m.serviceId;
+        r.number = platform::Trim(numbers[i]);
+        r.statusMs = m.acceptedMs;
+        r.reported = true; // nothing to say until the gateway reports
+        ok = m_store.InsertRecipient(r);
+    }
+    GatewayRow g;
+    g.guid = m.guid;
+    g.secret = CKannelProtocol::NewSecret();
+    g.originator = OriginatorFor(input.originator);
+    g.flash = input.flash;
+    g.ucs2 = text.IsUcs2();
+    return ok && m_store.InsertGateway(g, pieces);
+}
+
+bool CServiceEngine::RecoverInFlight(std::int64_t now) {
+    for (const CServiceStore::InFlight& f : m_store.InFlightSubmissions()) {
+        // The request may or may not have reached the gateway; sending it again could deliver
+        // it twice, so it counts as sent and its reports say the rest.
+        if (f.part == 0 && !m_store.SetResult(f.guid, now, "", "")) {
+            return false;
+        }
+        std::int32_t next = f.part + 1;
+        if (!m_store.SetGatewayState(f.guid, next >= f.requests ? 2 : 0, next, 0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<GatewayRow> CServiceEngine::TakeSubmission(std::optional<std::int64_t>& retryAt) {
+    retryAt.reset();
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_accepting) { // what waits is submitted after the next start
+            return std::nullopt;
+        }
+    }
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen()) {
+        return std::nullopt;
+    }
+    CStoreTransaction take(m_store);
+    if (!take.IsOpen()) {
+        retryAt = Now() + 1000;
+        return std::nullopt;
+    }
+    std::int64_t now = Now();
+    std::optional<GatewayRow> row = m_store.NextSubmission(now);
+    if (!row) {
+        retryAt = m_store.NextRetry();
+        return std::nullopt;
+    }
+    if (!m_store.SetGatewayState(row->guid, 1, row->part, 0) || !take.Commit()) {
+        retryAt = now + 1000;
+        return std::nullopt;
+    }
+    return row;
+}
+
+void CServiceEngine::FinishSubmission(const GatewayRow& request,
+                                      const CKannelProtocol::Answer& answer) {
+    const bool accepted = answer.outcome == CKannelProtocol::Outcome::Accepted;
+    const std::int64_t now = Now();
+    {
+        std::lock_guard<std::mutex> db(m_dbLock);
+        CStoreTransaction write(m_store);
+        if (!write.IsOpen()) {
+            return; // still in flight: counts as sent at the next start
+        }
+        bool ok = true;
+        std::int32_t next = request.part + 1;
+        if (request.part == 0 && !accepted) {
+            // Nothing of the message went out: the program gets the error and may hand the
+            // message over again under the same key.
+            ok = m_store.SetResult(request.guid, now, answer.label, answer.description) &&
+                 m_store.DeleteRecipients(request.guid) &&
+                 m_store.SetGatewayState(request.guid, 3, request.part, 0);
+        } else if (!accepted &&
+                   (answer.label == "Server not found" || answer.label == "Server not avail")) {
+            // A later part: the message is out already, so this part is tried again.
+            ok = m_store.SetGatewayState(request.guid, 0, request.part, now + kPartRetryMs);
+        } else {
+            if (request.part == 0) {
+                ok = m_store.SetResult(request.guid, now, "", "");
+            }
+            if (!accepted) {
+                // A later part the gateway refused: every recipient misses that part.
+                for (const auto& [index, number] : m_store.RecipientNumbers(request.guid)) {
+                    bool raised = false;
+                    ok = ok &&
+                         m_store.RaisePartRank(request.guid, index, request.part,
+                                               CKannelProtocol::kFinalRank, kRefusedType, raised) &&
+                         UpdateFromParts(request.guid, index, request.requests, answer.description,
+                                         now);
+                }
+            }
+            ok = ok &&
+                 m_store.SetGatewayState(request.guid, next >= request.requests ? 2 : 0, next, 0);
+        }
+        if (!ok || !write.Commit()) {
+            return;
+        }
+    }
+    Kick(!accepted && request.part > 0);
+    if (request.part + 1 < request.requests) {
+        m_wakeSender();
+    }
+}
+
+bool CServiceEngine::UpdateFromParts(const std::string& guid, std::int32_t index,
+                                     std::int32_t requests, const std::string& answer,
+                                     std::int64_t now) {
+    // A failed part decides at once; the recipient is delivered once every part is; until
+    // then the most advanced waiting status shows.
+    const CKannelProtocol::Status* shown = nullptr;
+    std::int32_t delivered = 0;
+    for (const CServiceStore::PartRank& p : m_store.PartRanks(guid, index)) {
+        const CKannelProtocol::Status* status = CKannelProtocol::StatusOf(p.type);
+        if (status == nullptr) {
+            continue;
+        }
+        if (status->rank == CKannelProtocol::kFinalRank && p.type != 1) {
+            shown = status;
+            break;
+        }
+        if (p.type == 1) {
+            ++delivered;
+        } else if (shown == nullptr || status->rank > shown->rank) {
+            shown = status;
+        }
+    }
+    if (delivered >= requests && (shown == nullptr || shown->rank < CKannelProtocol::kFinalRank)) {
+        shown = CKannelProtocol::StatusOf(1);
+    } else if (shown == nullptr) {
+        shown = CKannelProtocol::StatusOf(8); // some parts delivered, the rest under way
+    }
+    std::string text = shown->text;
+    if (!answer.empty()) {
+        text += " (gateway: " + answer + ")";
+    }
+    return m_store.SetRecipientStatus(guid, index, shown->code, text, now);
+}
+
+int CServiceEngine::ApplyReport(const CKannelProtocol::Report& report) {
+    // Group commit: reports that arrive together are applied in one transaction by whichever
+    // caller finds no batch under way; every caller answers only once its report is on disk,
+    // so a report the gateway was told is taken survives any crash.
+    PendingReport mine{&report};
+    std::unique_lock<std::mutex> lock(m_reportLock);
+    m_reportQueue.push_back(&mine);
+    while (!mine.done) {
+        if (m_reportLeader) {
+            m_reportDone.wait(lock, [&] { return mine.done || !m_reportLeader; });
+            continue;
+        }
+        m_reportLeader = true;
+        while (!m_reportQueue.empty()) {
+            std::vector<PendingReport*> batch = std::exchange(m_reportQueue, {});
+            lock.unlock();
+            bool changed = ApplyReports(batch);
+            if (changed) {
+                Kick(true);
+            }
+            lock.lock();
+            for (PendingReport* p : batch) {
+                p->done = true;
+            }
+            m_reportDone.notify_all();
+        }
+        m_reportLeader = false;
+        m_reportDone.notify_all();
+    }
+    return mine.status;
+}
+
+bool CServiceEngine::ApplyReports(const std::vector<PendingReport*>& batch) {
+    std::lock_guard<std::mutex> db(m_dbLock);
+    if (!m_store.IsOpen()) {
+        for (PendingReport* p : batch) {
+            p->status = 503;
+        }
+        return false;
+    }
+    CStoreTransaction write(m_store);
+    const std::int64_t now = Now();
+    std::vector<PendingReport*> applied;
+    for (PendingReport* p : batch) {
+        p->status = write.IsOpen() ? ApplyOne(*p->report, now) : 503;
+        if (p->status == 200) {
+            applied.push_back(p);
+        }
+    }
+    if (applied.empty()) {
+        return false;
+    }
+    if (!write.Commit()) {
+        for (PendingReport* p : applied) {
+            p->status = 503; // the gateway calls again
+        }
+        return false;
+    }
+    return true;
+}
+
+int CServiceEngine::ApplyOne(const CKannelProtocol::Report& report, std::int64_t now) {
+    auto known = m_store.LoadGatewaySecret(report.guid);
+    if (!known) {
+        return 404;
+    }
+    if (!CKannelProtocol::SameSecret(known->first, report.secret)) {
+        return 403;
+    }
+    if (report.part >= known->second) {
+        return 400;
+    }
+    const CKannelProtocol::Status* status = CKannelProtocol::StatusOf(report.type);
+    if (status == nullptr) {
+        return 204; // a type the core does not ask for: nothing to apply
+    }
+    std::string digits = Digits(report.number);
+    std::optional<std::int32_t> index;
+    for (const auto& [i, number] : m_store.RecipientNumbers(report.guid)) {
+        if (Digits(number) == digits) {
+            index = i;
+            break;
+        }
+    }
+    if (!index) {
+        return 404;
+    }
+    bool raised = false;
+    if (!m_store.RaisePartRank(report.guid, *index, report.part, status->rank, report.type,
+                               raised)) {
+        return 503;
+    }
+    if (!raised) {
+        return 204; // an older or repeated report: nothing new
+    }
+    if (!UpdateFromParts(report.guid, *index, known->second, report.answer, now)) {
+        return 503;
+    }
+    return 200;
+}
+
+void CServiceEngine::Kick(bool sweep) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_kick = true;
+    if (sweep) {
+        m_sweep = true;
+    }
+    m_wake.notify_all();
+}
