@@ -1,4 +1,6 @@
 #include "messages/CArchiveReader.h"
+
+#include "platform/UniqueFd.h"
 #include "platform/Utf8.h"
 
 #include <cerrno>
@@ -149,10 +151,11 @@ bool CArchiveReader::ReadString(std::string& text) {
 
 CArchiveReader::LoadResult CArchiveReader::LoadFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    platform::UniqueFd owner(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!owner) {
         return LoadResult::OpenFailed;
     }
+    const int fd = owner.Get();
     // Read straight into the text: sized from the file size, grown if the file grows meanwhile.
     std::size_t got = 0;
     try {
@@ -175,7 +178,6 @@ CArchiveReader::LoadResult CArchiveReader::LoadFile(const std::string& path, std
                     continue;
                 }
                 int saved = errno;
-                ::close(fd);
                 bytes.clear();
                 errno = saved;
                 return LoadResult::ReadFailed;
@@ -183,12 +185,10 @@ CArchiveReader::LoadResult CArchiveReader::LoadFile(const std::string& path, std
             got += static_cast<std::size_t>(n);
         }
     } catch (...) {
-        ::close(fd);
         bytes.clear();
         errno = ENOMEM;
         return LoadResult::ReadFailed;
     }
-    ::close(fd);
     bytes.resize(got);
     return LoadResult::Ok;
 }

@@ -563,9 +563,9 @@ bool ReadAll(int fd, off_t sizeHint, std::string& out) {
 
 // Opens and reads the hive. On Ok, `fdOut` (when given) keeps the file open.
 ReadResult ReadHiveFile(const std::string& path, std::string& bytes, FileId& id,
-                        int* fdOut = nullptr) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+                        UniqueFd* fdOut = nullptr) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         if (errno == ENOENT || errno == ENOTDIR) {
             id = FileId{};
             bytes.clear();
@@ -574,18 +574,16 @@ ReadResult ReadHiveFile(const std::string& path, std::string& bytes, FileId& id,
         return ReadResult::Failed;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxHiveBytes ||
-        !ReadAll(fd, st.st_size, bytes)) {
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxHiveBytes ||
+        !ReadAll(fd.Get(), st.st_size, bytes)) {
         int saved = errno;
-        ::close(fd);
+        fd.Reset();
         errno = saved;
         return ReadResult::Failed;
     }
     id = IdOf(st);
     if (fdOut != nullptr) {
-        *fdOut = fd;
-    } else {
-        ::close(fd);
+        *fdOut = std::move(fd);
     }
     return ReadResult::Ok;
 }
@@ -596,7 +594,7 @@ ReadResult ReadHiveFile(const std::string& path, std::string& bytes, FileId& id,
 struct CacheEntry {
     FileId id;
     std::shared_ptr<const Hive> hive;
-    int pinFd = -1;
+    UniqueFd pin;
 };
 
 std::mutex& CacheMutex() {
@@ -610,14 +608,11 @@ std::unordered_map<std::string, CacheEntry>& Cache() {
 }
 
 void StoreInCache(const std::string& path, const FileId& id, std::shared_ptr<const Hive> hive,
-                  int pinFd) {
+                  UniqueFd pin = UniqueFd()) {
     CacheEntry& e = Cache()[path];
-    if (e.pinFd >= 0) {
-        ::close(e.pinFd);
-    }
     e.id = id;
     e.hive = std::move(hive);
-    e.pinFd = pinFd;
+    e.pin = std::move(pin);
 }
 
 const std::shared_ptr<const Hive>& EmptyHive() {
@@ -646,15 +641,15 @@ std::shared_ptr<const Hive> Snapshot(RegRoot root) {
         return it->second.hive;
     }
     if (!now.exists) {
-        StoreInCache(path, now, EmptyHive(), -1);
+        StoreInCache(path, now, EmptyHive());
         return EmptyHive();
     }
     std::string bytes;
     FileId id;
-    int fd = -1;
+    UniqueFd fd;
     ReadResult r = ReadHiveFile(path, bytes, id, &fd);
     if (r == ReadResult::Missing) {
-        StoreInCache(path, id, EmptyHive(), -1);
+        StoreInCache(path, id, EmptyHive());
         return EmptyHive();
     }
     if (r == ReadResult::Failed) {
@@ -663,7 +658,7 @@ std::shared_ptr<const Hive> Snapshot(RegRoot root) {
         return EmptyHive();
     }
     auto hive = std::make_shared<const Hive>(Parser(bytes, RegRootName(root), path, true).Run());
-    StoreInCache(path, id, hive, fd);
+    StoreInCache(path, id, hive, std::move(fd));
     return hive;
 }
 
@@ -728,14 +723,12 @@ template <typename F> bool ModifyHive(F&& change) {
                                          ".damaged");
                 }
                 // The file is ours until the lock is released: remember what it holds.
-                int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+                UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
                 struct stat st {};
-                if (fd >= 0 && ::fstat(fd, &st) == 0) {
+                if (fd && ::fstat(fd.Get(), &st) == 0) {
                     auto snap = std::make_shared<const Hive>(std::move(hive));
                     std::lock_guard<std::mutex> guard(CacheMutex());
-                    StoreInCache(path, IdOf(st), std::move(snap), fd);
-                } else if (fd >= 0) {
-                    ::close(fd);
+                    StoreInCache(path, IdOf(st), std::move(snap), std::move(fd));
                 }
             }
         }
