@@ -36,8 +36,7 @@ std::int64_t Clock(void*) {
 }
 
 std::int32_t Count(CMgmtSMS& store, bool outbox, std::int32_t status) {
-    MessageRecordList list;
-    return outbox ? store.OutboxGetRecords(list, status) : store.SentboxGetRecords(list, status);
+    return outbox ? store.OutboxCount(status) : store.SentboxCount(status);
 }
 
 void Advance(std::int64_t ms) {

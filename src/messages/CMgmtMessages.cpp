@@ -7,6 +7,7 @@
 #include "messages/CSMSRecord.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -327,6 +328,27 @@ std::int32_t CMgmtMessages::GetRecords(const Folder& folder, MessageRecordList& 
         }
     }
     return static_cast<std::int32_t>(list.size());
+}
+
+namespace {
+
+std::int32_t CountStatus(const MessageRecordList& folder, std::int32_t statusFilter) {
+    return static_cast<std::int32_t>(
+        std::count_if(folder.begin(), folder.end(), [statusFilter](const auto& record) {
+            return statusFilter == 0 || record->Status == statusFilter;
+        }));
+}
+
+} // namespace
+
+std::int32_t CMgmtMessages::OutboxCount(std::int32_t statusFilter) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return CountStatus(m_outbox, statusFilter);
+}
+
+std::int32_t CMgmtMessages::SentboxCount(std::int32_t statusFilter) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return CountStatus(m_sentbox, statusFilter);
 }
 
 std::int32_t CMgmtMessages::OutboxGetRecords(MessageRecordList& list, std::int32_t statusFilter) {

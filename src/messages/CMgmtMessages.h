@@ -58,6 +58,10 @@ public:
     // `statusFilter` (every record for 0), in folder order. Return the list's size.
     std::int32_t OutboxGetRecords(MessageRecordList& list, std::int32_t statusFilter);
     std::int32_t SentboxGetRecords(MessageRecordList& list, std::int32_t statusFilter);
+    // How many records of the folder have Status `statusFilter` (every record for 0), without
+    // copying any.
+    std::int32_t OutboxCount(std::int32_t statusFilter);
+    std::int32_t SentboxCount(std::int32_t statusFilter);
 
     // Copy of the first record with that GUID, or null.
     std::unique_ptr<CMessageRecord> OutboxGetRecord(const std::string& guid);
