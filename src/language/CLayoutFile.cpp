@@ -1,10 +1,11 @@
 #include "language/CLayoutFile.h"
 
-#include "log/LogManager.h"
 #include "language/LangStrings.h"
+#include "log/LogManager.h"
 #include "platform/MsgBox.h"
 
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -38,12 +39,31 @@ bool CLayoutFile::Read(const std::string& path, Values& values, const std::strin
                         win::MB_OK | win::MB_ICONEXCLAMATION);
         return false;
     }
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    Parse(text, values);
+    return true;
+}
+
+void CLayoutFile::Parse(std::string_view text, Values& values) {
+    values.clear();
+    size_t pos = 0;
+    // The next line without its line feed; false at the end of the text.
+    auto nextLine = [&text, &pos](std::string& line) {
+        if (pos >= text.size())
+            return false;
+        const size_t newline = text.find('\n', pos);
+        const size_t end = newline == std::string_view::npos ? text.size() : newline;
+        line.assign(text.substr(pos, end - pos));
+        pos = end + 1;
+        return true;
+    };
 
     std::string line;
-    if (!std::getline(file, line))
-        return true;
+    if (!nextLine(line))
+        return;
     std::vector<std::string> keys;
-    std::string names = StripLineEnd(line);
+    const std::string names = StripLineEnd(line);
     size_t begin = 0;
     while (true) {
         const size_t comma = names.find(',', begin);
@@ -55,10 +75,24 @@ bool CLayoutFile::Read(const std::string& path, Values& values, const std::strin
     }
 
     size_t index = 0;
-    while (index < keys.size() && std::getline(file, line)) {
+    while (index < keys.size() && nextLine(line)) {
         if (!keys[index].empty())
             values[keys[index]] = StripLineEnd(line);
         ++index;
     }
-    return true;
+}
+
+std::string CLayoutFile::Format(const Values& values) {
+    std::string text;
+    for (const auto& [key, value] : values) {
+        if (!text.empty())
+            text += ',';
+        text += key;
+    }
+    text += '\n';
+    for (const auto& [key, value] : values) {
+        text += value;
+        text += '\n';
+    }
+    return text;
 }

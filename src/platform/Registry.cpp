@@ -747,6 +747,15 @@ template <typename F> bool ModifyHive(F&& change) {
 
 // ---------------------------------------------------------------------------------------
 
+std::string RegRewriteHiveText(RegRoot root, std::string_view text, std::size_t* damagedLines) {
+    static const std::string kInMemory = "(hive text)";
+    const Hive hive = Parser(text, RegRootName(root), kInMemory, false).Run();
+    if (damagedLines != nullptr) {
+        *damagedLines = hive.damaged;
+    }
+    return Serialize(hive, RegRootName(root));
+}
+
 std::string RegHivePath(RegRoot root) {
     return HivePathOf(root);
 }

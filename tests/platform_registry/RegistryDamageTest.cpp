@@ -218,3 +218,17 @@ TEST_F(RegistryDamageTest, UnreadableHiveIsNeverReplaced) {
     EXPECT_EQ(key.QueryDWORD("a"), std::nullopt);
     std::filesystem::remove_all(m_path);
 }
+
+TEST(RegistryHiveText, RewrittenTextReadsBackWithoutDamage) {
+    std::size_t damaged = 0;
+    const std::string text = platform::RegRewriteHiveText(
+        platform::RegRoot::CurrentUser,
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"N\"=\"v\\\\1\"\r\n@=dword:0000000A\r\n"
+        "junk\r\n[HKEY_LOCAL_MACHINE\\Other]\r\n\"x\"=\"y\"\r\n",
+        &damaged);
+    EXPECT_EQ(damaged, 2u);
+    EXPECT_EQ(text, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
+                    "@=dword:0000000a\n\"N\"=\"v\\\\1\"\n\n");
+    EXPECT_EQ(platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, text, &damaged), text);
+    EXPECT_EQ(damaged, 0u);
+}

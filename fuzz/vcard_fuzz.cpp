@@ -2,9 +2,10 @@
 // every byte of the input is kept (in a card or between cards); unchanged cards written and
 // read again mean the same; cards whose every line the writer formats itself read back the
 // same too.
-#include "log/LogManager.h"
+#include "FuzzCheck.h"
 #include "compose/CVCardReader.h"
 #include "compose/CVCardWriter.h"
+#include "log/LogManager.h"
 
 #include <cstdint>
 #include <cstdio>
