@@ -120,17 +120,18 @@ bool CLangTranslator::ParseText(std::string_view text, const std::string& fileNa
         while (pos < text.size()) {
             const size_t newline = text.find('\n', pos);
             const size_t end = newline == std::string_view::npos ? text.size() : newline;
-            const std::string line = lang::Trim(std::string(text.substr(pos, end - pos)));
+            const std::string_view line = platform::TrimView(text.substr(pos, end - pos));
             pos = end + 1;
             if (line.empty() || line[0] == '#' || line[0] == '[')
                 continue;
             const size_t equals = line.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                Log("Warning: found an invalid line in file: " + fileName + "\nLine:" + line);
+            if (equals == std::string_view::npos || equals == 0) {
+                Log("Warning: found an invalid line in file: " + fileName +
+                    "\nLine:" + std::string(line));
                 continue;
             }
-            const std::string key = lang::ToLower(lang::TrimRight(line.substr(0, equals)));
-            const std::string value = lang::TrimLeft(line.substr(equals + 1));
+            const std::string key = lang::ToLower(platform::TrimRightView(line.substr(0, equals)));
+            const std::string value(platform::TrimLeftView(line.substr(equals + 1)));
             if (value.empty())
                 Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
             AddTranslation(key, value, fileName);

@@ -44,6 +44,9 @@ void CTextTable::SetTextRow(int row, const std::string& key, const std::string& 
 }
 
 void CTextTable::ClearTranslations() {
+    if (!m_anyDefined)
+        return;
+    m_anyDefined = false;
     for (auto& [number, row] : m_rows) {
         row.translation.clear();
         row.sourceFile.clear();
@@ -149,17 +152,18 @@ void CTextTable::LoadLanguageText(std::string_view content, const std::string& f
         if (pos >= content.size())
             break;
         const size_t end = content.find_first_of("\r\n", pos);
-        const std::string record(content.substr(
-            pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
+        const std::string_view record =
+            content.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
         pos = end == std::string_view::npos ? content.size() : end;
         if (record[0] == '#' || record[0] == '[')
             continue;
         const size_t equals = record.find('=');
-        if (equals == std::string::npos) {
+        if (equals == std::string_view::npos) {
             report << "\tError: Invalid line detected: " << record;
             continue;
         }
-        LanguageRecord parsed{lang::Trim(record.substr(0, equals)), record.substr(equals + 1)};
+        LanguageRecord parsed{lang::Trim(record.substr(0, equals)),
+                              std::string(record.substr(equals + 1))};
         auto [earlier, isNew] = seen.try_emplace(lang::ToLower(parsed.key), records.size());
         if (!isNew) {
             report << "\tError: Duplicate entries detected for: " << parsed.key
@@ -186,6 +190,7 @@ void CTextTable::LoadLanguageText(std::string_view content, const std::string& f
         target->translation = record.value;
         target->sourceFile = fileName;
         target->defined = 1;
+        m_anyDefined = true;
     }
     if (!unknown.empty()) {
         report << "\n\t" << std::string(69, '-')

@@ -77,6 +77,7 @@ private:
 
     std::map<int, TextRow> m_rows;
     std::unordered_map<std::string, int> m_rowByKey; // lower-cased key -> row
+    bool m_anyDefined = false;                       // a language file defined a row
     std::string m_productName;
     std::string m_versionText;
     int m_nameRow = kNameRow;
