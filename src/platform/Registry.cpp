@@ -90,7 +90,12 @@ struct Hive {
     }
 };
 
-// Normalises a key path: drops one trailing "\", refuses empty key names and line breaks.
+// Keys nest at most this deep (as in the Windows registry). Deeper paths are refused, which
+// also bounds the work (and the recursion) of adding a key with all its parents.
+constexpr size_t kMaxKeyDepth = 512;
+
+// Normalises a key path: drops one trailing "\", refuses empty key names, line breaks and
+// paths deeper than kMaxKeyDepth.
 bool NormalizePath(const std::string& in, std::string& out) {
     std::string_view p(in);
     if (!p.empty() && p.back() == '\\') {
@@ -101,16 +106,18 @@ bool NormalizePath(const std::string& in, std::string& out) {
         return true;
     }
     size_t start = 0;
+    size_t depth = 1;
     while (true) {
         size_t sep = p.find('\\', start);
         size_t end = sep == std::string_view::npos ? p.size() : sep;
-        if (end == start) {
+        if (end == start || depth > kMaxKeyDepth) {
             return false;
         }
         if (sep == std::string_view::npos) {
             break;
         }
         start = sep + 1;
+        ++depth;
     }
     for (char c : p) {
         if (c == '\n' || c == '\r' || c == '\0') {

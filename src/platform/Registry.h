@@ -20,7 +20,7 @@
 // cannot be queried or set here.
 //
 // Key paths use "\" between key names; a single trailing "\" is ignored, an empty key name
-// anywhere else makes the path invalid. The empty path is the root key itself. Key and value
+// anywhere else makes the path invalid, and so does a path of more than 512 key names. The empty path is the root key itself. Key and value
 // names compare without regard to ASCII letter case; a name keeps the spelling it was first
 // written with. The empty value name is the key's default value (written "@").
 //
