@@ -11,9 +11,9 @@
 namespace {
 
 // One line without its line end (LF, CR LF or a lone CR at the end of the file).
-std::string StripLineEnd(std::string line) {
+std::string_view StripLineEnd(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
+        line.remove_suffix(1);
     return line;
 }
 
@@ -49,27 +49,27 @@ void CLayoutFile::Parse(std::string_view text, Values& values) {
     values.clear();
     size_t pos = 0;
     // The next line without its line feed; false at the end of the text.
-    auto nextLine = [&text, &pos](std::string& line) {
+    auto nextLine = [&text, &pos](std::string_view& line) {
         if (pos >= text.size())
             return false;
         const size_t newline = text.find('\n', pos);
         const size_t end = newline == std::string_view::npos ? text.size() : newline;
-        line.assign(text.substr(pos, end - pos));
+        line = text.substr(pos, end - pos);
         pos = end + 1;
         return true;
     };
 
-    std::string line;
+    std::string_view line;
     if (!nextLine(line))
         return;
-    std::vector<std::string> keys;
-    const std::string names = StripLineEnd(line);
+    std::vector<std::string_view> keys;
+    const std::string_view names = StripLineEnd(line);
     size_t begin = 0;
     while (true) {
         const size_t comma = names.find(',', begin);
-        keys.push_back(lang::Trim(
-            names.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin)));
-        if (comma == std::string::npos)
+        keys.push_back(platform::TrimView(names.substr(
+            begin, comma == std::string_view::npos ? std::string_view::npos : comma - begin)));
+        if (comma == std::string_view::npos)
             break;
         begin = comma + 1;
     }
@@ -77,7 +77,7 @@ void CLayoutFile::Parse(std::string_view text, Values& values) {
     size_t index = 0;
     while (index < keys.size() && nextLine(line)) {
         if (!keys[index].empty())
-            values[keys[index]] = StripLineEnd(line);
+            values[std::string(keys[index])] = StripLineEnd(line);
         ++index;
     }
 }

@@ -68,15 +68,17 @@ struct Hive {
         auto it = index.find(lpath);
         return it == index.end() ? nullptr : &keys[it->second];
     }
-    // Adds the key (and every missing key above it); returns it.
+    // Adds the key (and every missing key above it, from the top down); returns it.
     Key& Ensure(const std::string& path) {
-        std::string lpath = LowerCopy(path);
+        const std::string lpath = LowerCopy(path);
         if (Key* k = Find(lpath)) {
             return *k;
         }
-        size_t sep = path.rfind('\\');
-        if (sep != std::string::npos) {
-            Ensure(path.substr(0, sep));
+        for (size_t sep = lpath.find('\\'); sep != std::string::npos;
+             sep = lpath.find('\\', sep + 1)) {
+            if (index.try_emplace(lpath.substr(0, sep), keys.size()).second) {
+                keys.push_back(Key{path.substr(0, sep), {}});
+            }
         }
         index.emplace(lpath, keys.size());
         keys.push_back(Key{path, {}});
@@ -91,7 +93,7 @@ struct Hive {
 };
 
 // Keys nest at most this deep (as in the Windows registry). Deeper paths are refused, which
-// also bounds the work (and the recursion) of adding a key with all its parents.
+// also bounds the work of adding a key with all its parents.
 constexpr size_t kMaxKeyDepth = 512;
 
 // Normalises a key path: drops one trailing "\", refuses empty key names, line breaks and
