@@ -6,7 +6,8 @@ packages=(cmake g++ make pkg-config ccache googletest libgtest-dev libgmock-dev 
           libsqlite3-dev qt6-base-dev libphonenumber-dev iso-codes nlohmann-json3-dev
           xauth xvfb x11-utils
           desktop-file-utils appstream dbus
-          libcurl4-openssl-dev libmicrohttpd-dev kannel libnet-smpp-perl)
+          libcurl4-openssl-dev libmicrohttpd-dev kannel libnet-smpp-perl
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <exception>
+#include <iterator>
 
 namespace {
 
@@ -45,6 +46,9 @@ CLangTranslator::CLangTranslator(const CLangEdition& edition, const std::string&
     Log(SessionBanner("STARTED"));
 }
 
+CLangTranslator::CLangTranslator(const CLangEdition& edition, NoLog)
+    : m_edition(edition), m_quiet(true) {}
+
 CLangTranslator::~CLangTranslator() {
     if (m_log) {
         std::string banner = "\n";
@@ -57,6 +61,8 @@ CLangTranslator::~CLangTranslator() {
 }
 
 void CLangTranslator::Log(const std::string& message) const {
+    if (m_quiet)
+        return;
     std::lock_guard lock(m_logLock);
     if (!m_log) {
         ::Log("CLangTranslator::Log", "Error: Language logfile not open", LOG_CAT_LANGUAGE,
@@ -90,37 +96,57 @@ bool CLangTranslator::ParseFile(const std::string& path) {
         return false;
     }
 
-    const std::string fileName = lang::FileNameOf(path);
     bool result = true;
     try {
-        std::string raw;
-        while (std::getline(file, raw)) {
-            const std::string line = lang::Trim(raw);
-            if (line.empty() || line[0] == '#' || line[0] == '[')
-                continue;
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                Log("Warning: found an invalid line in file: " + fileName + "\nLine:" + line);
-                continue;
-            }
-            const std::string key = lang::ToLower(lang::TrimRight(line.substr(0, equals)));
-            const std::string value = lang::TrimLeft(line.substr(equals + 1));
-            if (value.empty())
-                Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
-            AddTranslation(key, value, fileName);
-        }
-        if (file.bad()) {
-            Log("Error while trying to parse file: " + path);
-            result = false;
-        }
+        const std::string text((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+        result = !file.bad() && ParseText(text, lang::FileNameOf(path));
     } catch (...) {
-        Log("Error while trying to parse file: " + path);
         result = false;
     }
+    if (!result)
+        Log("Error while trying to parse file: " + path);
 
     Log("\n******* Finished parsing file \"" + path +
         "\" ******************************************\n");
     return result;
+}
+
+bool CLangTranslator::ParseText(std::string_view text, const std::string& fileName) {
+    try {
+        size_t pos = 0;
+        while (pos < text.size()) {
+            const size_t newline = text.find('\n', pos);
+            const size_t end = newline == std::string_view::npos ? text.size() : newline;
+            const std::string_view line = platform::TrimView(text.substr(pos, end - pos));
+            pos = end + 1;
+            if (line.empty() || line[0] == '#' || line[0] == '[')
+                continue;
+            const size_t equals = line.find('=');
+            if (equals == std::string_view::npos || equals == 0) {
+                Log("Warning: found an invalid line in file: " + fileName +
+                    "\nLine:" + std::string(line));
+                continue;
+            }
+            const std::string key = lang::ToLower(platform::TrimRightView(line.substr(0, equals)));
+            const std::string value(platform::TrimLeftView(line.substr(equals + 1)));
+            if (value.empty())
+                Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
+            AddTranslation(key, value, fileName);
+        }
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> CLangTranslator::Entries() const {
+    std::shared_lock lock(m_entriesLock);
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(m_entries.size());
+    for (const auto& [key, entry] : m_entries)
+        entries.emplace_back(key, entry.first);
+    return entries;
 }
 
 void CLangTranslator::AddTranslation(const std::string& key, const std::string& value,

@@ -14,13 +14,18 @@
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 class CLangTranslator {
 public:
     // Opens the language log (truncating it) and writes the start banner. An empty
     // `logPath` means "<temporary folder>/Quorvane/language.log".
     explicit CLangTranslator(const CLangEdition& edition, const std::string& logPath = {});
+    // A translator that writes no language log (texts parsed in memory, checks of the parser).
+    struct NoLog {};
+    CLangTranslator(const CLangEdition& edition, NoLog);
     ~CLangTranslator();
     CLangTranslator(const CLangTranslator&) = delete;
     CLangTranslator& operator=(const CLangTranslator&) = delete;
@@ -28,6 +33,11 @@ public:
     // Reads one language file; its entries add to or override the ones already loaded.
     // True when the whole file was read.
     bool ParseFile(const std::string& path);
+    // The parser behind ParseFile: reads the text of a language file named `fileName` (the
+    // name the log and the override messages give). True when the whole text was read.
+    bool ParseText(std::string_view text, const std::string& fileName);
+    // Every entry as (lower-cased key, translation), ordered by key.
+    std::vector<std::pair<std::string, std::string>> Entries() const;
 
     // The translation of `key` (any letter case), or `defaultText` when no file defines it,
     // with "<newline>", "<appname>" and "<version>" replaced.
@@ -62,5 +72,6 @@ private:
 
     std::string m_logPath;
     platform::UniqueFd m_log;
+    bool m_quiet = false; // no language log at all
     mutable std::mutex m_logLock;
 };

@@ -1,18 +1,19 @@
 #include "language/CLayoutFile.h"
 
-#include "log/LogManager.h"
 #include "language/LangStrings.h"
+#include "log/LogManager.h"
 #include "platform/MsgBox.h"
 
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace {
 
 // One line without its line end (LF, CR LF or a lone CR at the end of the file).
-std::string StripLineEnd(std::string line) {
+std::string_view StripLineEnd(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-        line.pop_back();
+        line.remove_suffix(1);
     return line;
 }
 
@@ -38,27 +39,60 @@ bool CLayoutFile::Read(const std::string& path, Values& values, const std::strin
                         win::MB_OK | win::MB_ICONEXCLAMATION);
         return false;
     }
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    Parse(text, values);
+    return true;
+}
 
-    std::string line;
-    if (!std::getline(file, line))
+void CLayoutFile::Parse(std::string_view text, Values& values) {
+    values.clear();
+    size_t pos = 0;
+    // The next line without its line feed; false at the end of the text.
+    auto nextLine = [&text, &pos](std::string_view& line) {
+        if (pos >= text.size())
+            return false;
+        const size_t newline = text.find('\n', pos);
+        const size_t end = newline == std::string_view::npos ? text.size() : newline;
+        line = text.substr(pos, end - pos);
+        pos = end + 1;
         return true;
-    std::vector<std::string> keys;
-    std::string names = StripLineEnd(line);
+    };
+
+    std::string_view line;
+    if (!nextLine(line))
+        return;
+    std::vector<std::string_view> keys;
+    const std::string_view names = StripLineEnd(line);
     size_t begin = 0;
     while (true) {
         const size_t comma = names.find(',', begin);
-        keys.push_back(lang::Trim(
-            names.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin)));
-        if (comma == std::string::npos)
+        keys.push_back(platform::TrimView(names.substr(
+            begin, comma == std::string_view::npos ? std::string_view::npos : comma - begin)));
+        if (comma == std::string_view::npos)
             break;
         begin = comma + 1;
     }
 
     size_t index = 0;
-    while (index < keys.size() && std::getline(file, line)) {
+    while (index < keys.size() && nextLine(line)) {
         if (!keys[index].empty())
-            values[keys[index]] = StripLineEnd(line);
+            values[std::string(keys[index])] = StripLineEnd(line);
         ++index;
     }
-    return true;
+}
+
+std::string CLayoutFile::Format(const Values& values) {
+    std::string text;
+    for (const auto& [key, value] : values) {
+        if (!text.empty())
+            text += ',';
+        text += key;
+    }
+    text += '\n';
+    for (const auto& [key, value] : values) {
+        text += value;
+        text += '\n';
+    }
+    return text;
 }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 class CLayoutFile {
 public:
@@ -15,6 +16,11 @@ public:
     // the user in a file-error box (caption `caption`, or the product's short name when empty)
     // and leaves the map empty. True when the file was read.
     static bool Read(const std::string& path, Values& values, const std::string& caption = {});
+    // The reader behind Read: the text of a layout file into `values` (emptied first).
+    static void Parse(std::string_view text, Values& values);
+    // The text of a layout file that reads back as `values` (keys without ",", line breaks or
+    // surrounding blanks; values without line feeds and not ending in a carriage return).
+    static std::string Format(const Values& values);
     // "<installRoot>/<name>".
     static std::string PathFor(const std::string& installRoot, const std::string& name);
     // The text of the file-error box.

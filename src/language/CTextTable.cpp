@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -36,6 +37,21 @@ void CTextTable::SetTextRow(int row, const std::string& key, const std::string& 
     entry.description = description;
     entry.group = group;
     m_rows.emplace(row, std::move(entry));
+    // A key names the lowest row that has it.
+    auto [indexed, isNew] = m_rowByKey.try_emplace(lang::ToLower(key), row);
+    if (!isNew && row < indexed->second)
+        indexed->second = row;
+}
+
+void CTextTable::ClearTranslations() {
+    if (!m_anyDefined)
+        return;
+    m_anyDefined = false;
+    for (auto& [number, row] : m_rows) {
+        row.translation.clear();
+        row.sourceFile.clear();
+        row.defined = 0;
+    }
 }
 
 void CTextTable::FillBase(const std::string& productName, const std::string& versionText) {
@@ -108,76 +124,80 @@ std::string CTextTable::GetTextImpl(int row, int depth) const {
 
 void CTextTable::LoadLanguageFile(const std::string& path, std::ostream& report) {
     const std::string fileName = lang::FileNameOf(path);
-    report << "\n" << kStars91 << "\n***** Loading " << fileName << "\n\n";
-
     std::ifstream file;
     if (lang::IsReadableFile(path))
         file.open(path, std::ios::in | std::ios::binary);
     if (!file.is_open()) {
+        report << "\n" << kStars91 << "\n***** Loading " << fileName << "\n\n";
         report << "\tError: Could not open file: " << path << "\n";
-    } else {
-        const std::string content((std::istreambuf_iterator<char>(file)),
-                                  std::istreambuf_iterator<char>());
-        std::vector<LanguageRecord> records;
-        size_t pos = 0;
-        while (pos < content.size()) {
-            while (pos < content.size() && lang::IsSpace(content[pos]))
-                ++pos;
-            if (pos >= content.size())
-                break;
-            const size_t end = content.find_first_of("\r\n", pos);
-            const std::string record =
-                content.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-            pos = end == std::string::npos ? content.size() : end;
-            if (record[0] == '#' || record[0] == '[')
-                continue;
-            const size_t equals = record.find('=');
-            if (equals == std::string::npos) {
-                report << "\tError: Invalid line detected: " << record;
-                continue;
-            }
-            LanguageRecord parsed{lang::Trim(record.substr(0, equals)), record.substr(equals + 1)};
-            for (auto earlier = records.rbegin(); earlier != records.rend(); ++earlier) {
-                if (lang::EqualsNoCase(earlier->key, parsed.key)) {
-                    report << "\tError: Duplicate entries detected for: " << parsed.key
-                           << "\n\t\tTranslation 1: " << parsed.value
-                           << "\n\t\tTranslation 2: " << earlier->value << "\n";
-                    break;
-                }
-            }
-            records.push_back(std::move(parsed));
-        }
+        report << "\n***** Done loading " << fileName << "\n" << kStars91 << "\n\n\n";
+        return;
+    }
+    const std::string content((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+    LoadLanguageText(content, fileName, report);
+}
 
-        std::vector<const LanguageRecord*> unknown;
-        for (const LanguageRecord& record : records) {
-            TextRow* target = nullptr;
-            for (auto& [number, row] : m_rows) {
-                if (lang::EqualsNoCase(row.key, record.key)) {
-                    target = &row;
-                    break;
-                }
-            }
-            if (target == nullptr) {
-                unknown.push_back(&record);
-                continue;
-            }
-            if (target->defined != 0) {
-                report << "\tOverriding value for " << target->key
-                       << ":\n\t\tPrevious translation (" << target->sourceFile
-                       << "): " << target->translation << "\n\t\tNew translation (" << fileName
-                       << "): " << record.value << "\n";
-            }
-            target->translation = record.value;
-            target->sourceFile = fileName;
-            target->defined = 1;
+void CTextTable::LoadLanguageText(std::string_view content, const std::string& fileName,
+                                  std::ostream& report) {
+    report << "\n" << kStars91 << "\n***** Loading " << fileName << "\n\n";
+
+    std::vector<LanguageRecord> records;
+    // Lower-cased key -> index of its latest record, for the duplicate report.
+    std::unordered_map<std::string, size_t> seen;
+    size_t pos = 0;
+    while (pos < content.size()) {
+        while (pos < content.size() && lang::IsSpace(content[pos]))
+            ++pos;
+        if (pos >= content.size())
+            break;
+        const size_t end = content.find_first_of("\r\n", pos);
+        const std::string_view record =
+            content.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        pos = end == std::string_view::npos ? content.size() : end;
+        if (record[0] == '#' || record[0] == '[')
+            continue;
+        const size_t equals = record.find('=');
+        if (equals == std::string_view::npos) {
+            report << "\tError: Invalid line detected: " << record;
+            continue;
         }
-        if (!unknown.empty()) {
-            report << "\n\t" << std::string(69, '-')
-                   << "\n\tWARNING: One or more entries are misspelled or not in use.\n\t"
-                      "         Correct or remove the following entries:\n\n";
-            for (const LanguageRecord* record : unknown)
-                report << "\t" << fileName << ": " << record->key << "=" << record->value << "\n";
+        LanguageRecord parsed{lang::Trim(record.substr(0, equals)),
+                              std::string(record.substr(equals + 1))};
+        auto [earlier, isNew] = seen.try_emplace(lang::ToLower(parsed.key), records.size());
+        if (!isNew) {
+            report << "\tError: Duplicate entries detected for: " << parsed.key
+                   << "\n\t\tTranslation 1: " << parsed.value
+                   << "\n\t\tTranslation 2: " << records[earlier->second].value << "\n";
+            earlier->second = records.size();
         }
+        records.push_back(std::move(parsed));
+    }
+
+    std::vector<const LanguageRecord*> unknown;
+    for (const LanguageRecord& record : records) {
+        auto found = m_rowByKey.find(lang::ToLower(record.key));
+        if (found == m_rowByKey.end()) {
+            unknown.push_back(&record);
+            continue;
+        }
+        TextRow* target = &m_rows.at(found->second);
+        if (target->defined != 0) {
+            report << "\tOverriding value for " << target->key << ":\n\t\tPrevious translation ("
+                   << target->sourceFile << "): " << target->translation
+                   << "\n\t\tNew translation (" << fileName << "): " << record.value << "\n";
+        }
+        target->translation = record.value;
+        target->sourceFile = fileName;
+        target->defined = 1;
+        m_anyDefined = true;
+    }
+    if (!unknown.empty()) {
+        report << "\n\t" << std::string(69, '-')
+               << "\n\tWARNING: One or more entries are misspelled or not in use.\n\t"
+                  "         Correct or remove the following entries:\n\n";
+        for (const LanguageRecord* record : unknown)
+            report << "\t" << fileName << ": " << record->key << "=" << record->value << "\n";
     }
 
     report << "\n***** Done loading " << fileName << "\n" << kStars91 << "\n\n\n";

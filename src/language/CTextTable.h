@@ -10,6 +10,8 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 struct TextRow {
     int32_t row = 0;
@@ -51,6 +53,11 @@ public:
 
     // Merges one language file into the table and reports to `report`.
     void LoadLanguageFile(const std::string& path, std::ostream& report);
+    // The same for the text of a language file named `fileName`.
+    void LoadLanguageText(std::string_view content, const std::string& fileName,
+                          std::ostream& report);
+    // Forgets what the language files loaded so far defined.
+    void ClearTranslations();
     // Lists every row that no language file defined (nothing when all are defined).
     void WriteMissingRows(std::ostream& report) const;
 
@@ -69,6 +76,8 @@ private:
     std::string GetTextImpl(int row, int depth) const;
 
     std::map<int, TextRow> m_rows;
+    std::unordered_map<std::string, int> m_rowByKey; // lower-cased key -> row
+    bool m_anyDefined = false;                       // a language file defined a row
     std::string m_productName;
     std::string m_versionText;
     int m_nameRow = kNameRow;

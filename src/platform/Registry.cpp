@@ -68,15 +68,17 @@ struct Hive {
         auto it = index.find(lpath);
         return it == index.end() ? nullptr : &keys[it->second];
     }
-    // Adds the key (and every missing key above it); returns it.
+    // Adds the key (and every missing key above it, from the top down); returns it.
     Key& Ensure(const std::string& path) {
-        std::string lpath = LowerCopy(path);
+        const std::string lpath = LowerCopy(path);
         if (Key* k = Find(lpath)) {
             return *k;
         }
-        size_t sep = path.rfind('\\');
-        if (sep != std::string::npos) {
-            Ensure(path.substr(0, sep));
+        for (size_t sep = lpath.find('\\'); sep != std::string::npos;
+             sep = lpath.find('\\', sep + 1)) {
+            if (index.try_emplace(lpath.substr(0, sep), keys.size()).second) {
+                keys.push_back(Key{path.substr(0, sep), {}});
+            }
         }
         index.emplace(lpath, keys.size());
         keys.push_back(Key{path, {}});
@@ -90,7 +92,12 @@ struct Hive {
     }
 };
 
-// Normalises a key path: drops one trailing "\", refuses empty key names and line breaks.
+// Keys nest at most this deep (as in the Windows registry). Deeper paths are refused, which
+// also bounds the work of adding a key with all its parents.
+constexpr size_t kMaxKeyDepth = 512;
+
+// Normalises a key path: drops one trailing "\", refuses empty key names, line breaks and
+// paths deeper than kMaxKeyDepth.
 bool NormalizePath(const std::string& in, std::string& out) {
     std::string_view p(in);
     if (!p.empty() && p.back() == '\\') {
@@ -101,16 +108,18 @@ bool NormalizePath(const std::string& in, std::string& out) {
         return true;
     }
     size_t start = 0;
+    size_t depth = 1;
     while (true) {
         size_t sep = p.find('\\', start);
         size_t end = sep == std::string_view::npos ? p.size() : sep;
-        if (end == start) {
+        if (end == start || depth > kMaxKeyDepth) {
             return false;
         }
         if (sep == std::string_view::npos) {
             break;
         }
         start = sep + 1;
+        ++depth;
     }
     for (char c : p) {
         if (c == '\n' || c == '\r' || c == '\0') {
@@ -739,6 +748,15 @@ template <typename F> bool ModifyHive(F&& change) {
 } // namespace
 
 // ---------------------------------------------------------------------------------------
+
+std::string RegRewriteHiveText(RegRoot root, std::string_view text, std::size_t* damagedLines) {
+    static const std::string kInMemory = "(hive text)";
+    const Hive hive = Parser(text, RegRootName(root), kInMemory, false).Run();
+    if (damagedLines != nullptr) {
+        *damagedLines = hive.damaged;
+    }
+    return Serialize(hive, RegRootName(root));
+}
 
 std::string RegHivePath(RegRoot root) {
     return HivePathOf(root);

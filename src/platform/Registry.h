@@ -20,7 +20,7 @@
 // cannot be queried or set here.
 //
 // Key paths use "\" between key names; a single trailing "\" is ignored, an empty key name
-// anywhere else makes the path invalid. The empty path is the root key itself. Key and value
+// anywhere else makes the path invalid, and so does a path of more than 512 key names. The empty path is the root key itself. Key and value
 // names compare without regard to ASCII letter case; a name keeps the spelling it was first
 // written with. The empty value name is the key's default value (written "@").
 //
@@ -35,9 +35,11 @@
 // its original bytes are kept beside it as "<hive>.damaged".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -93,6 +95,12 @@ private:
     bool m_open = false;
     bool m_writable = false;
 };
+
+// The reader and writer of the hive files, in memory: parses `text` as the hive of `root`
+// (damaged lines are skipped, counted in *damagedLines and not reported) and returns the text
+// a save writes for what was read.
+std::string RegRewriteHiveText(RegRoot root, std::string_view text,
+                               std::size_t* damagedLines = nullptr);
 
 // True when the key exists.
 bool RegKeyExists(RegRoot root, const std::string& path);

@@ -18,24 +18,37 @@ inline char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-inline std::string TrimLeft(std::string_view text) {
+// The part of `text` without leading / trailing / surrounding white space (IsSpace).
+inline std::string_view TrimLeftView(std::string_view text) {
     std::size_t begin = 0;
     while (begin < text.size() && IsSpace(text[begin])) {
         ++begin;
     }
-    return std::string(text.substr(begin));
+    return text.substr(begin);
 }
 
-inline std::string TrimRight(std::string_view text) {
+inline std::string_view TrimRightView(std::string_view text) {
     std::size_t end = text.size();
     while (end > 0 && IsSpace(text[end - 1])) {
         --end;
     }
-    return std::string(text.substr(0, end));
+    return text.substr(0, end);
+}
+
+inline std::string_view TrimView(std::string_view text) {
+    return TrimLeftView(TrimRightView(text));
+}
+
+inline std::string TrimLeft(std::string_view text) {
+    return std::string(TrimLeftView(text));
+}
+
+inline std::string TrimRight(std::string_view text) {
+    return std::string(TrimRightView(text));
 }
 
 inline std::string Trim(std::string_view text) {
-    return TrimLeft(TrimRight(text));
+    return std::string(TrimView(text));
 }
 
 inline std::string ToLower(std::string_view text) {

@@ -3,6 +3,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/UniqueFd.h"
 #include "platform/WinHandleAllocator.h"
+#include "platform/WinIpcMessages.h"
 #include "platform/WinIpcWire.h"
 #include "platform/WinRuntimeFolder.h"
 
@@ -128,28 +129,19 @@ std::vector<UINT> WinIpcClient::PeerSlots() {
 std::vector<HWND> WinIpcClient::Find(const std::string& className, const std::string& title,
                                      bool firstOnly) {
     std::vector<HWND> found;
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Find));
-    req.PutText(className);
-    req.PutText(title);
-    req.PutU8(firstOnly ? 1 : 0);
+    WinIpcFindRequest request;
+    request.className = className;
+    request.title = title;
+    request.firstOnly = firstOnly;
+    const std::string frame = WinIpcEncodeRequest(request);
     for (UINT slot : PeerSlots()) {
         std::string reply;
-        if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+        WinIpcFindReply answer;
+        if (!Request(slot, frame, &reply, kQuickTimeoutMs) ||
+            !WinIpcDecodeReply(std::move(reply), &answer)) {
             continue;
         }
-        WinIpcWire in(std::move(reply));
-        std::uint32_t count = 0;
-        if (!in.GetU32(&count)) {
-            continue;
-        }
-        for (std::uint32_t i = 0; i < count; ++i) {
-            std::uint32_t hwnd = 0;
-            if (!in.GetU32(&hwnd)) {
-                break;
-            }
-            found.push_back(hwnd);
-        }
+        found.insert(found.end(), answer.handles.begin(), answer.handles.end());
         if (firstOnly && !found.empty()) {
             break;
         }
@@ -157,32 +149,35 @@ std::vector<HWND> WinIpcClient::Find(const std::string& className, const std::st
     return found;
 }
 
+namespace {
+
+WinIpcPostRequest PostRequest(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    WinIpcPostRequest request;
+    request.hwnd = hwnd;
+    request.message = msg;
+    request.wParam = static_cast<std::uint64_t>(wParam);
+    request.lParam = static_cast<std::uint64_t>(lParam);
+    return request;
+}
+
+} // namespace
+
 bool WinIpcClient::Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Post));
-    req.PutU32(hwnd);
-    req.PutU32(msg);
-    req.PutU64(static_cast<std::uint64_t>(wParam));
-    req.PutU64(static_cast<std::uint64_t>(lParam));
     std::string reply;
-    if (!Request(WinHandleAllocator::SlotOf(hwnd), req.Data(), &reply, kQuickTimeoutMs)) {
+    if (!Request(WinHandleAllocator::SlotOf(hwnd),
+                 WinIpcEncodeRequest(PostRequest(hwnd, msg, wParam, lParam)), &reply,
+                 kQuickTimeoutMs)) {
         return false;
     }
-    WinIpcWire in(std::move(reply));
-    std::uint8_t ok = 0;
-    return in.GetU8(&ok) && ok != 0;
+    WinIpcPostReply answer;
+    return WinIpcDecodeReply(std::move(reply), &answer) && answer.ok;
 }
 
 void WinIpcClient::BroadcastPost(UINT msg, WPARAM wParam, LPARAM lParam) {
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Post));
-    req.PutU32(HWND_BROADCAST);
-    req.PutU32(msg);
-    req.PutU64(static_cast<std::uint64_t>(wParam));
-    req.PutU64(static_cast<std::uint64_t>(lParam));
+    const std::string frame = WinIpcEncodeRequest(PostRequest(HWND_BROADCAST, msg, wParam, lParam));
     for (UINT slot : PeerSlots()) {
         std::string reply;
-        Request(slot, req.Data(), &reply, kQuickTimeoutMs);
+        Request(slot, frame, &reply, kQuickTimeoutMs);
     }
 }
 
@@ -191,24 +186,23 @@ bool WinIpcClient::Info(HWND hwnd, WinWindowInfo* info) {
     if (slot == 0) {
         return false;
     }
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Info));
-    req.PutU32(hwnd);
+    WinIpcInfoRequest request;
+    request.hwnd = hwnd;
     std::string reply;
-    if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+    if (!Request(slot, WinIpcEncodeRequest(request), &reply, kQuickTimeoutMs)) {
         return false;
     }
-    WinIpcWire in(std::move(reply));
-    std::uint8_t exists = 0;
-    WinWindowInfo out;
-    out.hwnd = hwnd;
-    if (!in.GetU8(&exists) || exists == 0 || !in.GetU32(&out.threadId) ||
-        !in.GetU32(&out.processId) || !in.GetU32(&out.parent) || !in.GetText(&out.className) ||
-        !in.GetText(&out.title)) {
+    WinIpcInfoReply answer;
+    if (!WinIpcDecodeReply(std::move(reply), &answer) || !answer.exists) {
         return false;
     }
     if (info != nullptr) {
-        *info = std::move(out);
+        info->hwnd = hwnd;
+        info->threadId = answer.threadId;
+        info->processId = answer.processId;
+        info->parent = answer.parent;
+        info->className = std::move(answer.className);
+        info->title = std::move(answer.title);
     }
     return true;
 }
@@ -218,17 +212,15 @@ bool WinIpcClient::SetText(HWND hwnd, const std::string& title) {
     if (slot == 0) {
         return false;
     }
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::SetText));
-    req.PutU32(hwnd);
-    req.PutText(title);
+    WinIpcSetTextRequest request;
+    request.hwnd = hwnd;
+    request.title = title;
     std::string reply;
-    if (!Request(slot, req.Data(), &reply, kQuickTimeoutMs)) {
+    if (!Request(slot, WinIpcEncodeRequest(request), &reply, kQuickTimeoutMs)) {
         return false;
     }
-    WinIpcWire in(std::move(reply));
-    std::uint8_t ok = 0;
-    return in.GetU8(&ok) && ok != 0;
+    WinIpcSetTextReply answer;
+    return WinIpcDecodeReply(std::move(reply), &answer) && answer.ok;
 }
 
 bool WinIpcClient::StartSend(const std::shared_ptr<WinSendRecord>& record,
@@ -237,43 +229,39 @@ bool WinIpcClient::StartSend(const std::shared_ptr<WinSendRecord>& record,
     if (slot == 0) {
         return false;
     }
-    WinIpcWire req;
-    req.PutU8(static_cast<std::uint8_t>(WinIpcRequest::Send));
-    req.PutU32(record->hwnd);
-    req.PutU32(record->message);
-    req.PutU64(static_cast<std::uint64_t>(record->wParam));
-    req.PutU64(copy != nullptr ? 0 : static_cast<std::uint64_t>(record->lParam));
-    req.PutU8(copy != nullptr ? 1 : 0);
+    WinIpcSendRequest request;
+    request.hwnd = record->hwnd;
+    request.message = record->message;
+    request.wParam = static_cast<std::uint64_t>(record->wParam);
+    request.lParam = copy != nullptr ? 0 : static_cast<std::uint64_t>(record->lParam);
     if (copy != nullptr) {
         if (copy->cbData > WinIpcWire::kMaxFrame - 64 ||
             (copy->cbData > 0 && copy->lpData == nullptr)) {
             return false;
         }
-        req.PutU64(static_cast<std::uint64_t>(copy->dwData));
-        req.PutBytes(copy->lpData, copy->cbData);
+        request.copy.present = true;
+        request.copy.dwData = static_cast<std::uint64_t>(copy->dwData);
+        if (copy->cbData > 0) {
+            request.copy.bytes.assign(static_cast<const char*>(copy->lpData), copy->cbData);
+        }
     }
     try {
         // The sender keeps handling its own sent messages while this thread waits for the
         // answer; the thread ends when the peer answers or goes away.
-        std::thread([record, request = req.Data(), slot] {
+        std::thread([record, frame = WinIpcEncodeRequest(request), slot] {
             std::string reply;
             bool ok = false;
             try {
-                ok = Request(slot, request, &reply, 0);
+                ok = Request(slot, frame, &reply, 0);
             } catch (...) {
                 ok = false;
             }
-            std::uint8_t delivered = 0;
-            std::uint64_t result = 0;
-            if (ok) {
-                WinIpcWire in(std::move(reply));
-                if (!in.GetU8(&delivered) || !in.GetU64(&result)) {
-                    delivered = 0;
-                    result = 0;
-                }
+            WinIpcSendReply answer;
+            if (!ok || !WinIpcDecodeReply(std::move(reply), &answer)) {
+                answer = WinIpcSendReply();
             }
-            WinThreadState::Complete(*record, delivered != 0,
-                                     delivered != 0 ? static_cast<LRESULT>(result) : 0);
+            WinThreadState::Complete(*record, answer.delivered,
+                                     answer.delivered ? static_cast<LRESULT>(answer.result) : 0);
         }).detach();
     } catch (...) {
         platform::ReportDiagnostic("win::SendMessage", "Cannot start a delivery thread");

@@ -4,6 +4,7 @@
 #include "platform/Sync.h"
 #include "platform/UniqueFd.h"
 #include "platform/WinHandleAllocator.h"
+#include "platform/WinIpcMessages.h"
 #include "platform/WinIpcWire.h"
 #include "platform/WinWindowTable.h"
 
@@ -174,115 +175,87 @@ void WinIpcServer::Serve(int rawFd) {
     }
 }
 
+namespace {
+
+// One answer per request; everything posted or sent on from here came from another process.
+std::string Answer(const WinIpcFindRequest& r) {
+    WinIpcFindReply reply;
+    reply.handles = WinWindowTable::Instance().FindTopLevel(r.className, r.title, r.firstOnly);
+    return WinIpcEncodeReply(reply);
+}
+
+std::string Answer(const WinIpcPostRequest& r) {
+    WinIpcPostReply reply;
+    const WPARAM wp = static_cast<WPARAM>(r.wParam);
+    const LPARAM lp = static_cast<LPARAM>(r.lParam);
+    if (r.hwnd == HWND_BROADCAST) {
+        for (HWND h :
+             WinWindowTable::Instance().FindTopLevel(std::string(), std::string(), false)) {
+            win::PostMessage(h, r.message, wp, lp);
+        }
+        reply.ok = true;
+    } else if (WinHandleAllocator::Instance().IsLocal(r.hwnd)) {
+        reply.ok = win::PostMessage(r.hwnd, r.message, wp, lp);
+    }
+    return WinIpcEncodeReply(reply);
+}
+
+std::string Answer(const WinIpcSendRequest& r) {
+    WinIpcSendReply reply;
+    std::uint64_t lp = r.lParam;
+    COPYDATASTRUCT copy;
+    if (r.copy.present) {
+        copy.dwData = static_cast<std::uintptr_t>(r.copy.dwData);
+        copy.cbData = static_cast<DWORD>(r.copy.bytes.size());
+        copy.lpData = r.copy.bytes.empty() ? nullptr : r.copy.bytes.data();
+        lp = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&copy));
+    }
+    LRESULT result = 0;
+    if (WinHandleAllocator::Instance().IsLocal(r.hwnd) &&
+        WinWindowTable::Instance().Exists(r.hwnd)) {
+        reply.delivered = win::SendMessageTimeout(r.hwnd, r.message, static_cast<WPARAM>(r.wParam),
+                                                  static_cast<LPARAM>(lp), INFINITE, &result);
+    }
+    reply.result = static_cast<std::uint64_t>(result);
+    return WinIpcEncodeReply(reply);
+}
+
+std::string Answer(const WinIpcInfoRequest& r) {
+    WinWindowInfo info;
+    WinIpcInfoReply reply;
+    reply.exists = WinHandleAllocator::Instance().IsLocal(r.hwnd) &&
+                   WinWindowTable::Instance().Info(r.hwnd, &info);
+    reply.threadId = info.threadId;
+    reply.processId = info.processId;
+    reply.parent = info.parent;
+    reply.className = info.className;
+    reply.title = info.title;
+    return WinIpcEncodeReply(reply);
+}
+
+std::string Answer(const WinIpcSetTextRequest& r) {
+    WinIpcSetTextReply reply;
+    reply.ok = WinHandleAllocator::Instance().IsLocal(r.hwnd) &&
+               WinWindowTable::Instance().SetTitle(r.hwnd, r.title);
+    return WinIpcEncodeReply(reply);
+}
+
+} // namespace
+
 std::string WinIpcServer::Handle(const std::string& request) {
-    WinIpcWire in(request);
-    WinIpcWire out;
-    std::uint8_t type = 0;
-    if (!in.GetU8(&type)) {
-        return out.Data();
+    WinIpcAnyRequest decoded;
+    bool unknownType = false;
+    if (!WinIpcDecodeRequest(request, &decoded, &unknownType)) {
+        if (unknownType) {
+            platform::ReportDiagnostic("win::Listener",
+                                       "Unknown request " +
+                                           std::to_string(static_cast<unsigned char>(request[0])) +
+                                           " ignored");
+        }
+        return std::string();
     }
-    WinWindowTable& table = WinWindowTable::Instance();
-    WinHandleAllocator& handles = WinHandleAllocator::Instance();
-    // Everything posted or sent on from here came from another process.
     PeerOriginScope origin;
-    switch (static_cast<WinIpcRequest>(type)) {
-    case WinIpcRequest::Find: {
-        std::string className;
-        std::string title;
-        std::uint8_t firstOnly = 0;
-        if (!in.GetText(&className) || !in.GetText(&title) || !in.GetU8(&firstOnly)) {
-            break;
-        }
-        std::vector<HWND> found = table.FindTopLevel(className, title, firstOnly != 0);
-        out.PutU32(static_cast<std::uint32_t>(found.size()));
-        for (HWND h : found) {
-            out.PutU32(h);
-        }
-        break;
-    }
-    case WinIpcRequest::Post: {
-        std::uint32_t hwnd = 0;
-        std::uint32_t msg = 0;
-        std::uint64_t wp = 0;
-        std::uint64_t lp = 0;
-        if (!in.GetU32(&hwnd) || !in.GetU32(&msg) || !in.GetU64(&wp) || !in.GetU64(&lp)) {
-            break;
-        }
-        bool ok = false;
-        if (hwnd == HWND_BROADCAST) {
-            for (HWND h : table.FindTopLevel(std::string(), std::string(), false)) {
-                ok = win::PostMessage(h, msg, static_cast<WPARAM>(wp), static_cast<LPARAM>(lp)) ||
-                     ok;
-            }
-            ok = true;
-        } else if (handles.IsLocal(hwnd)) {
-            ok = win::PostMessage(hwnd, msg, static_cast<WPARAM>(wp), static_cast<LPARAM>(lp));
-        }
-        out.PutU8(ok ? 1 : 0);
-        break;
-    }
-    case WinIpcRequest::Send: {
-        std::uint32_t hwnd = 0;
-        std::uint32_t msg = 0;
-        std::uint64_t wp = 0;
-        std::uint64_t lp = 0;
-        std::uint8_t hasCopy = 0;
-        if (!in.GetU32(&hwnd) || !in.GetU32(&msg) || !in.GetU64(&wp) || !in.GetU64(&lp) ||
-            !in.GetU8(&hasCopy)) {
-            break;
-        }
-        COPYDATASTRUCT copy;
-        std::string bytes;
-        if (hasCopy != 0) {
-            std::uint64_t dwData = 0;
-            if (!in.GetU64(&dwData) || !in.GetText(&bytes, WinIpcWire::kMaxFrame)) {
-                break;
-            }
-            copy.dwData = static_cast<std::uintptr_t>(dwData);
-            copy.cbData = static_cast<DWORD>(bytes.size());
-            copy.lpData = bytes.empty() ? nullptr : bytes.data();
-            lp = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&copy));
-        }
-        LRESULT result = 0;
-        bool ok = false;
-        if (handles.IsLocal(hwnd) && table.Exists(hwnd)) {
-            ok = win::SendMessageTimeout(hwnd, msg, static_cast<WPARAM>(wp),
-                                         static_cast<LPARAM>(lp), INFINITE, &result);
-        }
-        out.PutU8(ok ? 1 : 0);
-        out.PutU64(static_cast<std::uint64_t>(result));
-        break;
-    }
-    case WinIpcRequest::Info: {
-        std::uint32_t hwnd = 0;
-        WinWindowInfo info;
-        if (!in.GetU32(&hwnd)) {
-            break;
-        }
-        bool exists = handles.IsLocal(hwnd) && table.Info(hwnd, &info);
-        out.PutU8(exists ? 1 : 0);
-        out.PutU32(info.threadId);
-        out.PutU32(info.processId);
-        out.PutU32(info.parent);
-        out.PutText(info.className);
-        out.PutText(info.title);
-        break;
-    }
-    case WinIpcRequest::SetText: {
-        std::uint32_t hwnd = 0;
-        std::string title;
-        if (!in.GetU32(&hwnd) || !in.GetText(&title)) {
-            break;
-        }
-        out.PutU8(handles.IsLocal(hwnd) && table.SetTitle(hwnd, title) ? 1 : 0);
-        break;
-    }
-    default:
-        platform::ReportDiagnostic("win::Listener",
-                                   "Unknown request " + std::to_string(type) + " ignored");
-        break;
-    }
-    return out.Data();
+    return std::visit([](const auto& r) { return Answer(r); }, decoded);
 }
 
 } // namespace win::detail

@@ -11,12 +11,13 @@
 
 namespace win::detail {
 
+// The type byte that opens a request frame (the requests themselves: WinIpcMessages.h).
 enum class WinIpcRequest : std::uint8_t {
-    Find = 1,    // class, title, first-only -> count, handles
-    Post = 2,    // hwnd (or HWND_BROADCAST), message, wParam, lParam -> ok
-    Send = 3,    // hwnd, message, wParam, lParam, has copy data[, dwData, bytes] -> ok, result
-    Info = 4,    // hwnd -> exists, thread, process, parent, class, title
-    SetText = 5, // hwnd, title -> ok
+    Find = 1,
+    Post = 2,
+    Send = 3,
+    Info = 4,
+    SetText = 5,
 };
 
 class WinIpcWire {
@@ -39,6 +40,7 @@ public:
     bool GetU64(std::uint64_t* v);
     bool GetText(std::string* text, std::size_t maxSize = kMaxText);
     bool AtEnd() const { return m_pos == m_data.size(); }
+    std::size_t Remaining() const { return m_data.size() - m_pos; }
 
     // Frame I/O on a connected socket; false on error, end of stream or a frame too big.
     static bool WriteFrame(int fd, const std::string& payload);

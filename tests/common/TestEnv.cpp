@@ -1,5 +1,7 @@
 #include "common/TestEnv.h"
 
+#include "common/FuzzSeed.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +59,7 @@ std::string BinDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
+    SaveFuzzSeedForFile(path, bytes);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

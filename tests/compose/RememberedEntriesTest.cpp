@@ -1,5 +1,6 @@
 // The remembered entries and their file "autocomplete.dat".
 #include "ComposeTestUtil.h"
+#include "common/FuzzSeed.h"
 #include "compose/CRememberedEntries.h"
 
 #include <filesystem>
@@ -20,6 +21,7 @@ std::string Bytes(std::initializer_list<int> bytes) {
 std::string Serialized(const Texts& entries) {
     std::string bytes;
     EXPECT_TRUE(CRememberedEntries::Serialize(entries, bytes));
+    twtest::SaveFuzzSeed("autocomplete", bytes);
     return bytes;
 }
 

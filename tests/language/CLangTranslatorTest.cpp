@@ -256,3 +256,19 @@ TEST_F(TranslatorTest, ManyThreadsTranslateAndLogWholeLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TranslatorText, TextParsesLikeTheFileAndWritesNoLog) {
+    CLangTranslator translator(CLangEdition("Tidewell Windows", "2.0.353", false),
+                               CLangTranslator::NoLog{});
+    EXPECT_TRUE(translator.ParseText("# c\n[s]\n  Key.One = first \r\nkey.two=\nbad line\nlast=x",
+                                     "twd.lang"));
+    EXPECT_EQ(translator.Entries(),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"key.one", "first"}, {"key.two", ""}, {"last", "x"}}));
+    EXPECT_EQ(translator.Translate("KEY.ONE", "default"), "first");
+    EXPECT_TRUE(translator.LogPath().empty());
+}
+
+} // namespace

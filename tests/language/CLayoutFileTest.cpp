@@ -48,3 +48,18 @@ TEST(LayoutFile, MissingFileShowsTheFileErrorAndLeavesTheMapEmpty) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LayoutFile, FormattedValuesReadBackTheSame) {
+    CLayoutFile::Values values;
+    CLayoutFile::Parse("a, ,b\r\n1\r\nskipped\r\n2,\r3\r\n", values);
+    EXPECT_EQ(values, (CLayoutFile::Values{{"a", "1"}, {"b", "2,\r3"}}));
+    CLayoutFile::Values again;
+    CLayoutFile::Parse(CLayoutFile::Format(values), again);
+    EXPECT_EQ(again, values);
+    CLayoutFile::Parse(CLayoutFile::Format({}), again);
+    EXPECT_TRUE(again.empty());
+}
+
+} // namespace

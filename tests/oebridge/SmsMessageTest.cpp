@@ -1,4 +1,5 @@
 // The four texts of a mail-client message and their packed copy-data form.
+#include "common/FuzzSeed.h"
 #include "oebridge/SmsMessage.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ TEST(SmsMessage, PackLaysOutFourZeroTerminatedTextsAndUnpackReadsThemBack) {
                                  "08/12/2026 10:15" + '\0';
     ASSERT_EQ(d.cbData, expected.size());
     EXPECT_EQ(std::string(static_cast<const char*>(d.lpData), d.cbData), expected);
+    twtest::SaveFuzzSeed("smsmessage", expected);
 
     SmsMessage received;
     EXPECT_EQ(received.Unpack(d), 2u);

@@ -218,3 +218,42 @@ TEST_F(RegistryDamageTest, UnreadableHiveIsNeverReplaced) {
     EXPECT_EQ(key.QueryDWORD("a"), std::nullopt);
     std::filesystem::remove_all(m_path);
 }
+
+TEST(RegistryHiveText, RewrittenTextReadsBackWithoutDamage) {
+    std::size_t damaged = 0;
+    const std::string text =
+        platform::RegRewriteHiveText(platform::RegRoot::CurrentUser,
+                                     "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"N\"="
+                                     "\"v\\\\1\"\r\n@=dword:0000000A\r\n"
+                                     "junk\r\n[HKEY_LOCAL_MACHINE\\Other]\r\n\"x\"=\"y\"\r\n",
+                                     &damaged);
+    EXPECT_EQ(damaged, 2u);
+    EXPECT_EQ(text,
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\A]\n"
+              "@=dword:0000000a\n\"N\"=\"v\\\\1\"\n\n");
+    EXPECT_EQ(platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, text, &damaged), text);
+    EXPECT_EQ(damaged, 0u);
+}
+
+TEST(RegistryHiveText, KeysNestAtMost512Deep) {
+    // Adding a key adds its parents one level at a time: a key line nested 200,000 deep once
+    // ran that many levels down the stack and crashed. It is a damaged line now.
+    std::string deep;
+    for (int i = 0; i < 200000; ++i) {
+        deep += "k\\";
+    }
+    std::string deepest512;
+    for (int i = 0; i < 511; ++i) {
+        deepest512 += "k\\";
+    }
+    deepest512 += "k";
+    std::size_t damaged = 0;
+    const std::string text = platform::RegRewriteHiveText(
+        platform::RegRoot::CurrentUser,
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + deep + "k]\n\"a\"=\"b\"\n\n[HKEY_CURRENT_USER\\" +
+            deepest512 + "]\n\"c\"=dword:00000001\n",
+        &damaged);
+    EXPECT_EQ(damaged, 1u);
+    EXPECT_NE(text.find(deepest512 + "]\n\"c\"=dword:00000001\n"), std::string::npos);
+    EXPECT_EQ(text.find("\"a\""), std::string::npos);
+}
