@@ -11,12 +11,18 @@
 #include "gui/CDlgBase.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
+#include "templates/CDlgManageTemplate.h"
 
 ComposeServices MakeComposeServices(CTidewellWindowsApp& app) {
     ComposeServices services;
     services.reg = &app.Reg();
     services.store = app.Store();
     services.templates = app.Templates();
+    if (CTemplateHandler* templates = app.Templates()) {
+        services.manageTemplates = [templates, &app](QWidget* owner) {
+            return CDlgManageTemplate::Run(*templates, app.Reg(), owner);
+        };
+    }
     CWABManager* wab = app.AddressBook();
     if (wab != nullptr && app.RememberedEntries() != nullptr) {
         auto recipients = std::make_shared<CResolverRecipients>(*wab, *app.RememberedEntries(),
