@@ -38,8 +38,8 @@ CDlgEmailVerify::CDlgEmailVerify(const std::string& current, QWidget* owner)
     m_ok = buttons->addButton(COptionsTexts::QT("SMSOptions.btnOk"), QDialogButtonBox::AcceptRole);
     m_ok->setObjectName("btnOk");
     m_ok->setDefault(true);
-    m_cancel = buttons->addButton(COptionsTexts::QT("SMSOptions.btnCancel"),
-                                  QDialogButtonBox::RejectRole);
+    m_cancel =
+        buttons->addButton(COptionsTexts::QT("SMSOptions.btnCancel"), QDialogButtonBox::RejectRole);
     m_cancel->setObjectName("btnCancel");
     connect(m_ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -35,8 +35,8 @@ CDlgOptions::CDlgOptions(OptionsServices services, QWidget* parent)
     m_account = new CPageAccount(m_services, m_sheet);
     m_display = new CPageDisplay(m_services, m_sheet);
     m_alert = new CPageAlert(m_services, m_sheet);
-    for (COptionsPage* page : std::initializer_list<COptionsPage*>{m_general, m_account,
-                                                                    m_display, m_alert}) {
+    for (COptionsPage* page :
+         std::initializer_list<COptionsPage*>{m_general, m_account, m_display, m_alert}) {
         m_sheet->addTab(page, page->Title());
         connect(page, &COptionsPage::modified, this, [this] { m_apply->setEnabled(true); });
     }
@@ -45,11 +45,11 @@ CDlgOptions::CDlgOptions(OptionsServices services, QWidget* parent)
     m_ok = buttons->addButton(COptionsTexts::QT("SMSOptions.btnOk"), QDialogButtonBox::AcceptRole);
     m_ok->setObjectName("btnOk");
     m_ok->setDefault(true);
-    m_cancel = buttons->addButton(COptionsTexts::QT("SMSOptions.btnCancel"),
-                                  QDialogButtonBox::RejectRole);
+    m_cancel =
+        buttons->addButton(COptionsTexts::QT("SMSOptions.btnCancel"), QDialogButtonBox::RejectRole);
     m_cancel->setObjectName("btnCancel");
-    m_apply = buttons->addButton(COptionsTexts::QT("SMSOptions.btnApply"),
-                                 QDialogButtonBox::ApplyRole);
+    m_apply =
+        buttons->addButton(COptionsTexts::QT("SMSOptions.btnApply"), QDialogButtonBox::ApplyRole);
     m_apply->setObjectName("btnApply");
     m_apply->setEnabled(false);
     connect(m_ok, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -77,8 +77,8 @@ void CDlgOptions::Register(CDialogFactory& factory, std::function<OptionsService
 
 void CDlgOptions::OnApply() {
     Log("CDlgOptions::OnApply", "Enter", LOG_CAT_GUI, LOG_SEV_TRACE);
-    for (COptionsPage* page : std::initializer_list<COptionsPage*>{m_display, m_general,
-                                                                    m_account, m_alert}) {
+    for (COptionsPage* page :
+         std::initializer_list<COptionsPage*>{m_display, m_general, m_account, m_alert}) {
         if (page->IsModified()) {
             page->Apply();
         }

@@ -9,8 +9,8 @@ namespace {
 constexpr const char* kStartWithDesktop = "StartWithDesktop";
 
 bool IsLabelChar(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c >= 0x80;
 }
 
 bool IsLocalChar(unsigned char c) {
@@ -72,7 +72,7 @@ void COptionsRules::ApplyTruncation(const CQVRegClass& reg, TruncationChoice cho
 }
 
 OriginatorChoices COptionsRules::Originators(const OriginatorTexts& texts, bool rememberOriginator,
-                                         unsigned accDefOriginator) {
+                                             unsigned accDefOriginator) {
     OriginatorChoices box;
     const std::pair<const std::string*, const std::string*> senders[] = {
         {&texts.msisdn, &texts.toMobile},
@@ -148,6 +148,5 @@ bool COptionsRules::GetStartWithDesktop(const CQVRegClass& reg) {
 }
 
 int COptionsRules::SetStartWithDesktop(const CQVRegClass& reg, bool enabled) {
-    return reg.WriteDWORD(enabled ? 1 : 0, reg.GetRootPaths().rootWithSeparator,
-                          kStartWithDesktop);
+    return reg.WriteDWORD(enabled ? 1 : 0, reg.GetRootPaths().rootWithSeparator, kStartWithDesktop);
 }

@@ -53,7 +53,7 @@ public:
 
     // The default-sender box for the account's senders and the two settings.
     static OriginatorChoices Originators(const OriginatorTexts& texts, bool rememberOriginator,
-                                     unsigned accDefOriginator);
+                                         unsigned accDefOriginator);
     // Writes the chosen entry: the "remember" entry sets RememberOriginator 1; any other
     // sets AccDefOriginator to its index and RememberOriginator 0.
     static void ApplyOriginator(const CQVRegClass& reg, const OriginatorChoices& box,

@@ -28,7 +28,8 @@ CPageAccount::CPageAccount(const OptionsServices& services, QWidget* parent)
     : COptionsPage(services, "SMSOptions.Account.txtDialogName", parent) {
     // General: the default sender and the account options.
     PageSection general = Section("SMSOptions.Account.labelGeneral", kGeneralIcon);
-    auto* originLabel = new QLabel(COptionsTexts::QT("SMSOptions.Account.labelDefaultOrigin"), this);
+    auto* originLabel =
+        new QLabel(COptionsTexts::QT("SMSOptions.Account.labelDefaultOrigin"), this);
     m_originator = new QComboBox(this);
     m_originator->setObjectName("comboDefaultOriginator");
     m_originator->setMinimumWidth(260);
@@ -53,10 +54,8 @@ CPageAccount::CPageAccount(const OptionsServices& services, QWidget* parent)
     m_refill = new QLabel(this);
     m_refill->setObjectName("linkRefill");
     m_refill->setText("<a href=\"refill\">" +
-                      COptionsTexts::QT("SMSOptions.Account.labelRefill").toHtmlEscaped() +
-                      "</a>");
-    m_refill->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
-                                      Qt::LinksAccessibleByKeyboard);
+                      COptionsTexts::QT("SMSOptions.Account.labelRefill").toHtmlEscaped() + "</a>");
+    m_refill->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(m_refill, &QLabel::linkActivated, this,
             [] { COptionsTexts::OpenLink("Prepaid.txtWebAddress", kRefillRow); });
     m_lowBalance = new QCheckBox(COptionsTexts::QT("SMSOptions.Account.labelAlert"), this);
@@ -113,10 +112,10 @@ CPageAccount::CPageAccount(const OptionsServices& services, QWidget* parent)
     for (const std::string& entry : m_originators.entries) {
         m_originator->addItem(CGuiText::Q(entry));
     }
-    m_originator->setCurrentIndex(m_originators.entries.empty()
-                                      ? -1
-                                      : static_cast<int>(m_originators.selected));
-    m_threshold->setValue(static_cast<int>(std::min<unsigned>(m_reg.GetAlertPrepaidBalance(), 99999)));
+    m_originator->setCurrentIndex(
+        m_originators.entries.empty() ? -1 : static_cast<int>(m_originators.selected));
+    m_threshold->setValue(
+        static_cast<int>(std::min<unsigned>(m_reg.GetAlertPrepaidBalance(), 99999)));
     m_lowBalance->setChecked(m_reg.GetAlertBalance() != 0);
     m_email->setText(CGuiText::Q(m_reg.GetUserEmail()));
 

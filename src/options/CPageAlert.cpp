@@ -15,10 +15,10 @@ constexpr int kAlertsIcon = 22;
 
 // The boxes in list order (AlertListbox positions 0, 1, 3 ... 8).
 constexpr const char* kAlertKeys[] = {
-    "SMSOptions.Alert.chkInvalidRecipients",    "SMSOptions.Alert.chkMessageSend",
-    "SMSOptions.Alert.chkMsgModification",      "SMSOptions.Alert.chkTemplateModification",
-    "SMSOptions.Alert.chkOutboxMessage",        "SMSOptions.Alert.chkMsgPermanentlyDel",
-    "SMSOptions.Alert.chkTemplateDel",          "SMSOptions.Alert.chkAppNotUsed",
+    "SMSOptions.Alert.chkInvalidRecipients", "SMSOptions.Alert.chkMessageSend",
+    "SMSOptions.Alert.chkMsgModification",   "SMSOptions.Alert.chkTemplateModification",
+    "SMSOptions.Alert.chkOutboxMessage",     "SMSOptions.Alert.chkMsgPermanentlyDel",
+    "SMSOptions.Alert.chkTemplateDel",       "SMSOptions.Alert.chkAppNotUsed",
 };
 static_assert(std::size(kAlertKeys) == COptionsRules::kAlertPositions.size());
 
@@ -27,7 +27,8 @@ static_assert(std::size(kAlertKeys) == COptionsRules::kAlertPositions.size());
 CPageAlert::CPageAlert(const OptionsServices& services, QWidget* parent)
     : COptionsPage(services, "SMSOptions.Alert.txtDialogName", parent) {
     PageSection alerts = Section("SMSOptions.Alert.lblAlerts", kAlertsIcon);
-    alerts.content->addWidget(new QLabel(COptionsTexts::QT("SMSOptions.Alert.lblalertMeWhen"), this));
+    alerts.content->addWidget(
+        new QLabel(COptionsTexts::QT("SMSOptions.Alert.lblalertMeWhen"), this));
     m_list = new QListWidget(this);
     m_list->setObjectName("listAlerts");
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -60,8 +60,7 @@ CPageDisplay::CPageDisplay(const OptionsServices& services, QWidget* parent)
     m_keepOpen = box("SMSOptions.Display.chkKeepOpen", "chkKeepOpen", 0);
     m_clearRecipients = box("SMSOptions.Display.chkClearRecipients", "chkClearRecipients", 20);
     m_clearMessage = box("SMSOptions.Display.chkClearMessage", "chkClearMessage", 20);
-    m_startWithDesktop =
-        box("SMSOptions.Display.chkStartWithDesktop", "chkStartWithDesktop", 0);
+    m_startWithDesktop = box("SMSOptions.Display.chkStartWithDesktop", "chkStartWithDesktop", 0);
 
     m_trayAction = new QComboBox(this);
     m_trayAction->setObjectName("comboSysTrayAction");
@@ -122,7 +121,7 @@ void CPageDisplay::OnApply() {
     const bool startWithDesktop = m_startWithDesktop->isChecked();
     COptionsRules::SetStartWithDesktop(m_reg, startWithDesktop);
     if (m_services.startWithDesktop && !m_services.startWithDesktop(startWithDesktop)) {
-        Log("CPageDisplay::OnApply", "Starting with the desktop could not be changed",
-            LOG_CAT_GUI, LOG_SEV_ERROR);
+        Log("CPageDisplay::OnApply", "Starting with the desktop could not be changed", LOG_CAT_GUI,
+            LOG_SEV_ERROR);
     }
 }

@@ -45,11 +45,11 @@ CPageGeneral::CPageGeneral(const OptionsServices& services, QWidget* parent)
         COptionsTexts::QT("MessageOption.radiotxtTruncate", " <N> ", " 160 "), this);
     m_oneSms->setObjectName("radioTruncate");
     const unsigned limit = m_reg.GetSplitUpCharLimit();
-    m_longMessages = new QRadioButton(
-        limit == 0 ? COptionsTexts::QT("MessageOption.radiotxtSplitUp")
-                   : COptionsTexts::QT("MessageOption.radiotxtSplitUpAlt", "<M>",
-                                       std::to_string(limit)),
-        this);
+    m_longMessages =
+        new QRadioButton(limit == 0 ? COptionsTexts::QT("MessageOption.radiotxtSplitUp")
+                                    : COptionsTexts::QT("MessageOption.radiotxtSplitUpAlt", "<M>",
+                                                        std::to_string(limit)),
+                         this);
     m_longMessages->setObjectName("radioSplitUp");
     m_remember = new QRadioButton(COptionsTexts::QT("SMSOptions.General.CombotxtRemember"), this);
     m_remember->setObjectName("radioRemember");
@@ -62,8 +62,7 @@ CPageGeneral::CPageGeneral(const OptionsServices& services, QWidget* parent)
         Watch(option);
     }
     format.content->addLayout(choiceLayout);
-    m_signature =
-        new QCheckBox(COptionsTexts::QT("SMSOptions.General.labelInsertSignature"), this);
+    m_signature = new QCheckBox(COptionsTexts::QT("SMSOptions.General.labelInsertSignature"), this);
     m_signature->setObjectName("chkInsertSignature");
     Watch(m_signature);
     m_templates = new QPushButton(COptionsTexts::QT("SMSOptions.General.btnTemplate"), this);

@@ -7,8 +7,7 @@
 
 #include <QCheckBox>
 
-CDlgAddTemplate::CDlgAddTemplate(CTemplateHandler& store, const CQVRegClass& reg,
-                                 QWidget* owner)
+CDlgAddTemplate::CDlgAddTemplate(CTemplateHandler& store, const CQVRegClass& reg, QWidget* owner)
     : CDlgTemplateForm(store,
                        CTemplateRules::AddLimit(reg.GetTruncationMode(), reg.GetSplitUpCharLimit()),
                        "AddTemplate.txtDialogName", "TWD_ADDTEMPLATE", owner) {}
@@ -34,8 +33,8 @@ void CDlgAddTemplate::OnCheckSign(bool ticked) {
 
 void CDlgAddTemplate::OnOk() {
     Log("CDlgAddTemplate::OnAddTemplate", "Enter", LOG_CAT_GUI, LOG_SEV_TRACE);
-    const TemplateResult result = CTemplateRules::Add(
-        m_store, Name(), Text(), SignatureBox()->isChecked(),
-        SignatureBox()->isChecked() ? m_replacing : std::nullopt);
+    const TemplateResult result =
+        CTemplateRules::Add(m_store, Name(), Text(), SignatureBox()->isChecked(),
+                            SignatureBox()->isChecked() ? m_replacing : std::nullopt);
     Finish(result);
 }

@@ -14,8 +14,8 @@ class CDlgEditTemplate : public CDlgTemplateForm {
 
 public:
     // `record` is the template as it was when the user chose Edit.
-    CDlgEditTemplate(CTemplateHandler& store, const CQVRegClass& reg,
-                     const CTemplateRecord& record, QWidget* owner = nullptr);
+    CDlgEditTemplate(CTemplateHandler& store, const CQVRegClass& reg, const CTemplateRecord& record,
+                     QWidget* owner = nullptr);
 
 protected:
     void OnOk() override;

@@ -40,14 +40,14 @@ CDlgTemplateForm::CDlgTemplateForm(CTemplateHandler& store, std::size_t limit,
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName("editMessage");
     m_text->setTabChangesFocus(true);
+    m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     m_signature = new QCheckBox(CTemplateTexts::QT("AddTemplate.chkSignature"), this);
     m_signature->setObjectName("chkSignature");
     auto* charactersLabel = new QLabel(CTemplateTexts::QT("AddTemplate.LabelCharacters"), this);
     m_counter = new QLabel(QString::fromStdString(CTemplateRules::CounterText(0)), this);
     m_counter->setObjectName("counter");
-    m_counter->setMinimumWidth(70);
-    m_counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_counter->setMinimumWidth(60);
 
     auto* buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(CTemplateTexts::QT("ManageTemplate.btnOK"),

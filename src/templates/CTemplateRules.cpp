@@ -8,7 +8,8 @@ namespace {
 
 int IndexOf(const CTemplateRecord& record) {
     const std::string& text = record.TemplateIndex;
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
         return -1;
     }
     return std::stoi(text);
