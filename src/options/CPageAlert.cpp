@@ -32,6 +32,7 @@ CPageAlert::CPageAlert(const OptionsServices& services, QWidget* parent)
     m_list = new QListWidget(this);
     m_list->setObjectName("listAlerts");
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSpacing(2);
     alerts.content->addWidget(m_list, 1);
 
     auto* layout = new QVBoxLayout(this);
