@@ -1,6 +1,7 @@
 // The folder dialog inside the running program: it opens from its request, reschedules an
 // outbox message through the message options dialog, and forwards a sent message into a
 // compose dialog prefilled from the record.
+#include "AppDialogs.h"
 #include "WelcomeAnswer.h"
 #include "app/CTidewellWindowsApp.h"
 #include "common/TestEnv.h"
@@ -33,26 +34,10 @@
 namespace {
 
 bool Spin(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
+    return appdlg::SpinUntil(done, timeoutMs);
 }
 
-template <typename T> T* Visible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
+using appdlg::Visible;
 
 // Waits for the modal message options dialog, chooses a send time and presses OK.
 void AnswerMessageOptions(QDate date, QTime time) {

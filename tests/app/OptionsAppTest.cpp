@@ -2,6 +2,8 @@
 // real country list, a new home country reaches the country-code library, a new reply address
 // reaches the service and comes back in the account data, and the template manager opens
 // from the General page and from the compose dialog.
+#include "AppDialogs.h"
+#include "WelcomeAnswer.h"
 #include "app/CTidewellWindowsApp.h"
 #include "clientcore/QVClientCoreTesting.h"
 #include "common/TestEnv.h"
@@ -19,40 +21,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
-#include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-template <typename T> T* Visible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
+using appdlg::SpinUntil;
+using appdlg::Visible;
 
 // Closes the template manager as soon as it is up and notes that it was.
 void CloseManagerWhenUp(QObject* owner, bool& seen) {
@@ -66,18 +44,6 @@ void CloseManagerWhenUp(QObject* owner, bool& seen) {
         }
     });
     timer->start();
-}
-
-// Presses Next in the first-start window as soon as it is up.
-void PressNextSoon(std::atomic<bool>& stop) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!stop && std::chrono::steady_clock::now() < end) {
-        if (win::HWND w = win::FindWindow("", "Welcome"); w != 0) {
-            win::PostMessage(w, win::WM_COMMAND, win::IDOK, 0);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
 }
 
 } // namespace
@@ -94,12 +60,8 @@ TEST(OptionsApp, OptionsReachTheLibraryTheServiceAndTheTemplates) {
     const char* argv[] = {"tidewell"};
     CTidewellWindowsApp app(1, argv);
     {
-        std::atomic<bool> stop{false};
-        std::thread next([&] { PressNextSoon(stop); });
-        const bool started = app.InitInstance();
-        stop = true;
-        next.join();
-        ASSERT_TRUE(started);
+        WelcomeAnswer next(win::IDOK);
+        ASSERT_TRUE(app.InitInstance());
     }
     win::SetMessageBoxBackend(boxes);
 

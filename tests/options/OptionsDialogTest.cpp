@@ -84,6 +84,12 @@ TEST_F(OptionsTest, FourPagesInOrderAndTheApplyButton) {
     EXPECT_EQ(dialog.ApplyButton()->text(), "Apply");
     EXPECT_FALSE(dialog.ApplyButton()->isEnabled());
     EXPECT_FALSE(dialog.isModal());
+    // F1 opens the help page of the options.
+    dialog.activateWindow();
+    ASSERT_TRUE(guitest::SpinUntil([&] { return dialog.isActiveWindow(); }));
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    ASSERT_EQ(shell->Opened().size(), 1u);
+    EXPECT_NE(shell->Opened()[0].find("/help/windows/options"), std::string::npos);
 
     dialog.DisplayPage()->OneInstanceBox()->click();
     EXPECT_TRUE(dialog.ApplyButton()->isEnabled());

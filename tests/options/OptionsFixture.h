@@ -19,19 +19,7 @@
 
 namespace optionstest {
 
-// Acts on the modal dialog of type T as soon as it is up (the watch ends with `owner`).
-template <typename T> void WhenModal(QObject* owner, std::function<void(T*)> act) {
-    auto* timer = new QTimer(owner);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
+using guitest::WhenModal;
 
 // Notes in `calls` which page's request reached the library or the core.
 class RecordingCountries : public twtest::FakeCountryCodes {

@@ -26,19 +26,7 @@
 
 namespace {
 
-// Acts on the modal dialog of type T as soon as it is up (the watch ends with `owner`).
-template <typename T> void WhenModal(QObject* owner, std::function<void(T*)> act) {
-    auto* timer = new QTimer(owner);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
+using guitest::WhenModal;
 
 void Save(QWidget& widget, const std::string& name) {
     const std::string path = guitest::ScreenshotFolder() + "/" + name;
