@@ -41,6 +41,7 @@ CDlgTemplateForm::CDlgTemplateForm(CTemplateHandler& store, std::size_t limit,
     m_text->setObjectName("editMessage");
     m_text->setTabChangesFocus(true);
     m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_signature = new QCheckBox(CTemplateTexts::QT("AddTemplate.chkSignature"), this);
     m_signature->setObjectName("chkSignature");

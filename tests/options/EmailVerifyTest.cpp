@@ -33,6 +33,9 @@ TEST_F(OptionsTest, EmailVerifyNeedsTwoEqualAddresses) {
     EXPECT_TRUE(verify.isVisible());
     verify.FirstField()->setText(" new@example.com ");
     verify.SecondField()->setText("new@example.com");
+    guitest::Spin(20);
+    EXPECT_TRUE(verify.grab().save(
+        QString::fromStdString(guitest::ScreenshotFolder() + "/options_email_verify.png")));
     verify.OkButton()->click();
     EXPECT_EQ(verify.result(), QDialog::Accepted);
     EXPECT_EQ(verify.Address(), "new@example.com");

@@ -58,6 +58,7 @@ private:
 };
 
 void Save(QWidget& widget, const std::string& name) {
+    guitest::Spin(20); // the layout settles
     const std::string path = guitest::ScreenshotFolder() + "/" + name;
     EXPECT_TRUE(widget.grab().save(QString::fromStdString(path)));
 }

@@ -29,6 +29,7 @@ namespace {
 using guitest::WhenModal;
 
 void Save(QWidget& widget, const std::string& name) {
+    guitest::Spin(20); // the layout settles
     const std::string path = guitest::ScreenshotFolder() + "/" + name;
     EXPECT_TRUE(widget.grab().save(QString::fromStdString(path)));
 }
