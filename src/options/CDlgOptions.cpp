@@ -62,6 +62,7 @@ CDlgOptions::CDlgOptions(OptionsServices services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_sheet, 1);
     layout->addWidget(buttons);
+    setMinimumSize(520, 440);
     resize(540, 480);
 }
 

@@ -344,6 +344,7 @@ TEST_F(OptionsTest, TheOptionsSessionShowsAndRecreatesTheWindow) {
     auto* first = qobject_cast<CDlgOptions*>(session->Dialog());
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
+    Save(*first, "options_as_shown.png");
     first->CancelButton()->click();
     ASSERT_TRUE(guitest::SpinUntil([&] { return session->Dialog() == nullptr; }));
     win::PostMessage(gui.HiddenWindow(), CGuiMessages::Get().showOptions, 0, 0);
