@@ -5,6 +5,7 @@
 #include "app/CCoreRegSettings.h"
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
+#include "app/OptionsWiring.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CAddressBookWindow.h"
 #include "compose/CDlgNewSMS.h"
@@ -27,6 +28,7 @@
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
 #include "oebridge/SmsMessage.h"
+#include "options/CDlgOptions.h"
 #include "platform/InstanceLock.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
@@ -273,6 +275,7 @@ bool CTidewellWindowsApp::InitInstance() {
             OnForcedShutDown();
         });
     CDlgNewSMS::Register(m_dialogFactory, [this] { return MakeComposeServices(*this); });
+    CDlgOptions::Register(m_dialogFactory, [this] { return MakeOptionsServices(*this); });
 
     // 16. The dialog manager with the hidden window that receives every request, the tray
     // icon and the dialogs asked for on the command line.

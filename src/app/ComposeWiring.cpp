@@ -1,7 +1,6 @@
 #include "app/ComposeWiring.h"
 
 #include "app/CTidewellWindowsApp.h"
-#include "log/LogManager.h"
 #include "compose/CDlgAddressBook.h"
 #include "compose/CDllHandler.h"
 #include "compose/CRememberedEntries.h"
@@ -9,14 +8,27 @@
 #include "compose/CWABManager.h"
 #include "core/CMgmtCore.h"
 #include "gui/CDlgBase.h"
+#include "log/LogManager.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
+#include "templates/CDlgManageTemplate.h"
+
+std::function<bool(QWidget*)> TemplateManager(CTidewellWindowsApp& app) {
+    CTemplateHandler* templates = app.Templates();
+    if (templates == nullptr) {
+        return {};
+    }
+    return [templates, &app](QWidget* owner) {
+        return CDlgManageTemplate::Run(*templates, app.Reg(), owner);
+    };
+}
 
 ComposeServices MakeComposeServices(CTidewellWindowsApp& app) {
     ComposeServices services;
     services.reg = &app.Reg();
     services.store = app.Store();
     services.templates = app.Templates();
+    services.manageTemplates = TemplateManager(app);
     CWABManager* wab = app.AddressBook();
     if (wab != nullptr && app.RememberedEntries() != nullptr) {
         auto recipients = std::make_shared<CResolverRecipients>(*wab, *app.RememberedEntries(),

@@ -7,5 +7,9 @@
 
 class CTidewellWindowsApp;
 
+// The template manager, run modally over its owner (empty without the template store); the
+// compose dialog's template menu and the options window both open it.
+std::function<bool(QWidget*)> TemplateManager(CTidewellWindowsApp& app);
+
 // What a new compose dialog of the application uses. Called on the GUI thread once per dialog.
 ComposeServices MakeComposeServices(CTidewellWindowsApp& app);

@@ -1,6 +1,5 @@
 #include "compose/CDlgNewSMS.h"
 
-#include "log/LogManager.h"
 #include "compose/CAutoCompleteEdit.h"
 #include "config/CQVRegClass.h"
 #include "gui/CDialogFactory.h"
@@ -8,6 +7,7 @@
 #include "gui/CGuiText.h"
 #include "gui/GuiDefs.h"
 #include "language/CMgmtBranding.h"
+#include "log/LogManager.h"
 #include "messages/CMessageClock.h"
 #include "messages/CMgmtMessages.h"
 #include "options/CDlgMsgOptionsSMS.h"
@@ -566,7 +566,10 @@ void CDlgNewSMS::BuildMenus() {
     m_templateMenu = m_menuBar->addMenu(QT("NewMessage.MenuTemplate"));
     m_templateSeparator = m_templateMenu->addSeparator();
     m_manageAction = item(m_templateMenu, "NewMessage.MenuTemplateManagetemplate", "", [this] {
-        if (m_services.manageTemplates && m_services.manageTemplates(this)) {
+        // The manager saves every change at once and Cancel keeps them: the menu follows
+        // either way.
+        if (m_services.manageTemplates) {
+            m_services.manageTemplates(this);
             BuildTemplateMenu();
         }
     });

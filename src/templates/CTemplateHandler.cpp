@@ -94,6 +94,18 @@ int CTemplateHandler::LoadTemplates() {
     if (bytes.empty()) {
         return 0;
     }
+    if (!LoadTemplatesFrom(bytes)) {
+        // The damaged file stays beside the new one that the next save writes.
+        if (!platform::WriteFileAtomic(FilePath() + ".damaged", bytes)) {
+            LogFile("CTemplateHandler::LoadTemplates", "Could not keep the damaged file",
+                    LOG_SEV_ERROR, true);
+        }
+    }
+    return 0;
+}
+
+bool CTemplateHandler::LoadTemplatesFrom(std::string_view bytes) {
+    auto lock = Lock();
     std::map<std::string, CTemplateRecord> read;
     std::string error;
     const bool whole = Parse(bytes, read, error);
@@ -103,13 +115,8 @@ int CTemplateHandler::LoadTemplates() {
                 "Damaged template file (" + error + "); kept " +
                     std::to_string(m_templates.size()) + " templates read before the damage",
                 LOG_SEV_ERROR);
-        // The damaged file stays beside the new one that the next save writes.
-        if (!platform::WriteFileAtomic(FilePath() + ".damaged", bytes)) {
-            LogFile("CTemplateHandler::LoadTemplates", "Could not keep the damaged file",
-                    LOG_SEV_ERROR, true);
-        }
     }
-    return 0;
+    return whole;
 }
 
 int CTemplateHandler::SaveTemplates() {
@@ -215,7 +222,7 @@ std::string CTemplateHandler::Serialize(const std::map<std::string, CTemplateRec
     return out.TakeData();
 }
 
-bool CTemplateHandler::Parse(const std::string& bytes,
+bool CTemplateHandler::Parse(std::string_view bytes,
                              std::map<std::string, CTemplateRecord>& records, std::string& error) {
     CArchiveReader in(bytes);
     std::int32_t count = 0;

@@ -25,6 +25,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CTemplateHandler {
@@ -72,10 +73,14 @@ public:
     }
 
     // The file format, in memory. Parse fills `records` with what it could read and returns
-    // false (with the reason) when the data is damaged.
+    // false (with the reason) when the data is damaged; it never reads outside `bytes`.
     static std::string Serialize(const std::map<std::string, CTemplateRecord>& records);
-    static bool Parse(const std::string& bytes, std::map<std::string, CTemplateRecord>& records,
+    static bool Parse(std::string_view bytes, std::map<std::string, CTemplateRecord>& records,
                       std::string& error);
+    // What LoadTemplates does with the bytes of a non-empty file, without any file: the map
+    // becomes what `bytes` holds (on damage, the templates read before it; logged). False
+    // when the data is damaged. Any byte sequence is safe here (the fuzz entry point).
+    bool LoadTemplatesFrom(std::string_view bytes);
 
 private:
     // Steps shared by load and save: folder, the read-only copy check. False when the file

@@ -3,6 +3,7 @@
 // user does (number, Tab, text, Ctrl+Enter).
 #pragma once
 
+#include "AppDialogs.h"
 #include "app/CTidewellWindowsApp.h"
 #include "compose/CAutoCompleteEdit.h"
 #include "compose/CDlgNewSMS.h"
@@ -11,10 +12,8 @@
 #include "platform/MsgBox.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QThread>
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -22,26 +21,10 @@
 
 namespace composeflow {
 
-inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using appdlg::SpinUntil;
 
 inline CDlgNewSMS* OpenComposeDialog() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<CDlgNewSMS*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
+    return appdlg::Visible<CDlgNewSMS>();
 }
 
 // Asks the running program for a new message, types `number` and `text` and sends them; the

@@ -1,6 +1,7 @@
 // The folder dialog inside the running program: it opens from its request, reschedules an
 // outbox message through the message options dialog, and forwards a sent message into a
 // compose dialog prefilled from the record.
+#include "AppDialogs.h"
 #include "ComposeFlow.h"
 #include "WelcomeAnswer.h"
 #include "app/CTidewellWindowsApp.h"
@@ -36,14 +37,7 @@ using composeflow::SpinUntil;
 
 namespace {
 
-template <typename T> T* Visible() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
+using appdlg::Visible;
 
 // Waits for the modal message options dialog, chooses a send time and presses OK.
 void AnswerMessageOptions(QDate date, QTime time) {

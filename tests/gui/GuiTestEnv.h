@@ -6,6 +6,9 @@
 #include "gui/CDlgBase.h"
 #include "gui/IGuiApplication.h"
 
+#include <QApplication>
+#include <QTimer>
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -23,6 +26,20 @@ std::string LogText();
 size_t LogCount(const std::string& needle);
 // Where the screenshots go.
 std::string ScreenshotFolder();
+
+// Acts on the modal dialog of type T as soon as it is up; the watch ends with `owner`.
+template <typename T> void WhenModal(QObject* owner, std::function<void(T*)> act) {
+    auto* timer = new QTimer(owner);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
 
 class FakeApp : public IGuiApplication {
 public:

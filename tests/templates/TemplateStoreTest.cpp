@@ -202,3 +202,23 @@ TEST(TemplateStore, SeveralThreadsShareTheStore) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TemplateStore, ParsesAnyBufferInMemory) {
+    CTemplateHandler store(twtest::MakeTempDir("tpl"));
+    CTemplateRecord a = Make("A", "first", "0");
+    const std::string whole = CTemplateHandler::Serialize({{"A", a}, {"B", Make("B", "b", "1")}});
+    EXPECT_TRUE(store.LoadTemplatesFrom(whole));
+    EXPECT_EQ(store.GetTemplateCount(), 2);
+    // Every cut of the data keeps what came before the cut and never reads past it.
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const std::string cut = whole.substr(0, size);
+        EXPECT_FALSE(store.LoadTemplatesFrom(cut)) << size;
+        EXPECT_LE(store.GetTemplateCount(), 1) << size;
+    }
+    EXPECT_FALSE(store.LoadTemplatesFrom(whole.substr(0, whole.size() - 1)));
+    EXPECT_EQ(store.GetTemplate("A"), a);
+}
+
+} // namespace
