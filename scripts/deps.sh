@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config ccache googletest libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev qt6-base-dev libphonenumber-dev iso-codes nlohmann-json3-dev
-          xauth xvfb)
+          xauth xvfb dbus libglib2.0-bin)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

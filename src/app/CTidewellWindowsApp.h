@@ -25,6 +25,8 @@ class CTemplateHandler;
 class CDllHandler;
 class CWABManager;
 class CRememberedEntries;
+class CQVApplication;
+class CAutomationServer;
 namespace platform {
 class InstanceLock;
 }
@@ -102,6 +104,9 @@ public:
     CRememberedEntries* RememberedEntries() const { return m_remembered.get(); }
     // The home country's key as the library reported it at start-up.
     const std::string& HomeCountry() const { return m_homeCountry; }
+    // The automation object on the session bus; null without a bus, before start-up reached
+    // it and after exit.
+    CAutomationServer* Automation() const { return m_automation.get(); }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -116,6 +121,10 @@ public:
 
 private:
     bool HandleGeneratorVerb();
+    // The register and unregister switches; true when one was given (start-up then ends).
+    bool HandleRegistrationSwitches();
+    // Puts the automation object on the session bus; without one the program runs on.
+    void RegisterAutomation();
     // Hands the verb to a running instance; false when there is none.
     bool ForwardToRunningInstance();
     // Tells the user once about folder files that were unreadable and kept aside.
@@ -128,6 +137,8 @@ private:
     int m_qtArgc = 1;
     std::string m_verb;
     CMsgRefMap m_refMap;
+    std::unique_ptr<CQVApplication> m_automationObject;
+    std::unique_ptr<CAutomationServer> m_automation;
     CQVRegClass m_reg;
     std::unique_ptr<platform::InstanceLock> m_instanceLock;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;
