@@ -32,7 +32,13 @@ inline constexpr const char* kObjectPath = "/QVApplication";
 inline constexpr const char* kInterface = "QVMessenger.IQVApplication";
 inline constexpr const char* kMethod = "ShowDlgSMS";
 
-// The result code of a successful call.
+// Result codes of a call (HRESULT values): success, and a request refused for its arguments
+// (E_INVALIDARG), which the bus side answers with an error reply.
 inline constexpr int kSuccess = 0;
+inline constexpr int kInvalidArgument = static_cast<int>(0x80070057u);
+
+// The most recipients one call may name: as many as one message can go to (the service
+// refuses more). A longer list is refused before any number is converted.
+inline constexpr unsigned kMaxRecipients = 1000;
 
 } // namespace automation

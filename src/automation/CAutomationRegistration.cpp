@@ -131,13 +131,14 @@ bool CAutomationRegistration::Register(const std::string& programFile) {
     const std::string folder = std::filesystem::path(service).parent_path().string();
     if (!platform::CreateFolder(folder) ||
         !platform::WriteFileAtomic(service, ServiceFileText(programFile))) {
-        Log(kRegister, "Failed to write the activation file " + service + ": " +
-                           std::strerror(errno),
+        Log(kRegister,
+            "Failed to write the activation file " + service + ": " + std::strerror(errno),
             LOG_CAT_FILEIO, LOG_SEV_ERROR);
         ok = false;
     }
     Log(kRegister,
-        ok ? "Automation registered for " + programFile : std::string("Automation registration incomplete"),
+        ok ? "Automation registered for " + programFile
+           : std::string("Automation registration incomplete"),
         LOG_CAT_APPLICATION, LOG_SEV_INFO);
     return ok;
 }

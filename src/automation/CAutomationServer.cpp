@@ -17,6 +17,12 @@ const char* const kRevoke = "CAutomationServer::Revoke";
 // The error a held call gets when the program ends before it could answer.
 const char* const kEndedError = "QVMessenger.Error.ProgramEnded";
 
+// The error text of a refused call (the one reason the object refuses one).
+QString TooManyText() {
+    return QStringLiteral("A message can go to at most %1 recipients")
+        .arg(automation::kMaxRecipients);
+}
+
 } // namespace
 
 CAutomationServer::CAutomationServer(CQVApplication& object) : m_object(object) {}
@@ -75,9 +81,11 @@ void CAutomationServer::Serve() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     for (const QDBusMessage& call : held) {
         const QList<QVariant> args = call.arguments();
-        const int result = Call(args.value(0).toString(), args.value(1).toString(),
-                                args.value(2).toString());
-        bus.send(call.createReply(result));
+        const int result =
+            Call(args.value(0).toString(), args.value(1).toString(), args.value(2).toString());
+        bus.send(result == automation::kInvalidArgument
+                     ? call.createErrorReply(QDBusError::InvalidArgs, TooManyText())
+                     : call.createReply(result));
     }
 }
 
@@ -112,10 +120,13 @@ int CAutomationServer::ShowDlgSMS(const QString& bstrNames, const QString& bstrN
         m_held.push_back(message());
         return automation::kSuccess;
     }
-    return Call(bstrNames, bstrNumbers, bstrMessage);
+    const int result = Call(bstrNames, bstrNumbers, bstrMessage);
+    if (result == automation::kInvalidArgument) {
+        sendErrorReply(QDBusError::InvalidArgs, TooManyText());
+    }
+    return result;
 }
 
-int CAutomationServer::Call(const QString& names, const QString& numbers,
-                            const QString& message) {
+int CAutomationServer::Call(const QString& names, const QString& numbers, const QString& message) {
     return m_object.ShowDlgSMS(names.toStdString(), numbers.toStdString(), message.toStdString());
 }

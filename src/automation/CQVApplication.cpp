@@ -1,5 +1,7 @@
 #include "automation/CQVApplication.h"
 
+#include "automation/AutomationIds.h"
+#include "compose/CComposeSettings.h"
 #include "gui/CGuiMessages.h"
 #include "log/LogManager.h"
 #include "platform/StringUtil.h"
@@ -17,8 +19,8 @@ template <typename Take> void ForEachPart(std::string_view text, char separator,
     std::size_t begin = 0;
     for (;;) {
         const std::size_t end = text.find(separator, begin);
-        const std::string_view part =
-            text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+        const std::string_view part = text.substr(
+            begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
         if (!take(part) || end == std::string_view::npos) {
             return;
         }
@@ -72,6 +74,20 @@ CQVApplication::SplitNumbers(const std::string& numbers,
     return result;
 }
 
+std::size_t CQVApplication::CountNumbers(const std::string& numbers, std::size_t limit) {
+    std::size_t count = 0;
+    ForEachPart(numbers, ';', [&](std::string_view part) {
+        for (char c : part) {
+            if (!platform::IsSpace(c)) {
+                ++count;
+                break;
+            }
+        }
+        return count <= limit;
+    });
+    return count;
+}
+
 std::vector<std::string> CQVApplication::SplitNames(const std::string& names, std::size_t count) {
     std::vector<std::string> result;
     result.reserve(count);
@@ -84,6 +100,17 @@ std::vector<std::string> CQVApplication::SplitNames(const std::string& names, st
     }
     result.resize(count);
     return result;
+}
+
+std::string CQVApplication::CutCharacters(const std::string& text, std::size_t characters) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A character starts at every byte that is not a continuation byte (10xxxxxx).
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == characters) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
 }
 
 std::string CQVApplication::RecipientText(const std::vector<std::string>& names,
@@ -110,7 +137,7 @@ CQVApplication::BuildRecord(const std::string& names, const std::string& numbers
     const std::vector<std::string> nameList = SplitNames(names, numberList.size());
     CSMSRecord record;
     record.SetRecipients(RecipientText(nameList, numberList));
-    record.MessageText = message;
+    record.MessageText = CutCharacters(message, CComposeSettings::kMaxSplitUpCharLimit);
     return record;
 }
 
@@ -125,6 +152,12 @@ void CQVApplication::BroadcastShowNewSMS(std::uint32_t key) {
 std::int32_t CQVApplication::ShowDlgSMS(const std::string& names, const std::string& numbers,
                                         const std::string& message) {
     Log(kShow, "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
+    if (CountNumbers(numbers, automation::kMaxRecipients) > automation::kMaxRecipients) {
+        Log(kShow,
+            "Refused: more than " + std::to_string(automation::kMaxRecipients) + " recipients",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        return automation::kInvalidArgument;
+    }
     const CSMSRecord record = BuildRecord(names, numbers, message, m_host.convertNumber);
     const std::uint32_t key = m_host.msgRefAdd ? m_host.msgRefAdd(record) : 0;
     if (key != 0) {
@@ -134,5 +167,5 @@ std::int32_t CQVApplication::ShowDlgSMS(const std::string& names, const std::str
         Log(kShow, "No reference for the requested message; no dialog is opened",
             LOG_CAT_APPLICATION, LOG_SEV_ERROR);
     }
-    return 0;
+    return automation::kSuccess;
 }

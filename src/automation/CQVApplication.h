@@ -17,6 +17,12 @@
 //   - the recipient text is "%s (%s);" of name and number for a named recipient, "%s;" of the
 //     number otherwise; the record gets those recipients and the message as its text;
 //   - the result is 0 whether or not a key could be obtained (a failure is logged).
+// A numbers text with more than automation::kMaxRecipients non-empty parts is refused with
+// automation::kInvalidArgument before anything is converted or parked: no message can go to
+// so many, and converting and showing them would hold the program up for minutes.
+// The message text is cut (at a character boundary) after the most characters the compose
+// dialog ever keeps (CComposeSettings::kMaxSplitUpCharLimit; every character takes at least
+// one unit): the dialog would cut it there anyway, and megabytes would hold it up for minutes.
 // A comma inside a name becomes a blank: records separate recipients at "," as well as ";",
 // and a name must not split its recipient in two.
 //
@@ -46,14 +52,20 @@ public:
 
     explicit CQVApplication(Host host);
 
-    // Returns the result code: 0 in every case.
+    // Returns the result code: 0, or kInvalidArgument for too many recipients.
     std::int32_t ShowDlgSMS(const std::string& names, const std::string& numbers,
                             const std::string& message);
 
     // The steps, for callers and tests that need one of them.
-    static std::vector<std::string> SplitNumbers(const std::string& numbers,
-                                                 const std::function<std::string(const std::string&)>& convert);
+    static std::vector<std::string>
+    SplitNumbers(const std::string& numbers,
+                 const std::function<std::string(const std::string&)>& convert);
     static std::vector<std::string> SplitNames(const std::string& names, std::size_t count);
+    // The non-empty parts of a numbers text (what SplitNumbers would return, without
+    // converting); stops counting beyond `limit`.
+    static std::size_t CountNumbers(const std::string& numbers, std::size_t limit);
+    // The beginning of a UTF-8 text of at most `characters` characters.
+    static std::string CutCharacters(const std::string& text, std::size_t characters);
     static std::string RecipientText(const std::vector<std::string>& names,
                                      const std::vector<std::string>& numbers);
     static CSMSRecord BuildRecord(const std::string& names, const std::string& numbers,

@@ -34,13 +34,12 @@ private:
 };
 
 struct ClientResult {
-    int exitCode = -1; // -1: did not end in time (then killed)
+    int exitCode = -1;  // -1: did not end in time (then killed)
     std::string output; // standard output and standard error
 };
 
 // Runs `argv` (argv[0] looked up in PATH) to its end; at most `timeoutMs`.
-ClientResult RunClient(const std::vector<std::string>& argv, bool pumpQt,
-                       int timeoutMs = 60000);
+ClientResult RunClient(const std::vector<std::string>& argv, bool pumpQt, int timeoutMs = 60000);
 
 // Starts `argv` without waiting; its output goes to the test's standard error.
 pid_t StartProcess(const std::vector<std::string>& argv);

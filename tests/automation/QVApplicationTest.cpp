@@ -1,4 +1,5 @@
 // The automation object's algorithm: the record it parks and the key it announces.
+#include "automation/AutomationIds.h"
 #include "automation/CQVApplication.h"
 #include "common/FakeCountryCodes.h"
 
@@ -109,17 +110,45 @@ TEST(QVApplication, MegabyteTextsAreHandled) {
     }
     EXPECT_EQ(h.Call(names, "1;2", message), 0);
     EXPECT_EQ(h.Recipients(), (Texts{"Name (+441)", "Name (+442)"}));
-    EXPECT_EQ(h.parked[0].MessageText.size(), message.size());
+    // The text is cut where the compose dialog would cut it at the latest.
+    EXPECT_EQ(h.parked[0].MessageText, message.substr(0, 32767));
     EXPECT_EQ(h.codes.conversions, 2);
 
-    // A megabyte of numbers: every one of them is a recipient, in order.
+    // A megabyte of numbers is more than any message can go to: refused before a single
+    // conversion, nothing parked, nothing announced.
     std::string numbers;
-    int count = 0;
-    while (numbers.size() < (1u << 20)) {
-        numbers += std::to_string(count++) + ";";
+    for (int i = 0; numbers.size() < (1u << 20); ++i) {
+        numbers += std::to_string(i) + ";";
     }
-    EXPECT_EQ(h.Call("", numbers, ""), 0);
-    ASSERT_EQ(h.parked[1].Recipients.size(), static_cast<std::size_t>(count));
-    EXPECT_EQ(h.parked[1].Recipients.front().Number, "+440");
-    EXPECT_EQ(h.parked[1].Recipients.back().Number, "+44" + std::to_string(count - 1));
+    const int before = h.codes.conversions;
+    EXPECT_EQ(h.Call("", numbers, ""), automation::kInvalidArgument);
+    EXPECT_EQ(h.codes.conversions, before);
+    EXPECT_EQ(h.parked.size(), 1u);
+    EXPECT_EQ(h.announced.size(), 1u);
+}
+
+TEST(QVApplication, TextsAreCutBetweenCharacters) {
+    EXPECT_EQ(CQVApplication::CutCharacters("h\xC3\xA9llo \xF0\x9F\x98\x80!", 7),
+              "h\xC3\xA9llo \xF0\x9F\x98\x80");
+    EXPECT_EQ(CQVApplication::CutCharacters("h\xC3\xA9llo", 2), "h\xC3\xA9");
+    EXPECT_EQ(CQVApplication::CutCharacters("abc", 3), "abc");
+    EXPECT_EQ(CQVApplication::CutCharacters("abc", 0), "");
+    CSMSRecord record = CQVApplication::BuildRecord("", "", std::string(40000, 'a'), nullptr);
+    EXPECT_EQ(record.MessageText.size(), 32767u);
+}
+
+TEST(QVApplication, AsManyRecipientsAsOneMessageTakesAndNotOneMore) {
+    Harness h;
+    h.codes.convert = [](const std::string& n) { return "+44" + n; };
+    std::string numbers = " ; ;"; // empty parts do not count
+    for (unsigned i = 0; i < automation::kMaxRecipients; ++i) {
+        numbers += std::to_string(i) + ";";
+    }
+    EXPECT_EQ(h.Call("", numbers, ""), automation::kSuccess);
+    ASSERT_EQ(h.parked.size(), 1u);
+    EXPECT_EQ(h.parked[0].Recipients.size(), automation::kMaxRecipients);
+    EXPECT_EQ(h.Call("", numbers + "x", ""), automation::kInvalidArgument);
+    EXPECT_EQ(h.parked.size(), 1u);
+    EXPECT_EQ(CQVApplication::CountNumbers("1; ;2;;3", 10), 3u);
+    EXPECT_EQ(CQVApplication::CountNumbers("1;2;3;4;5", 2), 3u) << "stops past the limit";
 }

@@ -59,8 +59,8 @@ TEST_F(Registration, WritesTheWholeClassRegistrationAndTheActivationFile) {
     EXPECT_EQ(Value(kTypeLib + "\\1.0\\409\\win32"), program);
     EXPECT_EQ(Value(kTypeLib + "\\1.0\\HELPDIR"), "/opt/tidewell/bin");
 
-    const std::string service =
-        std::string(std::getenv("XDG_DATA_HOME")) + "/dbus-1/services/QVMessenger.QVApplication.service";
+    const std::string service = std::string(std::getenv("XDG_DATA_HOME")) +
+                                "/dbus-1/services/QVMessenger.QVApplication.service";
     EXPECT_EQ(CAutomationRegistration::ServiceFilePath(), service);
     EXPECT_EQ(twtest::ReadFile(service),
               "[D-BUS Service]\nName=QVMessenger.QVApplication\nExec=/opt/tidewell/bin/tidewell\n");
