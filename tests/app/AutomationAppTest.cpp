@@ -209,6 +209,15 @@ TEST_F(AutomationApp, CallsOverTheBusBecomeRecordsAndOpenTheComposeDialog) {
     ClientResult third = RunClient(Call("Ann", "", "Just the text"), true);
     EXPECT_EQ(third.output, "(0,)\n");
 
+    // The line the README shows: 07700 900xxx numbers are reserved for drama, no valid mobile
+    // numbers, so the national one stays as written.
+    EXPECT_EQ(RunClient(Call("Ann;Bob", "+447700900123;07700 900456", "Readme"), true).output,
+              "(0,)\n");
+    auto readme = Parked(app, "Readme");
+    ASSERT_TRUE(readme);
+    EXPECT_EQ(Numbers(*readme),
+              (std::vector<std::string>{"Ann (+447700900123)", "Bob (07700 900456)"}));
+
     auto hello = Parked(app, "Hello");
     ASSERT_TRUE(hello);
     EXPECT_EQ(Numbers(*hello), (std::vector<std::string>{"Ann (+447400123456)",
