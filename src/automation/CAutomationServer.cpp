@@ -14,9 +14,6 @@ namespace {
 const char* const kRegister = "CAutomationServer::Register";
 const char* const kRevoke = "CAutomationServer::Revoke";
 
-// The error a held call gets when the program ends before it could answer.
-const char* const kEndedError = "QVMessenger.Error.ProgramEnded";
-
 // The error text of a refused call (the one reason the object refuses one).
 QString TooManyText() {
     return QStringLiteral("A message can go to at most %1 recipients")
@@ -76,16 +73,10 @@ CAutomationServer::State CAutomationServer::Register() {
 
 void CAutomationServer::Serve() {
     m_serving = true;
-    std::vector<QDBusMessage> held;
-    held.swap(m_held);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    for (const QDBusMessage& call : held) {
-        const QList<QVariant> args = call.arguments();
-        const int result =
-            Call(args.value(0).toString(), args.value(1).toString(), args.value(2).toString());
-        bus.send(result == automation::kInvalidArgument
-                     ? call.createErrorReply(QDBusError::InvalidArgs, TooManyText())
-                     : call.createReply(result));
+    std::vector<Request> kept;
+    kept.swap(m_kept);
+    for (const Request& request : kept) {
+        m_object.ShowDlgSMS(request.names, request.numbers, request.message);
     }
 }
 
@@ -104,29 +95,29 @@ void CAutomationServer::Revoke() {
         bus.unregisterObject(automation::kObjectPath);
         m_objectRegistered = false;
     }
-    for (const QDBusMessage& call : m_held) {
-        bus.send(call.createErrorReply(kEndedError,
-                                       "The program ended before it could open the message"));
+    if (!m_kept.empty()) {
+        Log(kRevoke,
+            std::to_string(m_kept.size()) +
+                " automation request(s) dropped: the program ended before its windows were up",
+            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+        m_kept.clear();
     }
-    m_held.clear();
     m_state = State::NotRegistered;
     m_serving = false;
 }
 
 int CAutomationServer::ShowDlgSMS(const QString& bstrNames, const QString& bstrNumbers,
                                   const QString& bstrMessage) {
+    Request request{bstrNames.toStdString(), bstrNumbers.toStdString(), bstrMessage.toStdString()};
+    if (CQVApplication::TooManyRecipients(request.numbers)) {
+        sendErrorReply(QDBusError::InvalidArgs, TooManyText());
+        return automation::kInvalidArgument;
+    }
     if (!m_serving) {
-        setDelayedReply(true);
-        m_held.push_back(message());
+        Log("CAutomationServer::ShowDlgSMS", "Request kept until the program has started",
+            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+        m_kept.push_back(std::move(request));
         return automation::kSuccess;
     }
-    const int result = Call(bstrNames, bstrNumbers, bstrMessage);
-    if (result == automation::kInvalidArgument) {
-        sendErrorReply(QDBusError::InvalidArgs, TooManyText());
-    }
-    return result;
-}
-
-int CAutomationServer::Call(const QString& names, const QString& numbers, const QString& message) {
-    return m_object.ShowDlgSMS(names.toStdString(), numbers.toStdString(), message.toStdString());
+    return m_object.ShowDlgSMS(request.names, request.numbers, request.message);
 }

@@ -7,21 +7,26 @@
 // program knows whether it is the running instance; it may run before the Qt application
 // exists. The name is requested in the queue: when another process owns it, this one waits
 // behind it and gets it only once the owner lets it go, so a start that goes on to forward its
-// verb never takes the name from the running instance. Calls are held until Serve(): the
-// program's windows must be there to open the dialog (a call that started the program
-// arrives while it starts). Revoke() lets the name go and withdraws the object; calls still
-// held then get an error reply. Without a session bus, Register() says so and the program runs
-// without automation.
+// verb never takes the name from the running instance.
+//
+// A call that arrives before Serve() (the call that made the bus start the program arrives
+// while it starts, maybe while a new user reads the first-start window) is answered at once
+// and its request kept: the record is built and announced at Serve(), once the country-code
+// library and the program's windows are there. Like every call, it answers 0 without waiting
+// for the dialog. Requests with more recipients than a message can go to are refused with the
+// error org.freedesktop.DBus.Error.InvalidArgs, kept or not. Revoke() lets the name go and
+// withdraws the object; requests still kept then are dropped (logged). Without a session bus,
+// Register() says so and the program runs without automation.
 //
 // Everything runs on the thread that called Register() (the main thread), whose Qt event loop
 // delivers the calls.
 #pragma once
 
 #include <QDBusContext>
-#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class CQVApplication;
@@ -52,25 +57,29 @@ public:
     CAutomationServer& operator=(const CAutomationServer&) = delete;
 
     State Register();
-    // From now on calls are answered; the ones held so far are answered first, in order.
+    // From now on requests are carried out as they come; the ones kept so far first, in order.
     void Serve();
-    // Lets the name go and withdraws the object; held calls get an error reply.
+    // Lets the name go and withdraws the object; kept requests are dropped.
     void Revoke();
 
     State CurrentState() const { return m_state; }
-    // Calls held until Serve().
-    std::size_t HeldCalls() const { return m_held.size(); }
+    // Requests kept until Serve().
+    std::size_t KeptRequests() const { return m_kept.size(); }
 
 public Q_SLOTS:
     int ShowDlgSMS(const QString& bstrNames, const QString& bstrNumbers,
                    const QString& bstrMessage);
 
 private:
-    int Call(const QString& names, const QString& numbers, const QString& message);
+    struct Request {
+        std::string names;
+        std::string numbers;
+        std::string message;
+    };
 
     CQVApplication& m_object;
     State m_state = State::NotRegistered;
     bool m_objectRegistered = false;
     bool m_serving = false;
-    std::vector<QDBusMessage> m_held;
+    std::vector<Request> m_kept;
 };

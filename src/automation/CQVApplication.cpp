@@ -88,6 +88,15 @@ std::size_t CQVApplication::CountNumbers(const std::string& numbers, std::size_t
     return count;
 }
 
+bool CQVApplication::TooManyRecipients(const std::string& numbers) {
+    if (CountNumbers(numbers, automation::kMaxRecipients) <= automation::kMaxRecipients) {
+        return false;
+    }
+    Log(kShow, "Refused: more than " + std::to_string(automation::kMaxRecipients) + " recipients",
+        LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    return true;
+}
+
 std::vector<std::string> CQVApplication::SplitNames(const std::string& names, std::size_t count) {
     std::vector<std::string> result;
     result.reserve(count);
@@ -152,10 +161,7 @@ void CQVApplication::BroadcastShowNewSMS(std::uint32_t key) {
 std::int32_t CQVApplication::ShowDlgSMS(const std::string& names, const std::string& numbers,
                                         const std::string& message) {
     Log(kShow, "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
-    if (CountNumbers(numbers, automation::kMaxRecipients) > automation::kMaxRecipients) {
-        Log(kShow,
-            "Refused: more than " + std::to_string(automation::kMaxRecipients) + " recipients",
-            LOG_CAT_APPLICATION, LOG_SEV_ERROR);
+    if (TooManyRecipients(numbers)) {
         return automation::kInvalidArgument;
     }
     const CSMSRecord record = BuildRecord(names, numbers, message, m_host.convertNumber);

@@ -61,6 +61,8 @@ public:
     SplitNumbers(const std::string& numbers,
                  const std::function<std::string(const std::string&)>& convert);
     static std::vector<std::string> SplitNames(const std::string& names, std::size_t count);
+    // True (and logged) when the numbers text names more recipients than a call may.
+    static bool TooManyRecipients(const std::string& numbers);
     // The non-empty parts of a numbers text (what SplitNumbers would return, without
     // converting); stops counting beyond `limit`.
     static std::size_t CountNumbers(const std::string& numbers, std::size_t limit);

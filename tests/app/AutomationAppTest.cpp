@@ -331,22 +331,19 @@ TEST_F(AutomationApp, RegisteredProgramIsStartedByACallAndUnregisteredBySwitch) 
         }
     } endStarted;
 
-    // The call starts the program (a new user: the first-start window is answered), which
-    // answers once its windows are there, and opens the compose dialog.
-    pid_t started = 0;
+    // The call starts the program and is answered at once; the request waits until the
+    // program is up (a new user first answers the first-start window), then the compose
+    // dialog opens: a platform window of that title in the started program.
     {
         WelcomeAnswer next(win::IDOK);
         ClientResult call =
             RunClient(Call("Ann;Bob", "+447700900123;07700 900456", "Hello"), false);
         ASSERT_EQ(call.output, "(0,)\n") << LogText();
+        EXPECT_NE(WaitForWindow("New SMS", 30000), 0u) << LogText();
         EXPECT_TRUE(next.Answered());
     }
-    started = twtest::BusNameOwnerPid(automation::kBusName);
+    const pid_t started = twtest::BusNameOwnerPid(automation::kBusName);
     ASSERT_GT(started, 0);
-    // The dialog opens on the posted request after the answer: a platform window of that
-    // title in the started program.
-    const win::HWND dialog = WaitForWindow("New SMS", 20000);
-    EXPECT_NE(dialog, 0u) << LogText();
 
     // A second start finds the name taken, hands its verb to the running instance and ends
     // (its log lines are lost: the running instance holds the log); the name stays where it
@@ -358,6 +355,9 @@ TEST_F(AutomationApp, RegisteredProgramIsStartedByACallAndUnregisteredBySwitch) 
     // Ending the program lets the name go.
     EXPECT_EQ(RunClient({Program(), "ShutdownNow"}, false).exitCode, 0);
     ASSERT_TRUE(twtest::WaitForProcessEnd(started, 30000));
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Request kept until the program has started"), std::string::npos) << log;
+    EXPECT_NE(log.find("Automation name QVMessenger.QVApplication released"), std::string::npos);
     EXPECT_EQ(RunClient(BusQuery("NameHasOwner", automation::kBusName), false).output,
               "(false,)\n");
 
