@@ -1,6 +1,8 @@
 // The process object of the program: start-up, the GUI and its event loop, the message
 // reference map, first-start signup, the quit requests and an orderly exit. It is the
-// application the dialog manager talks to.
+// application the dialog manager talks to. It also answers the automation registration
+// switches and keeps the automation object on the session bus from the start of start-up
+// until the first step of exit.
 #pragma once
 
 #include "app/CCommandLine.h"
