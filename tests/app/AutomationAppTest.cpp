@@ -9,6 +9,7 @@
 #include "automation/AutomationIds.h"
 #include "automation/CAutomationRegistration.h"
 #include "automation/CAutomationServer.h"
+#include "automation/CQVApplication.h"
 #include "common/TestEnv.h"
 #include "compose/CAutoCompleteEdit.h"
 #include "compose/CDlgNewSMS.h"
@@ -18,6 +19,7 @@
 #include "platform/Registry.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -291,6 +293,62 @@ TEST_F(AutomationApp, CallsOverTheBusBecomeRecordsAndOpenTheComposeDialog) {
     EXPECT_EQ(owner.output, "(false,)\n");
 }
 
+// The object on the bus by itself: requests that arrive before the program is up are answered
+// at once and carried out when it serves; too many recipients are refused either way.
+TEST_F(AutomationApp, RequestsWaitUntilTheProgramServes) {
+    twtest::PrivateSessionBus bus;
+    ASSERT_FALSE(bus.Address().empty());
+    int argc = 1;
+    char name[] = "automation-test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication qt(argc, argv);
+
+    std::vector<CSMSRecord> parked;
+    CQVApplication::Host host;
+    host.convertNumber = [](const std::string& n) {
+        return n == "07400 123456" ? "+447400123456" : "";
+    };
+    host.msgRefAdd = [&](const CMessageRecord& record) {
+        parked.push_back(static_cast<const CSMSRecord&>(record));
+        return static_cast<std::uint32_t>(parked.size());
+    };
+    std::vector<std::uint32_t> announced;
+    host.announce = [&](std::uint32_t key) { announced.push_back(key); };
+    CQVApplication object(std::move(host));
+    CAutomationServer server(object);
+    ASSERT_EQ(server.Register(), CAutomationServer::State::Owner);
+
+    EXPECT_EQ(RunClient(Call("Ann", "07400 123456", "Early"), true).output, "(0,)\n");
+    EXPECT_EQ(server.KeptRequests(), 1u);
+    EXPECT_TRUE(parked.empty()) << "nothing is built before the program serves";
+    std::string tooMany;
+    for (unsigned i = 0; i <= automation::kMaxRecipients; ++i) {
+        tooMany += "1;";
+    }
+    ClientResult refused = RunClient(Call("", tooMany, "x"), true);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.output.find("org.freedesktop.DBus.Error.InvalidArgs: A message can go to at "
+                                  "most 1000 recipients"),
+              std::string::npos)
+        << refused.output;
+    EXPECT_EQ(server.KeptRequests(), 1u);
+
+    server.Serve();
+    ASSERT_EQ(parked.size(), 1u);
+    ASSERT_EQ(parked[0].Recipients.size(), 1u);
+    EXPECT_EQ(parked[0].Recipients[0].Number, "Ann (+447400123456)");
+    EXPECT_EQ(parked[0].MessageText, "Early");
+    EXPECT_EQ(announced, (std::vector<std::uint32_t>{1}));
+
+    EXPECT_EQ(RunClient(Call("", "07400 999", "Later"), true).output, "(0,)\n");
+    ASSERT_EQ(parked.size(), 2u) << "once serving, a request is carried out during the call";
+    EXPECT_EQ(parked[1].Recipients[0].Number, "07400 999");
+
+    server.Revoke();
+    EXPECT_EQ(RunClient(BusQuery("NameHasOwner", automation::kBusName), false).output,
+              "(false,)\n");
+}
+
 TEST_F(AutomationApp, StartWithoutSessionBusLogsAndRunsOn) {
     ::setenv("DBUS_SESSION_BUS_ADDRESS",
              ("unix:path=" + twtest::PrivateRoot() + "/no-bus-here").c_str(), 1);
@@ -356,8 +414,8 @@ TEST_F(AutomationApp, RegisteredProgramIsStartedByACallAndUnregisteredBySwitch) 
     EXPECT_EQ(RunClient({Program(), "ShutdownNow"}, false).exitCode, 0);
     ASSERT_TRUE(twtest::WaitForProcessEnd(started, 30000));
     const std::string log = LogText();
-    EXPECT_NE(log.find("Request kept until the program has started"), std::string::npos) << log;
-    EXPECT_NE(log.find("Automation name QVMessenger.QVApplication released"), std::string::npos);
+    EXPECT_NE(log.find("Automation name QVMessenger.QVApplication released"), std::string::npos)
+        << log;
     EXPECT_EQ(RunClient(BusQuery("NameHasOwner", automation::kBusName), false).output,
               "(false,)\n");
 
