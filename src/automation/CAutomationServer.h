@@ -33,6 +33,7 @@ class CQVApplication;
 
 class CAutomationServer : public QObject, protected QDBusContext {
     Q_OBJECT
+    // The interface and method names of AutomationIds.h, spelt out: moc takes literals only.
     Q_CLASSINFO("D-Bus Interface", "QVMessenger.IQVApplication")
     Q_CLASSINFO("D-Bus Introspection",
                 "  <interface name=\"QVMessenger.IQVApplication\">\n"
