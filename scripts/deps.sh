@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config ccache googletest libgtest-dev libgmock-dev libbenchmark-dev
           libsqlite3-dev qt6-base-dev libphonenumber-dev iso-codes nlohmann-json3-dev
           xauth xvfb x11-utils
-          desktop-file-utils appstream dbus
+          desktop-file-utils appstream dbus libglib2.0-bin
           libcurl4-openssl-dev libmicrohttpd-dev kannel libnet-smpp-perl
           clang libclang-rt-14-dev)
 missing=()

@@ -11,10 +11,8 @@ using platform::EqualsNoCase;
 CCommandLine::CCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] != nullptr ? argv[i] : "";
-        if (EqualsNoCase(arg, "--regserver")) {
-            m_register = true;
-        } else if (EqualsNoCase(arg, "--unregserver")) {
-            m_unregister = true;
+        if (bool* flag = RegistrationSwitch(arg)) {
+            *flag = true;
         } else if (EqualsNoCase(arg, CAutostart::kSwitch)) {
             m_autostart = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -23,6 +21,31 @@ CCommandLine::CCommandLine(int argc, const char* const* argv) {
             m_verb = arg;
         }
     }
+}
+
+bool* CCommandLine::RegistrationSwitch(const std::string& arg) {
+    // "--regserver", and the spellings of the platform the program comes from: "/RegServer"
+    // and "-RegServer"; the same for unregistering; any letter case.
+    struct Row {
+        const char* name;
+        bool CCommandLine::*flag;
+    };
+    static const Row rows[] = {{"regserver", &CCommandLine::m_register},
+                               {"unregserver", &CCommandLine::m_unregister}};
+    std::string name;
+    if (arg.rfind("--", 0) == 0) {
+        name = arg.substr(2);
+    } else if (!arg.empty() && (arg[0] == '-' || arg[0] == '/')) {
+        name = arg.substr(1);
+    } else {
+        return nullptr;
+    }
+    for (const Row& r : rows) {
+        if (EqualsNoCase(name, r.name)) {
+            return &(this->*r.flag);
+        }
+    }
+    return nullptr;
 }
 
 std::string CCommandLine::ResolveVerb(const std::string& verb,

@@ -33,6 +33,10 @@ public:
     static bool IsShutdownVerb(const std::string& verb);
 
 private:
+    // The flag an automation registration switch sets ("--regserver", "/RegServer",
+    // "-RegServer", the same with "unregserver", any case); null for any other argument.
+    bool* RegistrationSwitch(const std::string& arg);
+
     std::string m_verb;
     bool m_register = false;
     bool m_unregister = false;

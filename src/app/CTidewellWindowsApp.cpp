@@ -6,6 +6,9 @@
 #include "app/CEditionValues.h"
 #include "app/ComposeWiring.h"
 #include "app/OptionsWiring.h"
+#include "automation/CAutomationRegistration.h"
+#include "automation/CAutomationServer.h"
+#include "automation/CQVApplication.h"
 #include "compose/CAddressBookLocation.h"
 #include "compose/CAddressBookWindow.h"
 #include "compose/CDlgNewSMS.h"
@@ -104,18 +107,13 @@ void CTidewellWindowsApp::SetLastUsedDate() {
 }
 
 bool CTidewellWindowsApp::InitInstance() {
-    // 1-3. Command line (parsed at construction) and the automation registration switches.
-    // The automation object joins here; until then the switches only end start-up.
-    if (m_commandLine.UnregisterServer()) {
-        Log(kApp, "Unregister switch given: no automation registration to remove",
-            LOG_CAT_APPLICATION, LOG_SEV_INFO);
+    // 1-3. Command line (parsed at construction). The registration switches are answered
+    // before the object goes on the bus: a start that only registers must not take the name
+    // (and with it a call meant for a running program).
+    if (HandleRegistrationSwitches()) {
         return false;
     }
-    if (m_commandLine.RegisterServer()) {
-        Log(kApp, "Register switch given: automation registration is not available",
-            LOG_CAT_APPLICATION, LOG_SEV_INFO);
-        return false;
-    }
+    RegisterAutomation();
 
     // 4. Log verbosity.
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
@@ -298,7 +296,50 @@ bool CTidewellWindowsApp::InitInstance() {
         std::string version;
         m_oeWrapper->GetDllVersion(version);
     }
+    // The windows are there: automation calls, also those that arrived during start-up, open
+    // their dialogs from now on.
+    if (m_automation) {
+        m_automation->Serve();
+    }
     return true;
+}
+
+bool CTidewellWindowsApp::HandleRegistrationSwitches() {
+    if (m_commandLine.UnregisterServer()) {
+        CAutomationRegistration::Unregister();
+        return true;
+    }
+    if (m_commandLine.RegisterServer()) {
+        std::error_code ec;
+        std::string program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+        if (ec) {
+            Log(kApp, "The program file is unknown: " + ec.message(), LOG_CAT_APPLICATION,
+                LOG_SEV_ERROR);
+            m_startUpExitCode = 1;
+            return true;
+        }
+        if (!CAutomationRegistration::Register(program)) {
+            m_startUpExitCode = 1;
+        }
+        return true;
+    }
+    return false;
+}
+
+void CTidewellWindowsApp::RegisterAutomation() {
+    CQVApplication::Host host;
+    host.convertNumber = [this](const std::string& number) {
+        return m_countryCodes ? m_countryCodes->ConvertToMsisdn(number) : std::string();
+    };
+    host.msgRefAdd = [this](const CMessageRecord& record) { return MSGRefAdd(record); };
+    m_automationObject = std::make_unique<CQVApplication>(std::move(host));
+    m_automation = std::make_unique<CAutomationServer>(*m_automationObject);
+    // Without a bus (logged) the program runs without automation. A name that belongs to
+    // another process leaves this start queued behind it; the single-instance check below
+    // hands the verb to that running instance.
+    if (m_automation->Register() == CAutomationServer::State::NotRegistered) {
+        m_automation.reset();
+    }
 }
 
 bool CTidewellWindowsApp::ForwardToRunningInstance() {
@@ -494,6 +535,13 @@ int CTidewellWindowsApp::ExitInstance(int exitCode) {
         return exitCode;
     }
     m_exited = true;
+    // The name goes first, while the hidden window is still there: no call may be accepted
+    // that no window could answer.
+    if (m_automation) {
+        m_automation->Revoke();
+        m_automation.reset();
+    }
+    m_automationObject.reset();
     Log("CTidewellWindowsApp::ExitInstance", "Enter", LOG_CAT_APPLICATION, LOG_SEV_TRACE);
     // The dialogs end first, while everything they use is still there. The GUI is marked
     // closed before the core stops, so a box its threads still ask for answers its default

@@ -1,6 +1,8 @@
 // The process object of the program: start-up, the GUI and its event loop, the message
 // reference map, first-start signup, the quit requests and an orderly exit. It is the
-// application the dialog manager talks to.
+// application the dialog manager talks to. It also answers the automation registration
+// switches and keeps the automation object on the session bus from the start of start-up
+// until the first step of exit.
 #pragma once
 
 #include "app/CCommandLine.h"
@@ -27,6 +29,8 @@ class CDllHandler;
 class CWABManager;
 class CRememberedEntries;
 class CAutostart;
+class CQVApplication;
+class CAutomationServer;
 namespace platform {
 class InstanceLock;
 }
@@ -116,6 +120,9 @@ public:
     CRememberedEntries* RememberedEntries() const { return m_remembered.get(); }
     // The home country's key as the library reported it at start-up.
     const std::string& HomeCountry() const { return m_homeCountry; }
+    // The automation object on the session bus; null without a bus, before start-up reached
+    // it and after exit.
+    CAutomationServer* Automation() const { return m_automation.get(); }
     // Where the dialog kinds register their creators, before InitInstance.
     CDialogFactory& DialogFactory() { return m_dialogFactory; }
 
@@ -130,6 +137,10 @@ public:
 
 private:
     bool HandleGeneratorVerb();
+    // The register and unregister switches; true when one was given (start-up then ends).
+    bool HandleRegistrationSwitches();
+    // Puts the automation object on the session bus; without one the program runs on.
+    void RegisterAutomation();
     // Hands the verb to a running instance; false when there is none.
     bool ForwardToRunningInstance();
     // After the first-start signup: the autostart entry, unless the user's setting (default
@@ -145,6 +156,8 @@ private:
     int m_qtArgc = 1;
     std::string m_verb;
     CMsgRefMap m_refMap;
+    std::unique_ptr<CQVApplication> m_automationObject;
+    std::unique_ptr<CAutomationServer> m_automation;
     CQVRegClass m_reg;
     std::unique_ptr<platform::InstanceLock> m_instanceLock;
     std::unique_ptr<COutlookExpressWrapper> m_oeWrapper;

@@ -11,7 +11,8 @@ CComposeSettings CComposeSettings::Load(const CQVRegClass& reg) {
     s.rememberTruncMode = static_cast<int>(reg.GetRememberTruncMode());
     s.splitUpType = static_cast<int>(reg.GetSplitUpType());
     const auto limit = reg.GetSplitUpCharLimit();
-    s.splitUpCharLimit = limit == 0 || limit > 32767 ? 32767 : static_cast<int>(limit);
+    s.splitUpCharLimit =
+        limit == 0 || limit > kMaxSplitUpCharLimit ? kMaxSplitUpCharLimit : static_cast<int>(limit);
     s.concatMessageLength = static_cast<int>(reg.GetConcatMessageLength());
     s.prepaidBalance = reg.GetPrepaidBalance();
     const std::string accountType = reg.GetAccountType();

@@ -13,7 +13,10 @@ struct CComposeSettings {
     int truncationMode = 0; // the setting; 3 means "remember last used"
     int rememberTruncMode = 0;
     int splitUpType = 0;
-    int splitUpCharLimit = 640; // a stored 0 reads as 32767
+    // The longest text the dialog ever keeps, in units of its alphabet: the ceiling of the
+    // split-up limit (a stored 0 or a larger value reads as this).
+    static constexpr int kMaxSplitUpCharLimit = 32767;
+    int splitUpCharLimit = 640; // a stored 0 reads as kMaxSplitUpCharLimit
     int concatMessageLength = 153;
     std::uint32_t prepaidBalance = 0;
     bool invoiceAccount = false; // AccountType is exactly "invoice"

@@ -17,6 +17,30 @@ TEST(CommandLine, VerbAndSwitches) {
     EXPECT_TRUE(CCommandLine(2, un).UnregisterServer());
 }
 
+TEST(CommandLine, RegistrationSwitchesInEverySpellingAndCase) {
+    struct Case {
+        const char* arg;
+        bool reg;
+        bool unreg;
+    };
+    const Case cases[] = {
+        {"--regserver", true, false},   {"/RegServer", true, false},
+        {"-RegServer", true, false},    {"/REGSERVER", true, false},
+        {"-unregserver", false, true},  {"/UnregServer", false, true},
+        {"--UNREGSERVER", false, true}, {"---regserver", false, false},
+        {"regserver", false, false},    {"/regserverx", false, false},
+    };
+    for (const Case& c : cases) {
+        const char* argv[] = {"tidewell", c.arg};
+        CCommandLine cl(2, argv);
+        EXPECT_EQ(cl.RegisterServer(), c.reg) << c.arg;
+        EXPECT_EQ(cl.UnregisterServer(), c.unreg) << c.arg;
+    }
+    // A switch is never the verb; a plain word after it still is.
+    const char* argv[] = {"tidewell", "/RegServer", "NewSMS"};
+    EXPECT_EQ(CCommandLine(3, argv).Verb(), "NewSMS");
+}
+
 TEST(CommandLine, DefaultVerbFollowsStartupAction) {
     auto action = [](std::uint32_t v) { return [v] { return v; }; };
     EXPECT_EQ(CCommandLine::ResolveVerb("default", action(0)), "NewSMS");
