@@ -22,7 +22,10 @@ CGatewayTransport::~CGatewayTransport() {
 bool CGatewayTransport::Start(std::string& error) {
     if (!m_listener.Start(
             m_settings.reportAddress, m_settings.reportPort,
-            [this](const CKannelProtocol::Report& report) { return OnReport(report); }, error)) {
+            [this](const std::vector<CKannelProtocol::Report>& reports) {
+                return OnReports(reports);
+            },
+            error)) {
         return false;
     }
     {
@@ -62,31 +65,27 @@ void CGatewayTransport::Work() {
         lock.unlock();
         std::optional<std::int64_t> retryAt;
         std::optional<GatewayRow> request = m_engine.TakeSubmission(retryAt);
-        if (request) {
-            CKannelProtocol::Submit submit;
-            submit.sendUrl = m_settings.sendUrl;
-            submit.user = m_settings.user;
-            submit.password = m_settings.password;
-            submit.from = request->originator;
-            submit.to = request->numbers;
-            submit.text = request->text;
-            submit.ucs2 = request->ucs2;
-            submit.flash = request->flash;
-            submit.callbackUrl = m_settings.callbackUrl;
-            submit.guid = request->guid;
-            submit.secret = request->secret;
-            submit.part = request->part;
-            CKannelProtocol::Answer answer = client.Send(CKannelProtocol::SubmitUrl(submit));
+        while (request) {
+            CKannelProtocol::Answer answer =
+                client.Send(CKannelProtocol::SubmitUrl(SubmitFor(*request)));
             if (answer.outcome != CKannelProtocol::Outcome::Accepted) {
                 m_log("the gateway did not take message " + request->guid + " (part " +
                       std::to_string(request->part + 1) + "): " + answer.label + ": " +
                       answer.description);
             }
-            m_engine.FinishSubmission(*request, answer);
-            lock.lock();
-            continue; // there may be more
+            // The answer is written together with taking the next request, unless stopping:
+            // a request taken is always made.
+            bool more = false;
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                more = !m_stop;
+            }
+            request = m_engine.FinishSubmission(*request, answer, more, retryAt);
         }
         lock.lock();
+        if (m_stop) {
+            break;
+        }
         auto woken = [&] { return m_stop || m_wakes != seen; };
         if (retryAt) {
             std::int64_t wait =
@@ -98,19 +97,40 @@ void CGatewayTransport::Work() {
     }
 }
 
-int CGatewayTransport::OnReport(const CKannelProtocol::Report& report) {
-    int status = m_engine.ApplyReport(report);
-    if (status == 403) {
-        m_log("refused a delivery report for message " + report.guid +
-              " with a wrong secret; nothing was changed");
-    } else if (status == 404) {
-        m_log("ignored a delivery report for an unknown message or recipient (" + report.guid +
-              ", " + report.number + ")");
-    } else if (status == 204) {
-        status = 200; // taken; nothing new in it
-    } else if (status != 200) {
-        m_log("could not apply a delivery report for message " + report.guid + " (status " +
-              std::to_string(status) + "); the gateway will call again");
+CKannelProtocol::Submit CGatewayTransport::SubmitFor(const GatewayRow& request) const {
+    CKannelProtocol::Submit submit;
+    submit.sendUrl = m_settings.sendUrl;
+    submit.user = m_settings.user;
+    submit.password = m_settings.password;
+    submit.from = request.originator;
+    submit.to = request.numbers;
+    submit.text = request.text;
+    submit.ucs2 = request.ucs2;
+    submit.flash = request.flash;
+    submit.callbackUrl = m_settings.callbackUrl;
+    submit.guid = request.guid;
+    submit.secret = request.secret;
+    submit.part = request.part;
+    return submit;
+}
+
+std::vector<int> CGatewayTransport::OnReports(const std::vector<CKannelProtocol::Report>& reports) {
+    std::vector<int> statuses = m_engine.ApplyReports(reports);
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        const CKannelProtocol::Report& report = reports[i];
+        int& status = statuses[i];
+        if (status == 403) {
+            m_log("refused a delivery report for message " + report.guid +
+                  " with a wrong secret; nothing was changed");
+        } else if (status == 404) {
+            m_log("ignored a delivery report for an unknown message or recipient (" + report.guid +
+                  ", " + report.number + ")");
+        } else if (status == 204) {
+            status = 200; // taken; nothing new in it
+        } else if (status != 200) {
+            m_log("could not apply a delivery report for message " + report.guid + " (status " +
+                  std::to_string(status) + "); the gateway will call again");
+        }
     }
-    return status;
+    return statuses;
 }

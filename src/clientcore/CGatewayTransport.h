@@ -34,7 +34,8 @@ public:
 
 private:
     void Work();
-    int OnReport(const CKannelProtocol::Report& report);
+    CKannelProtocol::Submit SubmitFor(const GatewayRow& request) const;
+    std::vector<int> OnReports(const std::vector<CKannelProtocol::Report>& reports);
 
     CServiceEngine& m_engine;
     const GatewaySettings m_settings;

@@ -1,25 +1,31 @@
 #include "clientcore/CReportListener.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <utility>
 
 namespace {
 
-// Reports handled at once: while one batch is written the next one gathers.
-constexpr unsigned kThreads = 4;
-
-// Sends a short plain-text answer.
-MHD_Result Reply(MHD_Connection* connection, unsigned status, const char* text) {
+// Sends a short plain-text answer for the status.
+MHD_Result Reply(MHD_Connection* connection, int status) {
+    static const struct {
+        int status;
+        const char* text;
+    } kTexts[] = {{200, "ok\n"},       {403, "refused\n"},   {404, "unknown\n"},
+                  {405, "only GET\n"}, {503, "try again\n"}, {400, "malformed report\n"}};
+    const auto* entry = std::find_if(std::begin(kTexts), std::end(kTexts) - 1,
+                                     [&](const auto& e) { return e.status == status; });
     MHD_Response* response = MHD_create_response_from_buffer(
-        std::strlen(text), const_cast<char*>(text), MHD_RESPMEM_PERSISTENT);
+        std::strlen(entry->text), const_cast<char*>(entry->text), MHD_RESPMEM_PERSISTENT);
     if (response == nullptr) {
         return MHD_NO;
     }
     MHD_add_response_header(response, "Content-Type", "text/plain");
-    MHD_Result rc = MHD_queue_response(connection, status, response);
+    MHD_Result rc = MHD_queue_response(connection, static_cast<unsigned>(entry->status), response);
     MHD_destroy_response(response);
     return rc;
 }
@@ -38,28 +44,15 @@ MHD_Result OnRequest(void* context, MHD_Connection* connection, const char* url,
         *uploadSize = 0;
         return MHD_YES;
     }
-    int status = 0;
-    status = CReportListener::Dispatch(context, connection, url, method);
-    switch (status) {
-    case 200:
-        return Reply(connection, 200, "ok\n");
-    case 403:
-        return Reply(connection, 403, "refused\n");
-    case 404:
-        return Reply(connection, 404, "unknown\n");
-    case 405:
-        return Reply(connection, 405, "only GET\n");
-    default:
-        return Reply(connection, 400, "malformed report\n");
-    }
+    int status = CReportListener::Dispatch(context, connection, url, method);
+    return status == 0 ? MHD_YES : Reply(connection, status);
 }
 
 } // namespace
 
-int CReportListener::Dispatch(void* context, void* connection, const char* url,
+int CReportListener::Dispatch(void* context, MHD_Connection* connection, const char* url,
                               const char* method) {
     auto* self = static_cast<CReportListener*>(context);
-    auto* mhd = static_cast<MHD_Connection*>(connection);
     if (std::strcmp(method, "GET") != 0) {
         return 405;
     }
@@ -67,7 +60,7 @@ int CReportListener::Dispatch(void* context, void* connection, const char* url,
         return 404;
     }
     auto report = CKannelProtocol::ReadReport([&](const char* name) -> std::optional<std::string> {
-        const char* value = MHD_lookup_connection_value(mhd, MHD_GET_ARGUMENT_KIND, name);
+        const char* value = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, name);
         if (value == nullptr) {
             return std::nullopt;
         }
@@ -77,7 +70,38 @@ int CReportListener::Dispatch(void* context, void* connection, const char* url,
         ++self->m_malformed;
         return 400;
     }
-    return self->m_handler(*report);
+    std::lock_guard<std::mutex> guard(self->m_lock);
+    if (self->m_closing) {
+        return 503;
+    }
+    // Suspended before the writer can see it, so the writer's resume always follows.
+    MHD_suspend_connection(connection);
+    self->m_waiting.push_back({connection, std::move(*report)});
+    self->m_arrived.notify_one();
+    return 0;
+}
+
+void CReportListener::Write() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (true) {
+        m_arrived.wait(lock, [&] { return m_closing || !m_waiting.empty(); });
+        if (m_waiting.empty()) {
+            return; // closing, and every report handed over is answered
+        }
+        std::vector<Waiting> batch = std::exchange(m_waiting, {});
+        lock.unlock();
+        std::vector<CKannelProtocol::Report> reports;
+        reports.reserve(batch.size());
+        for (Waiting& w : batch) {
+            reports.push_back(std::move(w.report));
+        }
+        std::vector<int> statuses = m_handler(reports);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            Reply(batch[i].connection, i < statuses.size() ? statuses[i] : 503);
+            MHD_resume_connection(batch[i].connection);
+        }
+        lock.lock();
+    }
 }
 
 void CReportListener::Stopper::operator()(MHD_Daemon* daemon) const {
@@ -99,11 +123,16 @@ bool CReportListener::Start(const std::string& address, std::uint16_t port, Hand
         return false;
     }
     m_handler = std::move(handler);
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_closing = false;
+    }
     errno = 0;
+    // One server thread reads every request; the writer answers the reports.
     MHD_Daemon* daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, port, nullptr, nullptr, &OnRequest, this,
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&where), MHD_OPTION_CONNECTION_TIMEOUT,
-        static_cast<unsigned>(10), MHD_OPTION_THREAD_POOL_SIZE, kThreads, MHD_OPTION_END);
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME, port, nullptr,
+        nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&where),
+        MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(10), MHD_OPTION_END);
     if (daemon == nullptr) {
         int saved = errno;
         error = "cannot listen for delivery reports on " + address + ":" + std::to_string(port) +
@@ -111,9 +140,19 @@ bool CReportListener::Start(const std::string& address, std::uint16_t port, Hand
         return false;
     }
     m_daemon.reset(daemon);
+    m_writer = std::thread([this] { Write(); });
     return true;
 }
 
 void CReportListener::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_closing = true;
+        m_arrived.notify_all();
+    }
+    if (m_writer.joinable()) {
+        m_writer.join();
+    }
+    // No connection is suspended any more: the daemon may stop.
     m_daemon.reset();
 }

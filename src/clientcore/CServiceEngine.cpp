@@ -285,16 +285,7 @@ void CServiceEngine::Run() {
         lock.unlock();
 
         std::int64_t now = Now();
-        if (!confirms.empty()) {
-            std::lock_guard<std::mutex> db(m_dbLock);
-            // Unwritten confirmations are harmless: those results are posted again at the
-            // next start.
-            CStoreTransaction write(m_store);
-            if (write.IsOpen() && ApplyConfirms(confirms)) {
-                write.Commit();
-            }
-        }
-        std::optional<std::int64_t> next = Pass(now, sweep, subscription, posts);
+        std::optional<std::int64_t> next = Pass(now, sweep, subscription, confirms, posts);
         Deliver(posts);
 
         lock.lock();
@@ -344,9 +335,10 @@ void CServiceEngine::Deliver(std::vector<PendingPost>& posts) {
     posts.clear();
 }
 
-std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
-                                                 std::optional<std::uint64_t> subscription,
-                                                 std::vector<PendingPost>& posts) {
+std::optional<std::int64_t>
+CServiceEngine::Pass(std::int64_t now, bool sweep, std::optional<std::uint64_t> subscription,
+                     const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
+                     std::vector<PendingPost>& posts) {
     std::lock_guard<std::mutex> db(m_dbLock);
     if (!m_store.IsOpen()) {
         return std::nullopt;
@@ -356,6 +348,9 @@ std::optional<std::int64_t> CServiceEngine::Pass(std::int64_t now, bool sweep,
     if (!pass.IsOpen()) {
         return now + 1000; // the file is busy or failing: try again in a while
     }
+    // Confirmations ride along with the pass's transaction. Each one stands alone, so one that
+    // is not written is harmless: that event is posted again at the next start.
+    ApplyConfirms(confirms);
     bool ok = true;
     // Send results first: a message's result always goes out before its delivery reports.
     for (bool more = true; ok && more;) {

@@ -75,11 +75,18 @@ public:
     // The next request to make, marked in flight; nothing when none is due (then `retryAt` is
     // the earliest time one will be, if any).
     std::optional<GatewayRow> TakeSubmission(std::optional<std::int64_t>& retryAt);
-    // The gateway's answer to a request taken with TakeSubmission.
-    void FinishSubmission(const GatewayRow& request, const CKannelProtocol::Answer& answer);
-    // Applies a delivery report; the HTTP status to answer (200 applied, 204 nothing new, 403 the
-    // secret is wrong, 404 no such message, 400 malformed). Nothing changes unless 200.
-    int ApplyReport(const CKannelProtocol::Report& report);
+    // Writes the gateway's answer to a request taken with TakeSubmission or returned here, and
+    // when `takeNext` takes the next request in the same transaction (as TakeSubmission would;
+    // nothing when the answer could not be written).
+    std::optional<GatewayRow> FinishSubmission(const GatewayRow& request,
+                                               const CKannelProtocol::Answer& answer, bool takeNext,
+                                               std::optional<std::int64_t>& retryAt);
+    // Applies delivery reports that arrived together in one transaction; for each the HTTP
+    // status to answer (200 applied, 204 nothing new, 403 the secret is wrong, 404 no such
+    // message, 400 malformed, 503 not stored: the gateway calls again). A report is answered
+    // 200 or 204 only once the transaction holding it is committed. Nothing changes for a
+    // report answered otherwise.
+    std::vector<int> ApplyReports(const std::vector<CKannelProtocol::Report>& reports);
 
     // Opens the database and starts the engine thread.
     bool Start(const std::string& databasePath, std::string& error);
@@ -120,10 +127,12 @@ private:
     };
 
     void Run();
-    // One pass over the due work; returns the next due time.
-    std::optional<std::int64_t> Pass(std::int64_t now, bool sweep,
-                                     std::optional<std::uint64_t> subscription,
-                                     std::vector<PendingPost>& posts);
+    // One pass over the due work, in one transaction with the confirmations gathered since the
+    // last one; returns the next due time.
+    std::optional<std::int64_t>
+    Pass(std::int64_t now, bool sweep, std::optional<std::uint64_t> subscription,
+         const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
+         std::vector<PendingPost>& posts);
     void Deliver(std::vector<PendingPost>& posts);
     // Writes the confirmations (the caller holds m_dbLock inside a transaction).
     bool ApplyConfirms(const std::vector<std::pair<std::uint32_t, std::string>>& confirms);
@@ -135,17 +144,16 @@ private:
     // m_dbLock inside a transaction); its send result waits for the gateway's answer.
     bool StoreGatewayMessage(const SendInput& input, const CSmsText& text,
                              const std::vector<std::string>& numbers, MessageRow& message);
+    // Gateway mode, inside a transaction under m_dbLock: the next waiting request marked in
+    // flight (else `retryAt` says when one will be due); the answer to a request written.
+    std::optional<GatewayRow> TakeNext(std::int64_t now, std::optional<std::int64_t>& retryAt);
+    bool FinishOne(const GatewayRow& request, const CKannelProtocol::Answer& answer,
+                   std::int64_t now);
+    // Whether new work is taken (false once shutting down).
+    bool Accepting();
     // Gateway mode: the status of a recipient from what each part reported.
     bool UpdateFromParts(const std::string& guid, std::int32_t index, std::int32_t requests,
                          const std::string& answer, std::int64_t now);
-    struct PendingReport {
-        const CKannelProtocol::Report* report;
-        int status = 0;
-        bool done = false;
-    };
-    // Applies a batch of reports in one transaction (takes m_dbLock); true when any changed a
-    // status. Each report's status is set.
-    bool ApplyReports(const std::vector<PendingReport*>& batch);
     // One report inside the batch's transaction: 200 applied, 204 nothing to apply, else the
     // refusal.
     int ApplyOne(const CKannelProtocol::Report& report, std::int64_t now);
@@ -157,10 +165,6 @@ private:
     PostFn m_post;
     std::optional<GatewayAccount> m_gateway;
     std::function<void()> m_wakeSender;
-    std::mutex m_reportLock; // guards the three below
-    std::condition_variable m_reportDone;
-    std::vector<PendingReport*> m_reportQueue;
-    bool m_reportLeader = false;
     CServiceStore m_store;
     std::mutex m_dbLock; // guards m_store
 

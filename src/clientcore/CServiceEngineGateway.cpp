@@ -108,11 +108,8 @@ bool CServiceEngine::RecoverInFlight(std::int64_t now) {
 
 std::optional<GatewayRow> CServiceEngine::TakeSubmission(std::optional<std::int64_t>& retryAt) {
     retryAt.reset();
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        if (!m_accepting) { // what waits is submitted after the next start
-            return std::nullopt;
-        }
+    if (!Accepting()) { // what waits is submitted after the next start
+        return std::nullopt;
     }
     std::lock_guard<std::mutex> db(m_dbLock);
     if (!m_store.IsOpen()) {
@@ -123,67 +120,97 @@ std::optional<GatewayRow> CServiceEngine::TakeSubmission(std::optional<std::int6
         retryAt = Now() + 1000;
         return std::nullopt;
     }
-    std::int64_t now = Now();
+    std::optional<GatewayRow> row = TakeNext(Now(), retryAt);
+    if (row && !take.Commit()) {
+        retryAt = Now() + 1000;
+        return std::nullopt;
+    }
+    return row;
+}
+
+bool CServiceEngine::Accepting() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_accepting;
+}
+
+std::optional<GatewayRow> CServiceEngine::TakeNext(std::int64_t now,
+                                                   std::optional<std::int64_t>& retryAt) {
     std::optional<GatewayRow> row = m_store.NextSubmission(now);
     if (!row) {
         retryAt = m_store.NextRetry();
         return std::nullopt;
     }
-    if (!m_store.SetGatewayState(row->guid, 1, row->part, 0) || !take.Commit()) {
+    if (!m_store.SetGatewayState(row->guid, 1, row->part, 0)) {
         retryAt = now + 1000;
         return std::nullopt;
     }
     return row;
 }
 
-void CServiceEngine::FinishSubmission(const GatewayRow& request,
-                                      const CKannelProtocol::Answer& answer) {
+std::optional<GatewayRow> CServiceEngine::FinishSubmission(const GatewayRow& request,
+                                                           const CKannelProtocol::Answer& answer,
+                                                           bool takeNext,
+                                                           std::optional<std::int64_t>& retryAt) {
+    retryAt.reset();
     const bool accepted = answer.outcome == CKannelProtocol::Outcome::Accepted;
     const std::int64_t now = Now();
+    takeNext = takeNext && Accepting();
+    std::optional<GatewayRow> next;
     {
         std::lock_guard<std::mutex> db(m_dbLock);
         CStoreTransaction write(m_store);
         if (!write.IsOpen()) {
-            return; // still in flight: counts as sent at the next start
+            return std::nullopt; // still in flight: counts as sent at the next start
         }
-        bool ok = true;
-        std::int32_t next = request.part + 1;
-        if (request.part == 0 && !accepted) {
-            // Nothing of the message went out: the program gets the error and may hand the
-            // message over again under the same key.
-            ok = m_store.SetResult(request.guid, now, answer.label, answer.description) &&
-                 m_store.DeleteRecipients(request.guid) &&
-                 m_store.SetGatewayState(request.guid, 3, request.part, 0);
-        } else if (!accepted &&
-                   (answer.label == "Server not found" || answer.label == "Server not avail")) {
-            // A later part: the message is out already, so this part is tried again.
-            ok = m_store.SetGatewayState(request.guid, 0, request.part, now + kPartRetryMs);
-        } else {
-            if (request.part == 0) {
-                ok = m_store.SetResult(request.guid, now, "", "");
-            }
-            if (!accepted) {
-                // A later part the gateway refused: every recipient misses that part.
-                for (const auto& [index, number] : m_store.RecipientNumbers(request.guid)) {
-                    bool raised = false;
-                    ok = ok &&
-                         m_store.RaisePartRank(request.guid, index, request.part,
-                                               CKannelProtocol::kFinalRank, kRefusedType, raised) &&
-                         UpdateFromParts(request.guid, index, request.requests, answer.description,
-                                         now);
-                }
-            }
-            ok = ok &&
-                 m_store.SetGatewayState(request.guid, next >= request.requests ? 2 : 0, next, 0);
+        if (!FinishOne(request, answer, now)) {
+            return std::nullopt;
         }
-        if (!ok || !write.Commit()) {
-            return;
+        // The next request is marked in flight in the same transaction: one write per request
+        // instead of two. If the take fails, the finish alone is written.
+        if (takeNext) {
+            next = TakeNext(now, retryAt);
+        }
+        if (!write.Commit()) {
+            return std::nullopt;
         }
     }
     Kick(!accepted && request.part > 0);
     if (request.part + 1 < request.requests) {
         m_wakeSender();
     }
+    return next;
+}
+
+bool CServiceEngine::FinishOne(const GatewayRow& request, const CKannelProtocol::Answer& answer,
+                               std::int64_t now) {
+    const bool accepted = answer.outcome == CKannelProtocol::Outcome::Accepted;
+    std::int32_t next = request.part + 1;
+    if (request.part == 0 && !accepted) {
+        // Nothing of the message went out: the program gets the error and may hand the
+        // message over again under the same key.
+        return m_store.SetResult(request.guid, now, answer.label, answer.description) &&
+               m_store.DeleteRecipients(request.guid) &&
+               m_store.SetGatewayState(request.guid, 3, request.part, 0);
+    }
+    if (!accepted && (answer.label == "Server not found" || answer.label == "Server not avail")) {
+        // A later part: the message is out already, so this part is tried again.
+        return m_store.SetGatewayState(request.guid, 0, request.part, now + kPartRetryMs);
+    }
+    bool ok = true;
+    if (request.part == 0) {
+        ok = m_store.SetResult(request.guid, now, "", "");
+    }
+    if (!accepted) {
+        // A later part the gateway refused: every recipient misses that part.
+        for (const auto& [index, number] : m_store.RecipientNumbers(request.guid)) {
+            bool raised = false;
+            ok = ok &&
+                 m_store.RaisePartRank(request.guid, index, request.part,
+                                       CKannelProtocol::kFinalRank, kRefusedType, raised) &&
+                 UpdateFromParts(request.guid, index, request.requests, answer.description, now);
+        }
+    }
+    return ok && m_store.SetGatewayState(request.guid, next >= request.requests ? 2 : 0, next, 0);
 }
 
 bool CServiceEngine::UpdateFromParts(const std::string& guid, std::int32_t index,
@@ -220,65 +247,38 @@ bool CServiceEngine::UpdateFromParts(const std::string& guid, std::int32_t index
     return m_store.SetRecipientStatus(guid, index, shown->code, text, now);
 }
 
-int CServiceEngine::ApplyReport(const CKannelProtocol::Report& report) {
-    // Group commit: reports that arrive together are applied in one transaction by whichever
-    // caller finds no batch under way; every caller answers only once its report is on disk,
-    // so a report the gateway was told is taken survives any crash.
-    PendingReport mine{&report};
-    std::unique_lock<std::mutex> lock(m_reportLock);
-    m_reportQueue.push_back(&mine);
-    while (!mine.done) {
-        if (m_reportLeader) {
-            m_reportDone.wait(lock, [&] { return mine.done || !m_reportLeader; });
-            continue;
+std::vector<int> CServiceEngine::ApplyReports(const std::vector<CKannelProtocol::Report>& reports) {
+    std::vector<int> statuses(reports.size(), 503);
+    bool changed = false;
+    {
+        std::lock_guard<std::mutex> db(m_dbLock);
+        if (!m_store.IsOpen()) {
+            return statuses;
         }
-        m_reportLeader = true;
-        while (!m_reportQueue.empty()) {
-            std::vector<PendingReport*> batch = std::exchange(m_reportQueue, {});
-            lock.unlock();
-            bool changed = ApplyReports(batch);
-            if (changed) {
-                Kick(true);
+        CStoreTransaction write(m_store);
+        if (!write.IsOpen()) {
+            return statuses;
+        }
+        const std::int64_t now = Now();
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            statuses[i] = ApplyOne(reports[i], now);
+            changed = changed || statuses[i] == 200;
+        }
+        // Written or not, a 204 was taken only once the batch is on disk: a report that came
+        // before it in the same batch may be what made it nothing new.
+        if (!write.Commit()) {
+            for (int& status : statuses) {
+                if (status == 200 || status == 204) {
+                    status = 503; // the gateway calls again
+                }
             }
-            lock.lock();
-            for (PendingReport* p : batch) {
-                p->done = true;
-            }
-            m_reportDone.notify_all();
-        }
-        m_reportLeader = false;
-        m_reportDone.notify_all();
-    }
-    return mine.status;
-}
-
-bool CServiceEngine::ApplyReports(const std::vector<PendingReport*>& batch) {
-    std::lock_guard<std::mutex> db(m_dbLock);
-    if (!m_store.IsOpen()) {
-        for (PendingReport* p : batch) {
-            p->status = 503;
-        }
-        return false;
-    }
-    CStoreTransaction write(m_store);
-    const std::int64_t now = Now();
-    std::vector<PendingReport*> applied;
-    for (PendingReport* p : batch) {
-        p->status = write.IsOpen() ? ApplyOne(*p->report, now) : 503;
-        if (p->status == 200) {
-            applied.push_back(p);
+            return statuses;
         }
     }
-    if (applied.empty()) {
-        return false;
+    if (changed) {
+        Kick(true);
     }
-    if (!write.Commit()) {
-        for (PendingReport* p : applied) {
-            p->status = 503; // the gateway calls again
-        }
-        return false;
-    }
-    return true;
+    return statuses;
 }
 
 int CServiceEngine::ApplyOne(const CKannelProtocol::Report& report, std::int64_t now) {
