@@ -10,6 +10,7 @@ OptionsServices MakeOptionsServices(CTidewellWindowsApp& app) {
     services.reg = &app.Reg();
     services.countryCodes = app.CountryCodes();
     services.manageTemplates = TemplateManager(app);
+    services.startWithDesktop = app.StartWithDesktopHook();
     if (CMgmtCore* core = app.Core()) {
         services.registerEx = [core] { return core->CORE_RegisterEx(); };
         services.changeAccountDetails = [core](const std::string& email) {

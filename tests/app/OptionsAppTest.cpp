@@ -13,6 +13,7 @@
 #include "gui/CMgmtGUI.h"
 #include "options/CDlgOptions.h"
 #include "options/CPageAccount.h"
+#include "options/CPageDisplay.h"
 #include "options/CPageGeneral.h"
 #include "platform/MsgBox.h"
 #include "platform/Shell.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,7 +86,13 @@ TEST(OptionsApp, OptionsReachTheLibraryTheServiceAndTheTemplates) {
     countries->setCurrentIndex(germany);
     emit countries->activated(germany);
     options->AccountPage()->SetNewEmail("ann.smith@example.org");
+    // The signup wrote the desktop's autostart entry; the Display page's box removes it.
+    const std::string entry = CTidewellWindowsApp::Autostart().EntryPath();
+    ASSERT_TRUE(std::filesystem::exists(entry));
+    ASSERT_TRUE(options->DisplayPage()->StartWithDesktopBox()->isChecked());
+    options->DisplayPage()->StartWithDesktopBox()->setChecked(false);
     options->OkButton()->click();
+    EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_EQ(app.CountryCodes()->HomeCountry(), "DE");
     EXPECT_TRUE(SpinUntil([&] { return app.Reg().GetUserEmail() == "ann.smith@example.org"; }))
         << "the account data came back with the new address";
