@@ -4,6 +4,7 @@
 // from the General page and from the compose dialog.
 #include "AppDialogs.h"
 #include "WelcomeAnswer.h"
+#include "app/CAutostart.h"
 #include "app/CTidewellWindowsApp.h"
 #include "clientcore/QVClientCoreTesting.h"
 #include "common/TestEnv.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
