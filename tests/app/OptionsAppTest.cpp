@@ -92,7 +92,7 @@ TEST(OptionsApp, OptionsReachTheLibraryTheServiceAndTheTemplates) {
     const std::string entry = CTidewellWindowsApp::Autostart().EntryPath();
     ASSERT_TRUE(std::filesystem::exists(entry));
     ASSERT_TRUE(options->DisplayPage()->StartWithDesktopBox()->isChecked());
-    options->DisplayPage()->StartWithDesktopBox()->setChecked(false);
+    options->DisplayPage()->StartWithDesktopBox()->click(); // as the user unticks it
     options->OkButton()->click();
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_EQ(app.CountryCodes()->HomeCountry(), "DE");

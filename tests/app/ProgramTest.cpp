@@ -264,6 +264,12 @@ TEST_F(ProgramTest, GeneratorVerbShowsItsResultInABoxWhenADisplayIsThere) {
     }
     ::setenv("DISPLAY", display.Name().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The X keyboard library hands strndup a buffer without a terminator, which ASan's strict
+    // string checks report although strndup reads only up to its bound.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string relaxed =
+        std::string(asan != nullptr ? asan : "") + ":strict_string_checks=0";
+    ::setenv("ASAN_OPTIONS", relaxed.c_str(), 1);
     const std::string errors = twtest::MakeTempDir("stderr") + "/stderr.txt";
     std::string program = Program();
     std::string verb = "langfile";
