@@ -30,6 +30,10 @@ std::string LogFile() {
     return std::string(std::getenv("TMPDIR")) + "/Quorvane/TWD.log";
 }
 
+std::string ChildErrorsFile() {
+    return std::string(std::getenv("TMPDIR")) + "/children.stderr";
+}
+
 pid_t Start(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     std::string program = Program();
@@ -42,7 +46,10 @@ pid_t Start(const std::vector<std::string>& args) {
     pid_t pid = 0;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // The programs' standard error (sanitizer reports included) is kept for failure messages.
+    const std::string errors = ChildErrorsFile();
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                     0600);
     int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
@@ -317,7 +324,7 @@ TEST_F(ProgramTest, StartWithTheDesktopShowsOnlyTheTrayAndASecondOneDoesNothing)
     // A request after it: once that is handled, anything the second start had sent was
     // handled before.
     EXPECT_EQ(RunToEnd({"--autostart"}), 0);
-    EXPECT_EQ(RunToEnd({"NewSMS"}), 0);
+    EXPECT_EQ(RunToEnd({"NewSMS"}), 0) << twtest::ReadFile(ChildErrorsFile());
     ASSERT_TRUE(LogHas("Showing a NewSMS dialog"));
     const std::string log = twtest::ReadFile(LogFile());
     EXPECT_EQ(log.find("Showing a Folders dialog"), std::string::npos) << log;
