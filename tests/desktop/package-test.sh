@@ -41,7 +41,7 @@ grep -q "release version=\"$version\"" "$build/share/metainfo/$id.metainfo.xml" 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for p in libqt6widgets6 libqt6dbus6 qt6-qpa-plugins libphonenumber8 libsqlite3-0 iso-codes; do
-  echo "$depends" | grep -Eq "(^|, )$p( |,|$)" || fail "Depends lacks $p"
+  grep -Eq "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p"
 done
 
 # Every library a packaged file needs is in a package named in Depends, or one such a package
@@ -60,7 +60,9 @@ paths=()
 for lib in $libs; do
   case $lib in libasan.so.*|libubsan.so.*|libtsan.so.*) continue ;; esac
   [ -e "$work/root/usr/lib/tidewell/$lib" ] && continue
-  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ {print $NF; exit}')
+  # awk reads to the end: leaving early would end ldconfig with SIGPIPE, which pipefail
+  # turns into a silent failure of the whole script.
+  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ && !found {print $NF; found = 1}')
   [ -n "$path" ] || fail "$lib (needed by a packaged file) is not installed here"
   # By its folder's last part, so /lib and /usr/lib (merged) both match.
   paths+=("*/$(basename "$(dirname "$path")")/$lib")
@@ -68,7 +70,7 @@ done
 dpkg-query -S "${paths[@]}" >"$work/owners" || fail "a needed library belongs to no package"
 while IFS= read -r line; do
   owner=${line%%:*}
-  echo "$reach" | grep -qx "$owner" ||
+  grep -qx "$owner" <<<"$reach" ||
     fail "${line##* } comes from $owner, which Depends does not bring"
 done <"$work/owners"
 echo "package $deb: $(wc -l <"$work/files") entries"
