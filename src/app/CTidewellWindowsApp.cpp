@@ -108,12 +108,11 @@ void CTidewellWindowsApp::SetLastUsedDate() {
 
 bool CTidewellWindowsApp::InitInstance() {
     // 1-3. Command line (parsed at construction). The registration switches are answered
-    // before the object goes on the bus: a start that only registers must not take the name
+    // before anything goes on the bus: a start that only registers must not take the name
     // (and with it a call meant for a running program).
     if (HandleRegistrationSwitches()) {
         return false;
     }
-    RegisterAutomation();
 
     // 4. Log verbosity.
     const int logLevel = static_cast<int>(m_reg.GetLogLevel());
@@ -174,6 +173,9 @@ bool CTidewellWindowsApp::InitInstance() {
         m_instanceLock.reset();
         return false;
     }
+    // Only the instance that runs the program goes on the bus: a start that forwards its verb
+    // never touches it.
+    RegisterAutomation();
 
     // 9.
     if (CCommandLine::IsShutdownVerb(m_verb)) {
