@@ -464,32 +464,27 @@ bool CMgmtMessages::DelRecord(Folder& folder, const std::string& guid) {
     return true;
 }
 
-bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
-    Enter("CMgmtMessages::OutboxDelRecord");
+bool CMgmtMessages::DelRecordAndSave(Folder& folder, unsigned bit, const char* where,
+                                     const char* notFound, const std::string& guid) {
+    Enter(where);
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!DelRecord(m_outbox, guid)) {
-        Log("CMgmtMessages::OutboxDelRecord",
-            "Warning: A Outbox message with that GUID could not be found.", LOG_CAT_DATA,
-            LOG_SEV_ERROR);
+    if (!DelRecord(folder, guid)) {
+        Log(where, notFound, LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
-    const bool saved = Changed(kOutboxBit);
+    const bool saved = Changed(bit);
     NotifyDataChange();
     return saved;
 }
 
+bool CMgmtMessages::OutboxDelRecord(const std::string& guid) {
+    return DelRecordAndSave(m_outbox, kOutboxBit, "CMgmtMessages::OutboxDelRecord",
+                            "Warning: A Outbox message with that GUID could not be found.", guid);
+}
+
 bool CMgmtMessages::SentboxDelRecord(const std::string& guid) {
-    Enter("CMgmtMessages::SentboxDelRecord");
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!DelRecord(m_sentbox, guid)) {
-        Log("CMgmtMessages::SentboxDelRecord",
-            "Warning: A Sentbox message with that GUID could not be found.", LOG_CAT_DATA,
-            LOG_SEV_ERROR);
-        return false;
-    }
-    const bool saved = Changed(kSentboxBit);
-    NotifyDataChange();
-    return saved;
+    return DelRecordAndSave(m_sentbox, kSentboxBit, "CMgmtMessages::SentboxDelRecord",
+                            "Warning: A Sentbox message with that GUID could not be found.", guid);
 }
 
 bool CMgmtMessages::ModifyRecord(Folder& folder, const CMessageRecord& record,

@@ -132,6 +132,9 @@ protected:
     using Folder = MessageRecordList;
 
     bool DelRecord(Folder& folder, const std::string& guid);
+    // Removes the record, logs `notFound` when it is absent, saves and notifies.
+    bool DelRecordAndSave(Folder& folder, unsigned bit, const char* where, const char* notFound,
+                          const std::string& guid);
     bool ModifyRecord(Folder& folder, const CMessageRecord& record, const std::string* guid);
     bool Serialize(Folder& folder, const std::string& path, ArchiveMode mode, bool force = false);
     static Folder::iterator FindByGuid(Folder& folder, const std::string& guid);

@@ -5,6 +5,7 @@
 // TW_CRASH_SEED (fixed by default, so a failure can be replayed).
 #include "app/CEditionValues.h"
 #include "common/TestEnv.h"
+#include "common/Wait.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 #include "platform/MsgBox.h"
@@ -35,45 +36,16 @@ namespace {
 constexpr int kMessages = 30;
 
 pid_t Start(const std::vector<std::string>& args) {
-    std::string program = twtest::BinDir() + "/tidewell";
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv{program.data()};
-    for (auto& a : copy) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+    return twtest::Spawn(twtest::BinDir() + "/tidewell", args);
 }
 
-// Exit code, 128 + signal, or -1 when the process did not end in time.
 int WaitFor(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return -1;
+    return twtest::WaitForExit(pid, limit);
 }
 
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    return twtest::WaitUntil(condition, limit, std::chrono::milliseconds(20));
 }
 
 std::string DataFolder() {

@@ -1,6 +1,7 @@
 // The program itself, started as real processes in the test's private folders.
 #include "app/CEditionValues.h"
 #include "common/TestEnv.h"
+#include "common/Wait.h"
 #include "platform/MsgBox.h"
 #include "platform/Registry.h"
 #include "platform/Win.h"
@@ -34,39 +35,13 @@ std::string ChildErrorsFile() {
     return std::string(std::getenv("TMPDIR")) + "/children.stderr";
 }
 
+// The programs' standard error (sanitizer reports included) is kept for failure messages.
 pid_t Start(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    std::string program = Program();
-    argv.push_back(program.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // The programs' standard error (sanitizer reports included) is kept for failure messages.
-    const std::string errors = ChildErrorsFile();
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0600);
-    int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+    return twtest::Spawn(Program(), args, ChildErrorsFile());
 }
 
-// Exit code of the process, or -1 when it did not end within the time.
 int WaitFor(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
+    return twtest::WaitForExit(pid, limit);
 }
 
 int RunToEnd(const std::vector<std::string>& args) {
@@ -76,14 +51,7 @@ int RunToEnd(const std::vector<std::string>& args) {
 
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    return twtest::WaitUntil(condition, limit, std::chrono::milliseconds(20));
 }
 
 // Gives each test fresh folders, so no earlier run's files or windows interfere.

@@ -2,6 +2,7 @@
 // message: the send key is on disk before the hand-over, records left waiting for their id are
 // reconciled at start, and fetched results are confirmed only once their effect is saved.
 #include "CoreTestFixture.h"
+#include "common/Wait.h"
 
 #include "core/CCoreContext.h"
 #include "messages/CMessageClock.h"
@@ -14,14 +15,8 @@ namespace coretest {
 namespace {
 
 template <class Condition> bool WaitUntil(Condition condition, int ms = 10000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return condition();
+    return twtest::WaitUntil(condition, std::chrono::milliseconds(ms),
+                             std::chrono::milliseconds(2));
 }
 
 // The outbox as it is on disk.

@@ -2,6 +2,7 @@
 // test moves: messages go from the outbox to final in the sentbox, wait for their time, survive
 // an outage and a restart.
 #include "CoreTestFixture.h"
+#include "common/Wait.h"
 
 #include "clientcore/QVClientCoreTesting.h"
 #include "core/CQVClientCoreLib.h"
@@ -24,14 +25,8 @@ std::int64_t EngineClock(void*) {
 }
 
 template <class Condition> bool WaitUntil(Condition condition, int ms = 10000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return condition();
+    return twtest::WaitUntil(condition, std::chrono::milliseconds(ms),
+                             std::chrono::milliseconds(2));
 }
 
 void SetOutage(std::uint32_t value) {

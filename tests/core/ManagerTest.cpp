@@ -1,6 +1,7 @@
 // Start-up, the event loop of the core thread, shutdown, identity texts and the outbox monitor,
 // against a scripted core.
 #include "CoreTestFixture.h"
+#include "common/Wait.h"
 
 #include "core/CCoreContext.h"
 #include "messages/CMMSRecord.h"
@@ -16,14 +17,8 @@ namespace coretest {
 namespace {
 
 template <class Condition> bool WaitUntil(Condition condition, int ms = 10000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return condition();
+    return twtest::WaitUntil(condition, std::chrono::milliseconds(ms),
+                             std::chrono::milliseconds(5));
 }
 
 class Manager : public CoreFixture {};

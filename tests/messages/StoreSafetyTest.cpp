@@ -1,6 +1,7 @@
 // The folder files at the instants that matter for a crash: grouped saves, a move between the
 // folders cut short, and files that cannot be read.
 #include "common/TestEnv.h"
+#include "common/Wait.h"
 #include "messages/CMgmtSMS.h"
 #include "messages/CSMSRecord.h"
 
@@ -49,14 +50,7 @@ std::vector<std::string> GuidsOnDisk(const std::string& path) {
 }
 
 template <class Condition> bool WaitUntil(Condition condition) {
-    auto end = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
+    return twtest::WaitUntil(condition, std::chrono::seconds(10), std::chrono::milliseconds(1));
 }
 
 using G = std::vector<std::string>;
