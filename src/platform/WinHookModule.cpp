@@ -33,23 +33,31 @@ std::shared_ptr<WinHookModule> WinHookModule::Load(const std::string& path, std:
         return nullptr;
     }
     Loaded& loaded = TheLoaded();
-    std::lock_guard<std::mutex> lock(loaded.mutex);
-    auto it = loaded.modules.find(path);
-    if (it != loaded.modules.end()) {
-        if (std::shared_ptr<WinHookModule> module = it->second.lock()) {
-            return module;
+    {
+        std::lock_guard<std::mutex> lock(loaded.mutex);
+        auto it = loaded.modules.find(path);
+        if (it != loaded.modules.end()) {
+            if (std::shared_ptr<WinHookModule> module = it->second.lock()) {
+                return module;
+            }
         }
     }
-    // A load whose close is still pending only raises the loader's own count, so the pending
-    // close leaves this one loaded.
+    // Loaded without the lock: the library's initialisation may itself retrieve messages and
+    // so call hooks. A load whose close is still pending only raises the loader's own count,
+    // so the pending close leaves this one loaded.
     platform::DynLib library;
     if (!library.Open(path)) {
         *error = "cannot load " + path + ": " + library.Error();
         return nullptr;
     }
+    std::lock_guard<std::mutex> lock(loaded.mutex);
+    std::weak_ptr<WinHookModule>& slot = loaded.modules[path];
+    if (std::shared_ptr<WinHookModule> other = slot.lock()) {
+        return other; // loaded meanwhile (by a nested call): ours just lowers the count again
+    }
     std::shared_ptr<WinHookModule> module(
         new WinHookModule(std::move(library), WinThreadState::Current()), &WinHookModule::Release);
-    loaded.modules[path] = module;
+    slot = module;
     return module;
 }
 

@@ -325,6 +325,7 @@ bool WinThreadState::QueueAction(std::function<void()> action) {
             return false;
         }
         m_actions.push_back(std::move(action));
+        m_hasActions.store(true);
         NotifyLocked();
     }
     CallWakeHook();
@@ -332,10 +333,14 @@ bool WinThreadState::QueueAction(std::function<void()> action) {
 }
 
 void WinThreadState::RunActions() {
+    if (!m_hasActions.load()) {
+        return;
+    }
     std::deque<std::function<void()>> actions;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         actions.swap(m_actions);
+        m_hasActions.store(false);
     }
     for (auto& action : actions) {
         try {

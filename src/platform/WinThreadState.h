@@ -10,6 +10,7 @@
 #include "platform/Win.h"
 #include "platform/WinHookChain.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -130,6 +131,7 @@ private:
     UINT_PTR m_nextThreadTimerId = 1;
     WinHookList m_hooks; // oldest first; walks take them newest first
     std::deque<std::function<void()>> m_actions;
+    std::atomic<bool> m_hasActions{false}; // spares retrievals the lock while there are none
     std::shared_ptr<const std::function<void()>> m_wakeHook;
 };
 
