@@ -192,17 +192,22 @@ TEST(WinHooks, AHookedProcessThatEndsLeavesTheInstallerFine) {
 }
 
 TEST(WinHooks, AnInstallerThatEndsTakesItsHooksWithIt) {
-    Helper hooked("Hooked By Another");
+    Helper hooked("Hooked By Others");
     ASSERT_NE(hooked.Window(), 0u);
     const DWORD thread = hooked.Thread();
     Helper installer("Installer", "TestHelper",
                      {std::to_string(thread), ModulePath(), "TestHookFirst"});
-    ASSERT_NE(installer.Window(), 0u);
+    Helper other("Other Installer", "TestHelper",
+                 {std::to_string(thread), ModulePath(), "TestHookSecond"});
     ASSERT_NE(installer.Hook(), 0u);
+    ASSERT_NE(other.Hook(), 0u);
     ASSERT_TRUE(PostMessage(hooked.Window(), WM_USER + 2, 4, 0));
     EXPECT_EQ(Line(hooked), "module loaded " + std::to_string(thread));
+    EXPECT_EQ(Line(hooked), Seen("second", 4, thread));
     EXPECT_EQ(Line(hooked), Seen("first", 4, thread));
     EXPECT_EQ(Line(hooked), "posted 4 0");
+    // A third process may remove a hook too.
+    EXPECT_TRUE(UnhookWindowsHookEx(other.Hook()));
 
     ASSERT_EQ(::kill(installer.Pid(), SIGKILL), 0);
     installer.Wait();
