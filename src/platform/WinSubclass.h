@@ -30,8 +30,10 @@ constexpr int GWLP_HINSTANCE = -6;
 constexpr int GWLP_ID = -12;
 constexpr int GWLP_USERDATA = -21;
 
-// GWLP_WNDPROC: `value` is a link number of this window (restore) or a WNDPROCFN's address
-// (install); returns the previous link number (see above), 0 on failure. GWLP_ID sets the
+// GWLP_WNDPROC: `value` is a link number of this window (restore: returns the number of the
+// link taken out; the top link's own number changes nothing and is returned), a link number
+// of another window (installs a link calling it), or a WNDPROCFN's address (install: returns
+// the number of the link below the new one). 0 on failure. GWLP_ID sets the
 // control id, GWLP_USERDATA a free value; both return the previous value.
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
