@@ -1,6 +1,7 @@
 #include "platform/WinThreadState.h"
 
 #include "platform/Diagnostics.h"
+#include "platform/WinWindowEvents.h"
 #include "platform/WinWindowTable.h"
 
 #include <algorithm>
@@ -82,6 +83,7 @@ void WinThreadState::End() {
     WinWindowTable& table = WinWindowTable::Instance();
     for (HWND hwnd : table.WindowsOfThread(m_id)) {
         table.Remove(hwnd);
+        OnWindowRemoved(hwnd);
     }
     std::deque<std::shared_ptr<WinSendRecord>> sent;
     WinHookList hooks;
