@@ -137,12 +137,18 @@ using TIMERPROC = std::function<void(HWND, UINT, UINT_PTR, DWORD)>;
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr);
 bool KillTimer(HWND hwnd, UINT_PTR id);
 
+// --- Hooks ---------------------------------------------------------------------------
 // Get-message hook: called on the hooked thread for each message GetMessage/PeekMessage
-// (with PM_REMOVE) is about to return; the hook may change the message.
+// (with PM_REMOVE) is about to return; the hook may change the message. It is one entry of
+// the thread's hook chain (newest first) and always passes the call on. Hooks with a C
+// procedure, also on threads of other processes: platform/WinHooks.h. Handles are unique in
+// the session.
 using HHOOK = std::uint32_t;
 using GetMessageHookProc = std::function<void(MSG& msg)>;
 HHOOK SetGetMessageHook(DWORD threadId, GetMessageHookProc proc);
+// Removes a hook of either kind (as UnhookWindowsHookEx).
 bool UnhookGetMessageHook(HHOOK hook);
+// --- End of hooks ----------------------------------------------------------------------
 
 // Lets an outside event loop (Qt) learn that the thread's queue got a message. The callback
 // runs on the thread that queued the message and must only wake the loop. Pass nullptr to
