@@ -10,7 +10,9 @@
 
 namespace platform {
 
-SharedBlock::~SharedBlock() { Close(); }
+SharedBlock::~SharedBlock() {
+    Close();
+}
 
 void SharedBlock::Close() {
     if (m_data != nullptr) {
