@@ -33,5 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckReply<WinIpcSendReply>(frame);
     CheckReply<WinIpcInfoReply>(frame);
     CheckReply<WinIpcSetTextReply>(frame);
+    CheckReply<WinIpcHookReply>(frame);
+    CheckReply<WinIpcUnhookReply>(frame);
     return 0;
 }

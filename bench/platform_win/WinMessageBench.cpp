@@ -1,10 +1,13 @@
 // Cost of the in-process message paths: a post and its dispatch on one thread, a post to a
-// loop on another thread, a send to another thread (two thread switches), and events.
+// loop on another thread, a send to another thread (two thread switches), events, and a post
+// retrieved through a chain of get-message hooks.
 #include "platform/Sync.h"
 #include "platform/Win.h"
+#include "platform/WinHooks.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
+#include <vector>
 
 using namespace win;
 
@@ -112,5 +115,31 @@ void BM_RegisterWindowMessageKnownName(benchmark::State& state) {
 BENCHMARK(BM_RegisterWindowMessageKnownName);
 
 } // namespace
+
+LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) {
+    return CallNextHookEx(0, code, wParam, lParam);
+}
+
+// Argument: number of C-procedure hooks on the thread.
+void BM_PostAndDispatchThroughHooks(benchmark::State& state) {
+    long count = 0;
+    HWND hwnd = CountingWindow(&count);
+    std::vector<HHOOK> hooks;
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        hooks.push_back(SetWindowsHookEx(WH_GETMESSAGE, &PassOn, nullptr, 0));
+    }
+    MSG msg;
+    for (auto _ : state) {
+        PostMessage(hwnd, WM_USER, 1, 2);
+        PeekMessage(&msg, 0, 0, 0, PM_REMOVE);
+        DispatchMessage(msg);
+    }
+    for (HHOOK hook : hooks) {
+        UnhookWindowsHookEx(hook);
+    }
+    DestroyWindow(hwnd);
+    benchmark::DoNotOptimize(count);
+}
+BENCHMARK(BM_PostAndDispatchThroughHooks)->Arg(0)->Arg(1)->Arg(4);
 
 BENCHMARK_MAIN();

@@ -5,6 +5,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Sync.h"
 #include "platform/WinHandleAllocator.h"
+#include "platform/WinHooks.h"
 #include "platform/WinIpcClient.h"
 #include "platform/WinMessageNames.h"
 #include "platform/WinThreadState.h"
@@ -410,6 +411,7 @@ std::shared_ptr<WinThreadState> ThreadOf(DWORD threadId) {
 }
 } // namespace
 
+// --- Hooks (the C-procedure hooks and hooks in other processes: WinHooks.cpp) ----------
 HHOOK SetGetMessageHook(DWORD threadId, GetMessageHookProc proc) {
     std::shared_ptr<WinThreadState> target = ThreadOf(threadId);
     if (!target) {
@@ -417,12 +419,18 @@ HHOOK SetGetMessageHook(DWORD threadId, GetMessageHookProc proc) {
                                    "No thread " + std::to_string(threadId) + " in this process");
         return 0;
     }
-    return target->AddHook(std::move(proc));
+    if (!proc) {
+        return 0;
+    }
+    HHOOK id = WinHandleAllocator::Instance().Allocate();
+    auto entry = std::make_shared<detail::WinHookEntry>(id, std::move(proc));
+    return target->AddHook(entry) ? id : 0;
 }
 
 bool UnhookGetMessageHook(HHOOK hook) {
-    return WinThreadState::RemoveHook(hook);
+    return UnhookWindowsHookEx(hook);
 }
+// --- End of hooks ----------------------------------------------------------------------
 
 void SetQueueWakeHook(DWORD threadId, std::function<void()> wake) {
     std::shared_ptr<WinThreadState> target = ThreadOf(threadId);

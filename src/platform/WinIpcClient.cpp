@@ -270,4 +270,39 @@ bool WinIpcClient::StartSend(const std::shared_ptr<WinSendRecord>& record,
     return true;
 }
 
+platform::UniqueFd WinIpcClient::ConnectProcess(DWORD processId, int timeoutMs) {
+    std::string folder = WinRuntimeFolder::Path();
+    if (folder.empty() || processId == 0) {
+        return {};
+    }
+    for (UINT slot : PeerSlots()) {
+        platform::UniqueFd fd = Connect(folder, slot, timeoutMs);
+        if (!fd) {
+            continue;
+        }
+        struct ucred cred {};
+        socklen_t len = sizeof cred;
+        if (::getsockopt(fd.Get(), SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 &&
+            static_cast<DWORD>(cred.pid) == processId) {
+            return fd;
+        }
+    }
+    return {};
+}
+
+bool WinIpcClient::Unhook(HHOOK hook) {
+    UINT slot = WinHandleAllocator::SlotOf(hook);
+    if (slot == 0) {
+        return false;
+    }
+    WinIpcUnhookRequest request;
+    request.hook = hook;
+    std::string reply;
+    if (!Request(slot, WinIpcEncodeRequest(request), &reply, kQuickTimeoutMs)) {
+        return false;
+    }
+    WinIpcUnhookReply answer;
+    return WinIpcDecodeReply(std::move(reply), &answer) && answer.ok;
+}
+
 } // namespace win::detail

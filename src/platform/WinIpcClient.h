@@ -27,6 +27,11 @@ public:
     // Starts delivering a sent message to another process; the record is completed when the
     // answer arrives or the peer goes away. `copy` (for WM_COPYDATA) is copied at once.
     static bool StartSend(const std::shared_ptr<WinSendRecord>& record, const COPYDATASTRUCT* copy);
+    // A connection to the listener of process `processId`, recognised among the peers by the
+    // credentials of its socket; invalid when no peer is that process.
+    static platform::UniqueFd ConnectProcess(DWORD processId, int timeoutMs);
+    // Asks the process that holds the hook to remove it.
+    static bool Unhook(HHOOK hook);
 
 private:
     // One request and its reply; false when the peer cannot be reached or answers nothing.

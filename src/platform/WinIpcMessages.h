@@ -108,9 +108,42 @@ struct WinIpcSetTextReply {
     template <class Self> static auto Fields(Self& s) { return std::tie(s.ok); }
 };
 
+// A get-message hook on a thread of the receiving process, with the module it is to load
+// there (an absolute path) and the exported name of the procedure in it. The reply carries
+// the hook handle (0: refused); the connection then stays open for as long as the hook
+// lives: the installer ends the hook with a WinIpcUnhookRequest on it or by closing it (also
+// by ending), and the receiving process closes it when the hook is removed there.
+struct WinIpcHookRequest {
+    static constexpr WinIpcRequest kType = WinIpcRequest::Hook;
+    std::uint32_t threadId = 0;
+    std::uint32_t hookKind = 0;
+    std::string modulePath;
+    std::string procName;
+    template <class Self> static auto Fields(Self& s) {
+        return std::tie(s.threadId, s.hookKind, s.modulePath, s.procName);
+    }
+};
+struct WinIpcHookReply {
+    std::uint32_t hook = 0;
+    template <class Self> static auto Fields(Self& s) { return std::tie(s.hook); }
+};
+
+// Removes a hook of the receiving process: on the hook's own connection, or on a connection
+// of its own.
+struct WinIpcUnhookRequest {
+    static constexpr WinIpcRequest kType = WinIpcRequest::Unhook;
+    std::uint32_t hook = 0;
+    template <class Self> static auto Fields(Self& s) { return std::tie(s.hook); }
+};
+struct WinIpcUnhookReply {
+    bool ok = false;
+    template <class Self> static auto Fields(Self& s) { return std::tie(s.ok); }
+};
+
 // Any request, as the server receives it.
-using WinIpcAnyRequest = std::variant<WinIpcFindRequest, WinIpcPostRequest, WinIpcSendRequest,
-                                      WinIpcInfoRequest, WinIpcSetTextRequest>;
+using WinIpcAnyRequest =
+    std::variant<WinIpcFindRequest, WinIpcPostRequest, WinIpcSendRequest, WinIpcInfoRequest,
+                 WinIpcSetTextRequest, WinIpcHookRequest, WinIpcUnhookRequest>;
 
 // Field encodings, one pair per field type.
 void WinIpcPut(WinIpcWire& out, bool v);

@@ -4,6 +4,7 @@
 #include "platform/Sync.h"
 #include "platform/UniqueFd.h"
 #include "platform/WinHandleAllocator.h"
+#include "platform/WinHookServer.h"
 #include "platform/WinIpcMessages.h"
 #include "platform/WinIpcWire.h"
 #include "platform/WinWindowTable.h"
@@ -162,8 +163,8 @@ void WinIpcServer::Serve(int rawFd) {
     try {
         SetTimeouts(fd, kRequestTimeoutMs);
         std::string request;
-        if (WinIpcWire::ReadFrame(fd, &request)) {
-            std::string reply = Handle(request);
+        std::string reply;
+        if (WinIpcWire::ReadFrame(fd, &request) && Handle(fd, request, &reply)) {
             // A sent message may have taken long; the reply is written without a time limit.
             SetTimeouts(fd, 0);
             WinIpcWire::WriteFrame(fd, reply);
@@ -233,6 +234,17 @@ std::string Answer(const WinIpcInfoRequest& r) {
     return WinIpcEncodeReply(reply);
 }
 
+// Served by WinHookServer, which keeps the connection for the life of the hook.
+std::string Answer(const WinIpcHookRequest&) {
+    return std::string();
+}
+
+std::string Answer(const WinIpcUnhookRequest& r) {
+    WinIpcUnhookReply reply;
+    reply.ok = WinHandleAllocator::Instance().IsLocal(r.hook) && WinHookServer::Unhook(r.hook);
+    return WinIpcEncodeReply(reply);
+}
+
 std::string Answer(const WinIpcSetTextRequest& r) {
     WinIpcSetTextReply reply;
     reply.ok = WinHandleAllocator::Instance().IsLocal(r.hwnd) &&
@@ -242,7 +254,7 @@ std::string Answer(const WinIpcSetTextRequest& r) {
 
 } // namespace
 
-std::string WinIpcServer::Handle(const std::string& request) {
+bool WinIpcServer::Handle(int fd, const std::string& request, std::string* reply) {
     WinIpcAnyRequest decoded;
     bool unknownType = false;
     if (!WinIpcDecodeRequest(request, &decoded, &unknownType)) {
@@ -252,10 +264,16 @@ std::string WinIpcServer::Handle(const std::string& request) {
                                            std::to_string(static_cast<unsigned char>(request[0])) +
                                            " ignored");
         }
-        return std::string();
+        reply->clear();
+        return true;
+    }
+    if (const auto* hook = std::get_if<WinIpcHookRequest>(&decoded)) {
+        WinHookServer::Serve(fd, *hook);
+        return false;
     }
     PeerOriginScope origin;
-    return std::visit([](const auto& r) { return Answer(r); }, decoded);
+    *reply = std::visit([](const auto& r) { return Answer(r); }, decoded);
+    return true;
 }
 
 } // namespace win::detail

@@ -1,5 +1,6 @@
-// Answers other processes of the session: finds this process's top-level windows and
-// delivers posted and sent messages (with WM_COPYDATA bytes) to its windows. It listens on
+// Answers other processes of the session: finds this process's top-level windows, delivers
+// posted and sent messages (with WM_COPYDATA bytes) to its windows, and installs and removes
+// hooks on its threads (WinHookServer). It listens on
 // one Unix socket per handle slot ("win-<slot>.sock" in the runtime folder) and serves each
 // connection on a thread of its own, so that a sent message that takes long never holds up
 // the others.
@@ -23,7 +24,8 @@ private:
     WinIpcServer() = default;
     void Run();
     static void Serve(int fd);
-    static std::string Handle(const std::string& request);
+    // The reply to one request; false when the request took the connection over (a hook).
+    static bool Handle(int fd, const std::string& request, std::string* reply);
 
     std::mutex m_mutex;
     std::vector<int> m_listeners;

@@ -18,6 +18,9 @@ enum class WinIpcRequest : std::uint8_t {
     Send = 3,
     Info = 4,
     SetText = 5,
+    // Hooks: an installation keeps its connection open for the life of the hook.
+    Hook = 0x10,
+    Unhook = 0x11,
 };
 
 class WinIpcWire {

@@ -16,7 +16,6 @@ struct Registry {
     std::mutex mutex;
     std::unordered_map<DWORD, std::shared_ptr<WinThreadState>> threads;
     std::unordered_map<HHOOK, std::weak_ptr<WinThreadState>> hooks;
-    HHOOK nextHook = 1;
 };
 
 // Never destroyed: threads that end during process exit still find it.
@@ -85,23 +84,40 @@ void WinThreadState::End() {
         table.Remove(hwnd);
     }
     std::deque<std::shared_ptr<WinSendRecord>> sent;
+    WinHookList hooks;
+    std::deque<std::function<void()>> actions;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_alive = false;
         sent.swap(m_sent);
         m_posted.clear();
         m_timers.clear();
-        m_hooks.clear();
+        hooks.swap(m_hooks);
+        actions.swap(m_actions);
         m_wakeHook.reset();
     }
     for (auto& record : sent) {
         Complete(*record, false, 0);
     }
-    Registry& reg = TheRegistry();
-    std::lock_guard<std::mutex> lock(reg.mutex);
-    auto it = reg.threads.find(m_id);
-    if (it != reg.threads.end() && it->second.get() == this) {
-        reg.threads.erase(it);
+    {
+        Registry& reg = TheRegistry();
+        std::lock_guard<std::mutex> lock(reg.mutex);
+        auto it = reg.threads.find(m_id);
+        if (it != reg.threads.end() && it->second.get() == this) {
+            reg.threads.erase(it);
+        }
+        for (const auto& entry : hooks) {
+            reg.hooks.erase(entry->Id());
+        }
+    }
+    // The hooks end with the thread; installers in other processes learn it from their
+    // connections. Modules released now are closed here, on the ending thread.
+    for (const auto& entry : hooks) {
+        entry->Removed();
+    }
+    hooks.clear();
+    for (auto& action : actions) {
+        action();
     }
 }
 
@@ -255,47 +271,84 @@ std::shared_ptr<const TIMERPROC> WinThreadState::TimerCallback(HWND hwnd, UINT_P
     return nullptr;
 }
 
-HHOOK WinThreadState::AddHook(GetMessageHookProc proc) {
-    if (!proc) {
-        return 0;
+bool WinThreadState::AddHook(const std::shared_ptr<WinHookEntry>& entry) {
+    if (!entry || entry->Id() == 0) {
+        return false;
     }
-    HHOOK id = 0;
-    {
-        Registry& reg = TheRegistry();
-        std::lock_guard<std::mutex> lock(reg.mutex);
-        id = reg.nextHook++;
-        if (id == 0) {
-            id = reg.nextHook++;
-        }
-        reg.hooks[id] = weak_from_this();
-    }
+    // Registry first, so that the thread's end (which takes the two one after the other)
+    // never misses an entry it must forget.
+    Registry& reg = TheRegistry();
+    std::lock_guard<std::mutex> regLock(reg.mutex);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_alive) {
-        return 0;
+        return false;
     }
-    m_hooks.push_back(Hook{id, std::make_shared<const GetMessageHookProc>(std::move(proc))});
-    return id;
+    m_hooks.push_back(entry);
+    reg.hooks[entry->Id()] = weak_from_this();
+    return true;
 }
 
-bool WinThreadState::RemoveHook(HHOOK hook) {
+std::shared_ptr<WinHookEntry> WinThreadState::RemoveHook(HHOOK hook) {
     std::shared_ptr<WinThreadState> state;
     {
         Registry& reg = TheRegistry();
         std::lock_guard<std::mutex> lock(reg.mutex);
         auto it = reg.hooks.find(hook);
         if (it == reg.hooks.end()) {
-            return false;
+            return nullptr;
         }
         state = it->second.lock();
         reg.hooks.erase(it);
     }
     if (!state) {
-        return false;
+        return nullptr;
     }
-    std::lock_guard<std::mutex> lock(state->m_mutex);
-    auto before = state->m_hooks.size();
-    std::erase_if(state->m_hooks, [&](const Hook& h) { return h.id == hook; });
-    return state->m_hooks.size() != before;
+    std::shared_ptr<WinHookEntry> removed;
+    {
+        std::lock_guard<std::mutex> lock(state->m_mutex);
+        auto it = std::find_if(state->m_hooks.begin(), state->m_hooks.end(),
+                               [&](const auto& entry) { return entry->Id() == hook; });
+        if (it == state->m_hooks.end()) {
+            return nullptr;
+        }
+        removed = *it;
+        state->m_hooks.erase(it);
+    }
+    removed->Removed();
+    return removed;
+}
+
+bool WinThreadState::QueueAction(std::function<void()> action) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_alive) {
+            return false;
+        }
+        m_actions.push_back(std::move(action));
+        m_hasActions.store(true);
+        NotifyLocked();
+    }
+    CallWakeHook();
+    return true;
+}
+
+void WinThreadState::RunActions() {
+    if (!m_hasActions.load()) {
+        return;
+    }
+    std::deque<std::function<void()>> actions;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        actions.swap(m_actions);
+        m_hasActions.store(false);
+    }
+    for (auto& action : actions) {
+        try {
+            action();
+        } catch (...) {
+            platform::ReportDiagnostic("win::ThreadAction", "Unknown exception caught.");
+        }
+    }
 }
 
 void WinThreadState::SetWakeHook(std::function<void()> wake) {
@@ -374,9 +427,12 @@ bool WinThreadState::MatchesLocked(const MSG& msg, HWND hwnd, UINT filterMin,
 }
 
 bool WinThreadState::Peek(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, bool remove) {
+    if (!InHookCall()) {
+        RunActions();
+    }
     MSG found;
     bool have = false;
-    std::vector<std::shared_ptr<const GetMessageHookProc>> hooks;
+    WinHookList hooks;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         WinWindowTable& table = WinWindowTable::Instance();
@@ -424,21 +480,13 @@ bool WinThreadState::Peek(MSG* out, HWND hwnd, UINT filterMin, UINT filterMax, b
             }
         }
         if (have && remove) {
-            for (const Hook& h : m_hooks) {
-                hooks.push_back(h.proc);
-            }
+            hooks.assign(m_hooks.rbegin(), m_hooks.rend());
         }
     }
     if (!have) {
         return false;
     }
-    for (const auto& hook : hooks) {
-        try {
-            (*hook)(found);
-        } catch (...) {
-            platform::ReportDiagnostic("win::GetMessageHook", "Unknown exception caught.");
-        }
-    }
+    RunGetMessageHooks(hooks, found);
     if (out != nullptr) {
         *out = found;
     }

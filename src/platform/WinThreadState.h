@@ -1,17 +1,21 @@
 // The per-thread part of the window-message layer: the message queue (posted messages, sent
-// messages waiting to be handled, the quit flag, timers), the thread's get-message hooks and
-// wake hook, and the wake-up primitive every wait of the thread sleeps on.
+// messages waiting to be handled, the quit flag, timers), the thread's get-message hook chain,
+// its wake hook, internal actions it performs before it retrieves a message, and the wake-up
+// primitive every wait of the thread sleeps on.
 //
 // Lock order: SyncState lock -> WinThreadState::m_mutex -> window table lock. Nothing takes
 // a thread state's mutex while holding the window table lock.
 #pragma once
 
 #include "platform/Win.h"
+#include "platform/WinHookChain.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -65,8 +69,13 @@ public:
     UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
     bool KillTimer(HWND hwnd, UINT_PTR id);
     void KillTimersOf(HWND hwnd);
-    HHOOK AddHook(GetMessageHookProc proc);
-    static bool RemoveHook(HHOOK hook);
+    // Adds the entry at the head of the thread's hook chain; false once the thread has ended.
+    bool AddHook(const std::shared_ptr<WinHookEntry>& entry);
+    // Takes the hook out of its thread's chain; null when no thread of this process has it.
+    static std::shared_ptr<WinHookEntry> RemoveHook(HHOOK hook);
+    // Queues an action the thread performs before it next retrieves a message (outside hook
+    // calls); false once the thread has ended.
+    bool QueueAction(std::function<void()> action);
     void SetWakeHook(std::function<void()> wake);
 
     // --- Only on the owning thread ---------------------------------------------------
@@ -98,10 +107,6 @@ private:
         Clock::time_point due;
         std::shared_ptr<const TIMERPROC> proc;
     };
-    struct Hook {
-        HHOOK id = 0;
-        std::shared_ptr<const GetMessageHookProc> proc;
-    };
 
     explicit WinThreadState(DWORD id);
     // Called when the thread ends: its windows go away and waiting senders get 0.
@@ -109,6 +114,7 @@ private:
     void NotifyLocked();
     void CallWakeHook();
     bool MatchesLocked(const MSG& msg, HWND hwnd, UINT filterMin, UINT filterMax) const;
+    void RunActions();
 
     friend struct WinThreadStateHolder;
 
@@ -123,7 +129,9 @@ private:
     int m_quitCode = 0;
     std::vector<Timer> m_timers;
     UINT_PTR m_nextThreadTimerId = 1;
-    std::vector<Hook> m_hooks;
+    WinHookList m_hooks; // oldest first; walks take them newest first
+    std::deque<std::function<void()>> m_actions;
+    std::atomic<bool> m_hasActions{false}; // spares retrievals the lock while there are none
     std::shared_ptr<const std::function<void()>> m_wakeHook;
 };
 

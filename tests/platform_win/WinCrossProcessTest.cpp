@@ -6,6 +6,7 @@
 #include "platform/Sync.h"
 #include "platform/Win.h"
 
+#include "WinHelperProcess.h"
 #include "common/TestEnv.h"
 
 #include <cerrno>
@@ -29,100 +30,9 @@
 extern char** environ;
 
 using namespace win;
+using twtest::Helper;
 
 namespace {
-
-// A running helper process with a pipe from its standard output.
-class Helper {
-public:
-    explicit Helper(const std::string& title, const std::string& className = "TestHelper") {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        std::string exe = twtest::BinDir() + "/tw_win_helper";
-        std::vector<std::string> args = {exe, title, className};
-        std::vector<char*> argv;
-        for (auto& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        ::setenv("TW_TEST_INHERIT_ROOT", twtest::PrivateRoot().c_str(), 1);
-        int rc = posix_spawn(&m_pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        m_out = fds[0];
-        if (rc != 0) {
-            m_pid = -1;
-            return;
-        }
-        std::string line = ReadLine(10000);
-        std::istringstream in(line);
-        std::string word;
-        in >> word >> m_hwnd >> m_broadcast;
-        if (word != "ready") {
-            m_hwnd = 0;
-        }
-    }
-    ~Helper() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            Wait();
-        }
-        if (m_out >= 0) {
-            ::close(m_out);
-        }
-    }
-    // The next line of the helper's output; empty after `timeoutMs` (a failure guard).
-    std::string ReadLine(int timeoutMs) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            std::size_t nl = m_buffer.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = m_buffer.substr(0, nl);
-                m_buffer.erase(0, nl + 1);
-                return line;
-            }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now())
-                            .count();
-            if (left <= 0) {
-                return std::string();
-            }
-            pollfd p{m_out, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) <= 0) {
-                continue;
-            }
-            char buf[256];
-            ssize_t n = ::read(m_out, buf, sizeof buf);
-            if (n <= 0) {
-                return std::string();
-            }
-            m_buffer.append(buf, static_cast<std::size_t>(n));
-        }
-    }
-    int Wait() {
-        int status = 0;
-        if (m_pid > 0) {
-            ::waitpid(m_pid, &status, 0);
-            m_pid = -1;
-        }
-        return status;
-    }
-    pid_t Pid() const { return m_pid; }
-    HWND Window() const { return m_hwnd; }
-    UINT BroadcastNumber() const { return m_broadcast; }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_buffer;
-    HWND m_hwnd = 0;
-    UINT m_broadcast = 0;
-};
 
 std::size_t SocketCount() {
     std::size_t n = 0;

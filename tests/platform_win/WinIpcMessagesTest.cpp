@@ -38,7 +38,14 @@ std::vector<WinIpcAnyRequest> Requests() {
     WinIpcSetTextRequest setText;
     setText.hwnd = 0x20001;
     setText.title = "New title";
-    return {find, post, SendWithCopy(), WinIpcSendRequest{}, info, setText};
+    WinIpcHookRequest hook;
+    hook.threadId = 4242;
+    hook.hookKind = 3;
+    hook.modulePath = "/opt/tidewell/libtwox.so";
+    hook.procName = "GetMsgProc";
+    WinIpcUnhookRequest unhook;
+    unhook.hook = 0x30007;
+    return {find, post, SendWithCopy(), WinIpcSendRequest{}, info, setText, hook, unhook};
 }
 
 } // namespace

@@ -7,10 +7,14 @@
 //   WM_USER + 4 (w = hwnd)  -> sends WM_USER + 5 back to window w and returns its answer + 1
 //   WM_USER + 6             -> returns 1 when the message came from another process
 //   WM_USER + 7 (posted)    -> writes "origin <1 when from another process, else 0>"
+//   WM_USER + 8 (w = hook)  -> unhooks hook w here; returns 1 when it was removed
 //   WM_CLOSE                -> ends the message loop
-// At start it prints "ready <hwnd> <registered TestBroadcast number>".
-// Usage: tw_win_helper <title> [class]
+// At start it prints "ready <hwnd> <registered TestBroadcast number>". With a thread id, a
+// module path and a procedure name after the class, it first hooks that thread and prints
+// "hooked <hook handle>".
+// Usage: tw_win_helper <title> [class [thread module procedure]]
 #include "platform/Win.h"
+#include "platform/WinHooks.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +29,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc > 5) {
+        HHOOK hook = SetWindowsHookEx(WH_GETMESSAGE, argv[4], argv[5],
+                                      static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+        std::printf("hooked %u\n", hook);
+    }
     const UINT broadcast = RegisterWindowMessage("TestBroadcast");
     WindowDesc desc;
     desc.title = argv[1];
@@ -59,6 +68,9 @@ int main(int argc, char** argv) {
         if (m == WM_USER + 7) {
             std::printf("origin %d\n", InMessageFromOtherProcess() ? 1 : 0);
             return 0;
+        }
+        if (m == WM_USER + 8) {
+            return UnhookWindowsHookEx(static_cast<HHOOK>(w)) ? 1 : 0;
         }
         if (m == WM_CLOSE) {
             PostQuitMessage(0);
