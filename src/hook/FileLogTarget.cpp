@@ -3,6 +3,8 @@
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
+#include <sys/stat.h>
+
 namespace logging {
 
 bool FileLogTarget::Open(const std::string& path) {
@@ -10,6 +12,8 @@ bool FileLogTarget::Open(const std::string& path) {
     if (!fd) {
         return false;
     }
+    // A file left by an earlier run keeps no wider mode than a new one.
+    ::fchmod(fd.Get(), 0600);
     std::lock_guard<std::mutex> guard(m_lock);
     m_fd = std::move(fd);
     m_path = path;

@@ -76,6 +76,8 @@ void HookHandler::WindowAdd(win::HWND window) {
     try {
         auto hookWindow = std::make_unique<HookWindow>(*this, window);
         hookWindow->CreateThread();
+        logging::LogStream(m_dll.GetLog(), "HookHandler::WindowAdd")
+            << "Hook window HWND:" << hookWindow->GetHwnd() << " serves HWND:" << window;
         m_hookWindow = std::move(hookWindow);
     } catch (const qsupport::QException& e) {
         logging::LogStream(m_dll.GetLog(), "HookHandler::WindowAdd")

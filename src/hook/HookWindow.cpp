@@ -17,7 +17,7 @@ HookWindow::HookWindow(HookHandler& handler, win::HWND target)
 HookWindow::~HookWindow() {
     End();
     logging::LogStream(HookLog(), "HookWindow::~HookWindow")
-        << "Destructor, Target HWND:" << m_target << ", Callback HWND:" << GetHwnd();
+        << "Destructor, Target HWND:" << m_target << ", Callback HWND:" << m_window.load();
     const win::UINT shutdown = m_handler.Dll().Shared().ShutdownMessage();
     if (shutdown != 0) {
         win::LRESULT ignored = 0;
@@ -43,6 +43,7 @@ void HookWindow::PreCreate(CreateParams& params) {
 }
 
 void HookWindow::OnWindowCreated() {
+    m_window = GetHwnd();
     CreateHook();
 }
 
@@ -55,7 +56,7 @@ void HookWindow::CreateHook() {
         logging::LogStream(HookLog(), "HookWindow::CreateHook") << "Failed to hook";
         return;
     }
-    m_handler.Dll().Shared().SetHook(hook, GetHwnd(), m_target);
+    m_handler.Dll().Shared().SetHook(hook, m_window.load(), m_target);
     m_hooked = true;
 }
 

@@ -48,6 +48,8 @@ private:
 
     HookHandler& m_handler;
     const win::HWND m_target;
+    // The window, kept for the log after it is gone.
+    std::atomic<win::HWND> m_window{0};
     std::atomic<bool> m_hooked{false};
     std::atomic<bool> m_destroySeen{false};
 };

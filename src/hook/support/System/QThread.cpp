@@ -103,6 +103,10 @@ void QThread::ResumeThread() {
 void QThread::Stop() {
     m_running = false;
     m_objectEvent->Set();
+    // A thread in the message loop ends with the quit message.
+    if (IsAlive() && m_threadId.load() != 0) {
+        win::PostThreadMessage(m_threadId.load(), win::WM_QUIT, 0, 0);
+    }
 }
 
 bool QThread::Wait(win::DWORD timeoutMs) {

@@ -9,8 +9,9 @@
 //
 // After a successful start the thread runs Run() (by default the platform message loop,
 // ending with the quit message's exit code), then ExitInstance(). The owner stops it with
-// Stop() (clears the running flag and signals the object's event, which a Run() override
-// waits on) or by ending its loop otherwise, and then waits with Wait(). There is no forced
+// Stop() (clears the running flag, signals the object's event, which a Run() override
+// waits on, and posts the quit message that ends the message loop), and then waits with
+// Wait(). There is no forced
 // termination: the destructor waits for a thread that still runs, so a derived class must
 // make its thread end before its own members go (call StopAndWait in its destructor).
 #pragma once
@@ -43,7 +44,8 @@ public:
     // Lets a thread created with kCreateSuspended go on into Run().
     void ResumeThread();
 
-    // The running flag is cleared and the object's event signalled.
+    // The running flag is cleared, the object's event signalled and a quit message posted to
+    // the thread (which ends the default message loop).
     void Stop();
     // Waits for the thread to end; true when it has ended (or never ran).
     bool Wait(win::DWORD timeoutMs = win::INFINITE);

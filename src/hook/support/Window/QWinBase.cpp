@@ -19,8 +19,9 @@ struct ObjectTable {
 };
 
 ObjectTable& Objects() {
-    static ObjectTable* table = new ObjectTable; // lives to the end of the process
-    return *table;
+    // Made by the library's entry before its object, so it goes after it at unload.
+    static ObjectTable table;
+    return table;
 }
 
 // The object whose CreateWin runs on this thread: messages sent while the platform creates

@@ -19,8 +19,9 @@ struct ClassTable {
 };
 
 ClassTable& Table() {
-    static ClassTable* table = new ClassTable; // lives to the end of the process
-    return *table;
+    // Made by the library's entry before its object, so it goes after it at unload.
+    static ClassTable table;
+    return table;
 }
 
 std::string Key(const std::string& name) {
