@@ -7,6 +7,7 @@
 #include "hook/HookHandler.h"
 #include "hook/LogStream.h"
 #include "hook/OeHookDll.h"
+#include "hook/support/Exception/QException.h"
 
 extern "C" {
 
@@ -20,6 +21,9 @@ void RegisterCallbackWindow(win::HWND window) {
                 handler->SetCallbackWindow(window);
             }
         }
+    } catch (const qsupport::QException& e) {
+        logging::LogStream(HookLog(), "RegisterCallbackWindow")
+            << "Caught QException: " << e.Describe();
     } catch (...) {
         logging::LogStream(HookLog(), "RegisterCallbackWindow") << "Unknown exception caught.";
     }
@@ -30,6 +34,8 @@ void SetMmsMode(std::int32_t mode) {
         if (OeHookDll* dll = OeHookDll::Instance()) {
             dll->Shared().SetMmsMode(static_cast<std::uint32_t>(mode));
         }
+    } catch (const qsupport::QException& e) {
+        logging::LogStream(HookLog(), "SetMmsMode") << "Caught QException: " << e.Describe();
     } catch (...) {
         logging::LogStream(HookLog(), "SetMmsMode") << "Unknown exception caught.";
     }
@@ -42,6 +48,8 @@ void DllShutdown() {
                 handler->StopSearch();
             }
         }
+    } catch (const qsupport::QException& e) {
+        logging::LogStream(HookLog(), "DllShutdown") << "Caught QException: " << e.Describe();
     } catch (...) {
         logging::LogStream(HookLog(), "DllShutdown") << "Unknown exception caught.";
     }
@@ -54,6 +62,8 @@ win::HWND GetOeWindow() {
                 return handler->GetHookWindowTarget();
             }
         }
+    } catch (const qsupport::QException& e) {
+        logging::LogStream(HookLog(), "GetOeWindow") << "Caught QException: " << e.Describe();
     } catch (...) {
         logging::LogStream(HookLog(), "GetOeWindow") << "Unknown exception caught.";
     }
@@ -71,6 +81,8 @@ win::LRESULT TwoxGetMsgProc(int code, win::WPARAM wParam, win::LPARAM lParam) {
         if (Hook* hook = dll != nullptr ? dll->GetHook() : nullptr) {
             return hook->GetMsgProc(code, wParam, lParam);
         }
+    } catch (const qsupport::QException& e) {
+        logging::LogStream(HookLog(), "Hook::GetMsgProc") << "Caught QException: " << e.Describe();
     } catch (...) {
         logging::LogStream(HookLog(), "Hook::GetMsgProc") << "Unknown exception caught.";
     }

@@ -27,7 +27,7 @@ HookWindow::~HookWindow() {
 
 void HookWindow::End() {
     if (IsAlive()) {
-        win::SendMessage(GetHwnd(), win::WM_DESTROY, 0, 0);
+        win::SendMessage(m_window.load(), win::WM_DESTROY, 0, 0);
     }
     Wait();
 }

@@ -346,4 +346,41 @@ TEST_F(HookLibraryTest, EventsBeforeRegistrationAndAfterShutdownSearch) {
     mailClient.Quit();
 }
 
+TEST_F(HookLibraryTest, TheHookMapsTheLibraryIntoTheMailClientAndUnhooksAtUnload) {
+    Load();
+    ProgramWindow program;
+    m_register(program.Handle());
+    hooktest::ChildProcess mailClient(Helper());
+    ASSERT_TRUE(mailClient.IsReady());
+    const HWND window = Number(mailClient.Ask("open"), "window");
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), " serves HWND:" + std::to_string(window)));
+    EXPECT_EQ(twtest::ReadFile(HandlerLog()).find("Failed to hook"), std::string::npos);
+    const HWND hookWindow = FindWindow("TwoxHook", "");
+
+    // The mail client's thread retrieves a message: the hook runs there, maps the library,
+    // opens Hook<pid>.log and subclasses the main window.
+    EXPECT_EQ(mailClient.Ask("post " + std::to_string(window)), "posted");
+    const std::string hookLog = HookLogOf(mailClient.Pid());
+    ASSERT_TRUE(hooktest::WaitForFileText(
+        hookLog, "\tSubClassHandler::SubClassHandler\tConstructor, Target HWND:" +
+                     std::to_string(window) + ", Callback HWND:" + std::to_string(hookWindow)));
+    const std::string opened = twtest::ReadFile(hookLog);
+    EXPECT_NE(opened.find("\tHook::Hook\tLog opened\n"), std::string::npos) << opened;
+    EXPECT_NE(opened.find("\tHook::Hook\tShared data -- Callback hwnd:" +
+                          std::to_string(hookWindow)),
+              std::string::npos)
+        << opened;
+
+    // Unloading ends the hook window; its shutdown message reaches the subclassed window,
+    // which unhooks instead of passing it on.
+    m_library.Close();
+    ASSERT_TRUE(hooktest::WaitForFileText(hookLog, "\tHook::UnHook\tLeave\n"));
+    const std::string unhooked = twtest::ReadFile(hookLog);
+    EXPECT_NE(unhooked.find("\tHook::UnHook\tIt exists\n"), std::string::npos) << unhooked;
+    EXPECT_EQ(unhooked.find("Failed to unhook"), std::string::npos) << unhooked;
+    EXPECT_EQ(mailClient.Ask("block"), "block 0 " + std::to_string(RegisterWindowMessage(
+                                                       "MSG_WINDOWHOOK_SHUTDOWN")));
+    mailClient.Quit();
+}
+
 } // namespace
