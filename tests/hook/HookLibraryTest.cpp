@@ -110,6 +110,7 @@ protected:
         ASSERT_FALSE(m_logFolder.empty());
         // Each test starts from a fresh shared block and no handler log.
         std::filesystem::remove(HandlerLog());
+        std::filesystem::remove(platform::RegHivePath(platform::RegRoot::LocalMachine));
         platform::SharedBlock block;
         ASSERT_TRUE(block.Open(SharedHookData::kName, SharedHookData::kSize));
         std::memset(block.Data(), 0, block.Size());
@@ -324,7 +325,8 @@ TEST_F(HookLibraryTest, EventsBeforeRegistrationAndAfterShutdownSearch) {
     ASSERT_TRUE(mailClient.IsReady());
     const HWND window = Number(mailClient.Ask("open"), "window");
     m_getOeWindow(); // the handler starts searching before any callback window is set
-    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), " serves HWND:" + std::to_string(window)));
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), " serves HWND:" + std::to_string(window)))
+        << twtest::ReadFile(HandlerLog());
     const HWND hookWindow = FindWindow("TwoxHook", "");
     // Dropped: no program window yet.
     EXPECT_EQ(mailClient.Ask("send " + std::to_string(hookWindow) + " " +
@@ -366,9 +368,9 @@ TEST_F(HookLibraryTest, TheHookMapsTheLibraryIntoTheMailClientAndUnhooksAtUnload
                      std::to_string(window) + ", Callback HWND:" + std::to_string(hookWindow)));
     const std::string opened = twtest::ReadFile(hookLog);
     EXPECT_NE(opened.find("\tHook::Hook\tLog opened\n"), std::string::npos) << opened;
-    EXPECT_NE(opened.find("\tHook::Hook\tShared data -- Callback hwnd:" +
-                          std::to_string(hookWindow)),
-              std::string::npos)
+    EXPECT_NE(
+        opened.find("\tHook::Hook\tShared data -- Callback hwnd:" + std::to_string(hookWindow)),
+        std::string::npos)
         << opened;
 
     // Unloading ends the hook window; its shutdown message reaches the subclassed window,
@@ -378,8 +380,25 @@ TEST_F(HookLibraryTest, TheHookMapsTheLibraryIntoTheMailClientAndUnhooksAtUnload
     const std::string unhooked = twtest::ReadFile(hookLog);
     EXPECT_NE(unhooked.find("\tHook::UnHook\tIt exists\n"), std::string::npos) << unhooked;
     EXPECT_EQ(unhooked.find("Failed to unhook"), std::string::npos) << unhooked;
-    EXPECT_EQ(mailClient.Ask("block"), "block 0 " + std::to_string(RegisterWindowMessage(
-                                                       "MSG_WINDOWHOOK_SHUTDOWN")));
+    EXPECT_EQ(mailClient.Ask("block"),
+              "block 0 " + std::to_string(RegisterWindowMessage("MSG_WINDOWHOOK_SHUTDOWN")));
+    mailClient.Quit();
+}
+
+TEST_F(HookLibraryTest, WithoutInstallRootTheMailClientSideStaysInactive) {
+    Load();
+    hooktest::ChildProcess mailClient(Helper());
+    ASSERT_TRUE(mailClient.IsReady());
+    const HWND window = Number(mailClient.Ask("open"), "window");
+    m_getOeWindow();
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), " serves HWND:" + std::to_string(window)))
+        << twtest::ReadFile(HandlerLog());
+    SetInstallRoot("");
+    // The hook runs when the mail client's thread retrieves each of these commands, before it
+    // answers them: with no install root it makes no Hook there and only passes the call on.
+    EXPECT_EQ(mailClient.Ask("post " + std::to_string(window)), "posted");
+    EXPECT_EQ(mailClient.Ask("send " + std::to_string(window) + " 1"), "sent 0");
+    EXPECT_FALSE(std::filesystem::exists(HookLogOf(mailClient.Pid())));
     mailClient.Quit();
 }
 

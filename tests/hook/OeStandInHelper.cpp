@@ -35,6 +35,10 @@ int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const DWORD mainThread = GetCurrentThreadId();
     const UINT shutdown = RegisterWindowMessage("MSG_WINDOWHOOK_SHUTDOWN");
+    // The thread's queue is made by its first look at it: it must exist before the reader
+    // posts the first command to it.
+    MSG peek;
+    PeekMessage(&peek, 0, 0, 0, PM_NOREMOVE);
     std::thread reader([mainThread] {
         std::string line;
         while (std::getline(std::cin, line)) {
