@@ -1,0 +1,151 @@
+#include "HookTestSupport.h"
+
+#include "common/TestEnv.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace hooktest {
+
+ChildProcess::ChildProcess(const std::string& exe) {
+    int toChild[2];
+    int fromChild[2];
+    if (::pipe2(toChild, O_CLOEXEC) != 0) {
+        return;
+    }
+    if (::pipe2(fromChild, O_CLOEXEC) != 0) {
+        ::close(toChild[0]);
+        ::close(toChild[1]);
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
+    std::string path = exe;
+    char* argv[] = {path.data(), nullptr};
+    const int rc = posix_spawn(&m_pid, path.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    m_in = toChild[1];
+    m_out = fromChild[0];
+    if (rc != 0) {
+        m_pid = -1;
+        return;
+    }
+    m_ready = ReadLine(10000) == "ready";
+}
+
+ChildProcess::~ChildProcess() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+    if (m_in >= 0) {
+        ::close(m_in);
+    }
+    if (m_out >= 0) {
+        ::close(m_out);
+    }
+}
+
+std::string ChildProcess::ReadLine(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const std::size_t nl = m_buffer.find('\n');
+        if (nl != std::string::npos) {
+            std::string line = m_buffer.substr(0, nl);
+            m_buffer.erase(0, nl + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0 || m_out < 0) {
+            return std::string();
+        }
+        pollfd p{m_out, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0) {
+            continue;
+        }
+        char buffer[512];
+        const ssize_t n = ::read(m_out, buffer, sizeof buffer);
+        if (n <= 0) {
+            return std::string();
+        }
+        m_buffer.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+std::string ChildProcess::Ask(const std::string& command, int timeoutMs) {
+    const std::string line = command + "\n";
+    if (m_in < 0 || ::write(m_in, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+        return std::string();
+    }
+    return ReadLine(timeoutMs);
+}
+
+void ChildProcess::Quit() {
+    if (m_pid <= 0) {
+        return;
+    }
+    Ask("quit");
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+}
+
+bool WaitForFileText(const std::string& path, const std::string& text, int timeoutMs) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const int fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    ::inotify_add_watch(fd, folder.c_str(), IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool found = false;
+    for (;;) {
+        if (twtest::ReadFile(path).find(text) != std::string::npos) {
+            found = true;
+            break;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) > 0) {
+            char events[4096];
+            while (::read(fd, events, sizeof events) > 0) {
+            }
+        }
+    }
+    ::close(fd);
+    return found;
+}
+
+std::size_t CountInFile(const std::string& path, const std::string& text) {
+    const std::string content = twtest::ReadFile(path);
+    std::size_t count = 0;
+    for (std::size_t pos = content.find(text); pos != std::string::npos;
+         pos = content.find(text, pos + text.size())) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace hooktest
