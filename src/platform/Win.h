@@ -69,18 +69,28 @@ struct WindowDesc {
     std::string title;
     HWND parent = 0; // 0: a top-level window (visible to FindWindow and broadcasts)
     int controlId = 0;
+    // Position and size relative to the parent's client area (the screen for a top-level
+    // window); see platform/WinChildren.h.
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
 };
 
-// Creates a window owned by the calling thread. Sends WM_CREATE before returning. 0 on failure.
+// Creates a window owned by the calling thread. Sends WM_CREATE before returning, then
+// WM_PARENTNOTIFY to a child's ancestors. Without a procedure, a control class name
+// (platform/WinControlClass.h) gives the control's procedure. 0 on failure.
 HWND CreateWindow(const WindowDesc& desc, WNDPROC proc);
-// Sends WM_DESTROY to the window, then removes it. Only the owning thread may destroy it.
+// Destroys the children first, sends WM_PARENTNOTIFY to a child's ancestors and WM_DESTROY
+// to the window, then removes it (with its menu bar). Only the owning thread may destroy it.
 bool DestroyWindow(HWND hwnd);
 bool IsWindow(HWND hwnd);
 bool SetWindowText(HWND hwnd, const std::string& title);
 std::string GetWindowText(HWND hwnd);
 std::string GetClassName(HWND hwnd);
 HWND GetParent(HWND hwnd);
-// Replaces the window procedure (subclassing) and returns the previous one.
+// Replaces the window procedure (subclassing) and returns the previous one; works on the
+// window's chain of procedures, see platform/WinSubclass.h.
 WNDPROC SetWindowProc(HWND hwnd, WNDPROC proc);
 // Thread and process that own the window; 0 when it does not exist.
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
