@@ -763,11 +763,6 @@ const char* CMailClient::ColumnTitle(int column) {
                                                 : "";
 }
 
-void CMailClient::SetInteractiveChooser(win::PopupMenuChooser chooser) {
-    m_interactiveChooser = std::move(chooser);
-    win::SetPopupMenuChooser(m_interactiveChooser);
-}
-
 void CMailClient::SetReadWindowObserver(std::function<void(int row)> observer) {
     m_readObserver = std::move(observer);
 }

@@ -118,9 +118,6 @@ public:
     // The mail behind a row, null for none.
     const MailItem* MailOfRow(int row) const;
 
-    // The chooser asked for context menus while no script chooses (the Qt mirror's); null:
-    // such menus are closed unanswered.
-    void SetInteractiveChooser(win::PopupMenuChooser chooser);
     // Told when the client opens a read window for a row (the Qt mirror shows the mail).
     void SetReadWindowObserver(std::function<void(int row)> observer);
 
@@ -162,7 +159,6 @@ private:
     win::HWND m_messageList = 0;
     win::HWND m_list = 0;
     std::vector<win::HWND> m_readWindows;
-    win::PopupMenuChooser m_interactiveChooser;
     std::function<void(int)> m_readObserver;
 };
 

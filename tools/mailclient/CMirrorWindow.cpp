@@ -24,7 +24,7 @@ namespace mailclient {
 
 namespace {
 
-constexpr int kRefreshMs = 300;
+constexpr int kRefreshMs = 500;
 constexpr int kIconScale = 2;
 
 QString Q(const std::string& text) {
