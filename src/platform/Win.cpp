@@ -8,6 +8,7 @@
 #include "platform/WinIpcClient.h"
 #include "platform/WinMessageNames.h"
 #include "platform/WinThreadState.h"
+#include "platform/WinWindowEvents.h"
 #include "platform/WinWindowTable.h"
 
 #include <exception>
@@ -106,6 +107,9 @@ UINT RegisterWindowMessage(const std::string& name) {
 
 HWND CreateWindow(const WindowDesc& desc, WNDPROC proc) {
     std::shared_ptr<WinThreadState> self = WinThreadState::Current();
+    if (!proc) {
+        proc = detail::ControlProcFor(desc.className);
+    }
     HWND hwnd = WinWindowTable::Instance().Add(desc, std::move(proc), self);
     if (hwnd == 0) {
         platform::ReportDiagnostic("win::CreateWindow",
@@ -116,6 +120,7 @@ HWND CreateWindow(const WindowDesc& desc, WNDPROC proc) {
         DestroyWindow(hwnd);
         return 0;
     }
+    detail::NotifyAncestors(hwnd, WM_CREATE);
     return hwnd;
 }
 
@@ -134,7 +139,8 @@ bool DestroyWindow(HWND hwnd) {
     if (!table.BeginDestroy(hwnd)) {
         return true; // already on its way out (DestroyWindow called from WM_DESTROY)
     }
-    CallProc(hwnd, WM_DESTROY, 0, 0);
+    // The ancestors hear of it before anything is torn down; the children go first.
+    detail::NotifyAncestors(hwnd, WM_DESTROY);
     for (HWND child : table.Children(hwnd)) {
         std::shared_ptr<WinThreadState> childOwner = table.Owner(child);
         if (childOwner == self) {
@@ -142,10 +148,13 @@ bool DestroyWindow(HWND hwnd) {
         } else if (childOwner) {
             childOwner->KillTimersOf(child);
             table.Remove(child);
+            detail::OnWindowRemoved(child);
         }
     }
+    CallProc(hwnd, WM_DESTROY, 0, 0);
     self->KillTimersOf(hwnd);
     table.Remove(hwnd);
+    detail::OnWindowRemoved(hwnd);
     return true;
 }
 

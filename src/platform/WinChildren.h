@@ -135,6 +135,11 @@ void SetTooltipText(NMTTDISPINFOW* info, const std::string& text);
 // units of it; never reads past the buffer.
 std::string TooltipTextOf(const NMTTDISPINFOW& info);
 
+// Copies `text` into a caller's buffer of `bufferSize` bytes, cut at a UTF-8 character
+// boundary so that it fits with its terminator; returns the bytes copied (0 and nothing
+// written when the buffer is null or has no room).
+int CopyUtf8ToBuffer(const std::string& text, char* buffer, int bufferSize);
+
 // UTF-16 <-> UTF-8 (invalid sequences become U+FFFD).
 std::u16string Utf8ToUtf16(const std::string& text);
 std::string Utf16ToUtf8(std::u16string_view text);

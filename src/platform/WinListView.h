@@ -81,6 +81,19 @@ struct LVHITTESTINFO {
 
 constexpr int LVIR_BOUNDS = 0;
 
+// NM_DBLCLK from a list view (WM_NOTIFY to its parent).
+struct NMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem = -1;
+    int iSubItem = 0;
+    UINT uNewState = 0;
+    UINT uOldState = 0;
+    UINT uChanged = 0;
+    POINT ptAction; // client coordinates
+    LPARAM lParam = 0;
+    UINT uKeyFlags = 0;
+};
+
 // wParam / lParam / answer of each message.
 constexpr UINT LVM_FIRST = 0x1000;
 constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;   // 0 / 0 / count

@@ -35,13 +35,20 @@ HWND WinWindowTable::Add(const WindowDesc& desc, WNDPROC proc,
     w.info.title = desc.title;
     w.info.parent = desc.parent;
     w.info.controlId = desc.controlId;
+    w.info.x = desc.x;
+    w.info.y = desc.y;
+    w.info.width = desc.width;
+    w.info.height = desc.height;
     w.info.threadId = owner->Id();
     w.info.processId = static_cast<DWORD>(::getpid());
     w.owner = owner;
-    if (proc) {
-        w.proc = std::make_shared<const WNDPROC>(std::move(proc));
-    }
+    w.chain = WinProcChain::Create(std::move(proc));
+    w.proc = std::make_shared<const WNDPROC>(
+        [chain = w.chain](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            return chain->CallTop(h, m, wp, lp);
+        });
     std::unique_lock<std::shared_mutex> lock(m_mutex);
+    w.seq = m_nextSeq++;
     if (desc.parent != 0 && m_windows.find(desc.parent) == m_windows.end()) {
         return 0;
     }
@@ -53,6 +60,7 @@ HWND WinWindowTable::Add(const WindowDesc& desc, WNDPROC proc,
 }
 
 bool WinWindowTable::Remove(HWND hwnd) {
+    Window gone; // its procedures go after the lock is released
     std::unique_lock<std::shared_mutex> lock(m_mutex);
     auto it = m_windows.find(hwnd);
     if (it == m_windows.end()) {
@@ -61,7 +69,9 @@ bool WinWindowTable::Remove(HWND hwnd) {
     if (it->second.info.parent == 0) {
         std::erase(m_order, hwnd);
     }
+    gone = std::move(it->second);
     m_windows.erase(it);
+    lock.unlock();
     return true;
 }
 
@@ -115,19 +125,68 @@ bool WinWindowTable::SetTitle(HWND hwnd, const std::string& title) {
 }
 
 bool WinWindowTable::ReplaceProc(HWND hwnd, WNDPROC proc, WNDPROC* previous) {
-    std::shared_ptr<const WNDPROC> old;
-    {
-        std::unique_lock<std::shared_mutex> lock(m_mutex);
-        auto it = m_windows.find(hwnd);
-        if (it == m_windows.end()) {
-            return false;
+    std::shared_ptr<WinProcChain> chain = Chain(hwnd);
+    if (!chain) {
+        return false;
+    }
+    // A link of this chain handed back restores it; anything else is a new subclass.
+    if (const auto* call = proc.target<WinChainCall>();
+        call != nullptr && call->chain.lock() == chain && chain->Contains(call->link)) {
+        LONG_PTR removed = chain->Restore(call->link);
+        if (previous != nullptr) {
+            *previous = removed != 0 ? WNDPROC(WinChainCall{chain, removed}) : WNDPROC();
         }
-        old = std::move(it->second.proc);
-        it->second.proc = proc ? std::make_shared<const WNDPROC>(std::move(proc)) : nullptr;
+        return true;
+    }
+    LONG_PTR below = chain->Install(std::move(proc));
+    if (previous != nullptr) {
+        *previous = WinChainCall{chain, below};
+    }
+    return true;
+}
+
+std::shared_ptr<WinProcChain> WinWindowTable::Chain(HWND hwnd) const {
+    std::shared_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    return it == m_windows.end() ? nullptr : it->second.chain;
+}
+
+bool WinWindowTable::SetGeometry(HWND hwnd, int x, int y, int width, int height) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    it->second.info.x = x;
+    it->second.info.y = y;
+    it->second.info.width = width;
+    it->second.info.height = height;
+    return true;
+}
+
+bool WinWindowTable::SetControlId(HWND hwnd, int controlId, int* previous) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
     }
     if (previous != nullptr) {
-        *previous = old ? *old : WNDPROC();
+        *previous = it->second.info.controlId;
     }
+    it->second.info.controlId = controlId;
+    return true;
+}
+
+bool WinWindowTable::SetUserData(HWND hwnd, LONG_PTR value, LONG_PTR* previous) {
+    std::unique_lock<std::shared_mutex> lock(m_mutex);
+    auto it = m_windows.find(hwnd);
+    if (it == m_windows.end()) {
+        return false;
+    }
+    if (previous != nullptr) {
+        *previous = it->second.info.userData;
+    }
+    it->second.info.userData = value;
     return true;
 }
 
@@ -159,14 +218,21 @@ bool WinWindowTable::IsSelfOrDescendant(HWND hwnd, HWND ancestor) const {
 }
 
 std::vector<HWND> WinWindowTable::Children(HWND parent) const {
-    std::vector<HWND> out;
-    std::shared_lock<std::shared_mutex> lock(m_mutex);
-    for (const auto& [hwnd, w] : m_windows) {
-        if (w.info.parent == parent) {
-            out.push_back(hwnd);
+    std::vector<std::pair<std::uint64_t, HWND>> found;
+    {
+        std::shared_lock<std::shared_mutex> lock(m_mutex);
+        for (const auto& [hwnd, w] : m_windows) {
+            if (w.info.parent == parent) {
+                found.emplace_back(w.seq, hwnd);
+            }
         }
     }
-    std::sort(out.begin(), out.end());
+    std::sort(found.begin(), found.end());
+    std::vector<HWND> out;
+    out.reserve(found.size());
+    for (const auto& entry : found) {
+        out.push_back(entry.second);
+    }
     return out;
 }
 

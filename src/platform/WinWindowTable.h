@@ -2,6 +2,7 @@
 // Handles come from WinHandleAllocator, so they are unique in the user's session.
 #pragma once
 
+#include "platform/WinProcChain.h"
 #include "platform/WinThreadState.h"
 
 #include <memory>
@@ -21,6 +22,12 @@ struct WinWindowInfo {
     int controlId = 0;
     DWORD threadId = 0;
     DWORD processId = 0;
+    // Rectangle relative to the parent's client area (the screen for a top-level window).
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    LONG_PTR userData = 0;
 };
 
 class WinWindowTable {
@@ -40,10 +47,17 @@ public:
     bool SetTitle(HWND hwnd, const std::string& title);
     // Installs `proc` and returns the previous procedure; false when the window is unknown.
     bool ReplaceProc(HWND hwnd, WNDPROC proc, WNDPROC* previous);
+    // The window's chain of procedures; null when the window is unknown.
+    std::shared_ptr<WinProcChain> Chain(HWND hwnd) const;
+    bool SetGeometry(HWND hwnd, int x, int y, int width, int height);
+    // Sets the control id or the user data, giving back the previous value.
+    bool SetControlId(HWND hwnd, int controlId, int* previous);
+    bool SetUserData(HWND hwnd, LONG_PTR value, LONG_PTR* previous);
     // Marks the window as being destroyed; false when it is already (or unknown).
     bool BeginDestroy(HWND hwnd);
     // True when `hwnd` is `ancestor` or one of its descendants.
     bool IsSelfOrDescendant(HWND hwnd, HWND ancestor) const;
+    // Direct children in creation order.
     std::vector<HWND> Children(HWND parent) const;
     std::vector<HWND> WindowsOfThread(DWORD threadId) const;
     // Top-level windows matching the class name and title (empty: any).
@@ -54,7 +68,10 @@ private:
     struct Window {
         WinWindowInfo info;
         std::shared_ptr<WinThreadState> owner;
+        std::shared_ptr<WinProcChain> chain;
+        // Calls the top of the chain (and keeps the chain alive during a call).
         std::shared_ptr<const WNDPROC> proc;
+        std::uint64_t seq = 0;
         bool destroying = false;
     };
     WinWindowTable() = default;
@@ -62,6 +79,7 @@ private:
     mutable std::shared_mutex m_mutex;
     std::unordered_map<HWND, Window> m_windows;
     std::vector<HWND> m_order; // creation order of top-level windows, for searches
+    std::uint64_t m_nextSeq = 1;
 };
 
 } // namespace win::detail

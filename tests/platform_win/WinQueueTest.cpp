@@ -2,6 +2,7 @@
 // hooks and the wake hook.
 #include "platform/Sync.h"
 #include "platform/Win.h"
+#include "platform/WinChildren.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ struct Recorder {
     std::vector<MSG> seen;
     WNDPROC Proc() {
         return [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-            if (m != WM_CREATE && m != WM_DESTROY) {
+            if (m != WM_CREATE && m != WM_DESTROY && m != WM_PARENTNOTIFY) {
                 seen.push_back(MSG{h, m, w, l, 0});
             }
             return 0;
@@ -148,7 +149,8 @@ TEST(WinQueue, WindowAttributesAndCreateDestroyNotifications) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_FALSE(IsWindow(child)) << "children go with their parent";
     EXPECT_FALSE(DestroyWindow(hwnd));
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
+    // The child's creation and destruction reach the parent before the parent's own end.
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_CREATE, WM_PARENTNOTIFY, WM_PARENTNOTIFY, WM_DESTROY}));
     EXPECT_EQ(GetWindowText(hwnd), "");
     EXPECT_EQ(MakeWindow(DefWindowProc, "orphan", hwnd), 0u) << "parent must exist";
 }
