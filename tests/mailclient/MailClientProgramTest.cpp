@@ -110,6 +110,14 @@ TEST(MailClientProgram, RowsShowSenderSubjectAndDateAsAMailListDoes) {
 TEST(MailClientProgram, MenusStandWhereTheHookLibraryAddsItsItemsAndFollowTheSelection) {
     MailClientProcess client({MailClientProcess::SampleFolder()});
     ASSERT_TRUE(client.Ready());
+    // Popups with more than seven items too: a popup's state carries its item count.
+    const Records popups = ListOf(client, "menu-bar");
+    ASSERT_EQ(popups.size(), 6u);
+    const std::vector<std::string> titles = {"&File",  "&Edit",    "&View",
+                                             "&Tools", "&Message", "&Help"};
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        EXPECT_EQ(popups[i], (std::vector<std::string>{std::to_string(i), titles[i]}));
+    }
     const Records bar = ListOf(client, "menu-items 4");
     EXPECT_NE(Find(bar, 0, kCmdReply), nullptr);
     EXPECT_NE(Find(bar, 0, kCmdReplyAll), nullptr);
@@ -138,9 +146,9 @@ TEST(MailClientProgram, MenusStandWhereTheHookLibraryAddsItsItemsAndFollowTheSel
     EXPECT_EQ(events, (std::vector<std::string>{"event command 40176 handled-by-client reply 1"}));
     events.clear();
     ASSERT_EQ(client.Command("menu 1 40187", &events), "ok");
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "event command 40187 handled-by-client mark-unread 1",
-                          "event row 1 unread"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"event command 40187 handled-by-client mark-unread 1",
+                                        "event row 1 unread"}));
     EXPECT_EQ(MenuState(client, 1, kCmdMarkRead), "enabled");
     EXPECT_EQ(client.Command("menu 4 99999").rfind("error", 0), 0u);
 }
@@ -277,9 +285,9 @@ TEST(MailClientProgram, TheScriptAnswersEveryLineAndItsEndEndsTheClient) {
         ASSERT_EQ(record.size(), 3u);
         words.push_back(record[0]);
     }
-    for (const char* word : {"click-toolbar", "menu", "menu-items", "toolbar-buttons", "select",
-                             "dblclick", "enter", "context", "recreate-toolbar", "recreate-view",
-                             "quit"}) {
+    for (const char* word :
+         {"click-toolbar", "menu", "menu-items", "toolbar-buttons", "select", "dblclick", "enter",
+          "context", "recreate-toolbar", "recreate-view", "quit"}) {
         EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
     }
     EXPECT_EQ(client.Command("no-such-command").rfind("error unknown command", 0), 0u);
@@ -307,4 +315,25 @@ TEST(MailClientProgram, AFolderThatCannotBeReadOrAWrongCommandLineEndsIt) {
     MailClientProcess client({damaged});
     ASSERT_TRUE(client.Ready());
     EXPECT_EQ(ListOf(client, "rows").size(), 2u);
+}
+
+TEST(MailClientProgram, TheShownWindowRunsTheSameScriptUnderTheQtLoop) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    MailClientProcess client({"--show", MailClientProcess::SampleFolder()});
+    ASSERT_TRUE(client.Ready());
+    EXPECT_EQ(win::FindWindow("Outlook Express Browser Class", ""), client.MainWindow());
+    std::vector<std::string> events;
+    ASSERT_EQ(client.Command("dblclick 2", &events), "ok");
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1], "event row 2 read");
+    // A message from another process wakes the Qt loop and is carried out there.
+    ASSERT_EQ(client.Command("select 1"), "ok");
+    ASSERT_TRUE(win::PostMessage(client.MainWindow(), win::WM_COMMAND, kCmdForward, 0));
+    EXPECT_EQ(client.ReadLine(), "event command 40180 handled-by-client forward 1");
+
+    const std::string picture = twtest::MakeTempDir("shot") + "/mirror.png";
+    ASSERT_EQ(client.Command("screenshot " + QuoteField(picture)), "ok");
+    EXPECT_EQ(twtest::ReadFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(client.Command("quit"), "ok");
+    EXPECT_EQ(client.Wait(), 0);
 }

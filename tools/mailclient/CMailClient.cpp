@@ -650,10 +650,13 @@ std::vector<CMailClient::MenuItem> CMailClient::MenuItems(win::HMENU menu) {
     const win::UINT defaultId = win::GetMenuDefaultItem(menu);
     for (int i = 0; i < count; ++i) {
         const auto position = static_cast<win::UINT>(i);
-        const win::UINT state = win::GetMenuState(menu, position, win::MF_BYPOSITION);
+        win::UINT state = win::GetMenuState(menu, position, win::MF_BYPOSITION);
         MenuItem item;
-        item.separator = (state & win::MF_SEPARATOR) != 0;
         item.popup = (state & win::MF_POPUP) != 0;
+        if (item.popup) {
+            state &= 0xFF; // a popup's high byte is its item count, not flags
+        }
+        item.separator = (state & win::MF_SEPARATOR) != 0;
         item.enabled = (state & (win::MF_GRAYED | win::MF_DISABLED)) == 0;
         item.checked = (state & win::MF_CHECKED) != 0;
         item.id = item.popup ? 0 : win::GetMenuItemID(menu, i);

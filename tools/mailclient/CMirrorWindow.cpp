@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -96,7 +97,19 @@ CMirrorWindow::CMirrorWindow(CMailClient& client) : m_client(client) {
     m_tree->setColumnWidth(0, 260);
     m_tree->setColumnWidth(2, 140);
     m_tree->installEventFilter(this);
-    setCentralWidget(m_tree);
+
+    // The preview pane below the list shows the selected mail, as a mail client's does.
+    m_preview = new QPlainTextEdit(this);
+    m_preview->setReadOnly(true);
+    m_preview->setPlaceholderText("No mail selected");
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(m_tree);
+    splitter->addWidget(m_preview);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    setCentralWidget(splitter);
+    m_counts = new QLabel(this);
+    statusBar()->addPermanentWidget(m_counts);
 
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CMirrorWindow::OnSelectionChanged);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
@@ -105,8 +118,7 @@ CMirrorWindow::CMirrorWindow(CMailClient& client) : m_client(client) {
     });
     connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CMirrorWindow::OnContextMenu);
 
-    statusBar()->showMessage("Ready");
-    resize(980, 560);
+    resize(980, 640);
     connect(&m_refresh, &QTimer::timeout, this, &CMirrorWindow::Refresh);
     m_refresh.start(kRefreshMs);
     Refresh();
@@ -211,6 +223,7 @@ void CMirrorWindow::RebuildRows() {
     m_rowsSignature = signature;
     m_updatingRows = true;
     m_tree->clear();
+    const MailItem* selectedMail = nullptr;
     for (const CMailClient::Row& row : rows) {
         auto* item = new QTreeWidgetItem(m_tree);
         for (std::size_t c = 0; c < row.columns.size(); ++c) {
@@ -220,13 +233,23 @@ void CMirrorWindow::RebuildRows() {
             item->setFont(static_cast<int>(c), font);
         }
         item->setSelected(row.selected);
+        if (row.selected && selectedMail == nullptr) {
+            selectedMail = m_client.MailOfRow(m_tree->indexOfTopLevelItem(item));
+        }
     }
     m_updatingRows = false;
+    if (selectedMail == nullptr) {
+        m_preview->clear();
+    } else {
+        m_preview->setPlainText(Q("From: " + selectedMail->from + "\nTo: " + selectedMail->to +
+                                  "\nSubject: " + selectedMail->subject +
+                                  "\nDate: " + selectedMail->date + "\n\n" + selectedMail->body));
+    }
     int unread = 0;
     for (const CMailClient::Row& row : rows) {
         unread += row.read ? 0 : 1;
     }
-    statusBar()->showMessage(QString("%1 message(s), %2 unread").arg(rows.size()).arg(unread));
+    m_counts->setText(QString("%1 message(s), %2 unread").arg(rows.size()).arg(unread));
 }
 
 void CMirrorWindow::OnSelectionChanged() {

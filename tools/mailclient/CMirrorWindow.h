@@ -2,10 +2,10 @@
 // mirrored from the platform menu bar (each popup is filled from the platform popup when it
 // opens, after the owner prepared it), a toolbar mirrored from the platform toolbar's buttons
 // (text, tooltip and picture from its image list), and a list mirrored from the list
-// control, unread mails in bold. What the person does goes through the same functions the
-// script uses, so the platform controls (and any subclass on them) see it as from a user.
-// The mirror looks at the platform side a few times a second and rebuilds a part only when
-// it changed; the last event line shows in the status bar.
+// control, unread mails in bold, with a preview of the selected mail below it. What the person does
+// goes through the same functions the script uses, so the platform controls (and any subclass on
+// them) see it as from a user. The mirror looks at the platform side a few times a second and
+// rebuilds a part only when it changed; the last event line shows in the status bar.
 #pragma once
 
 #include "CMailClient.h"
@@ -15,6 +15,8 @@
 
 #include <string>
 
+class QLabel;
+class QPlainTextEdit;
 class QToolBar;
 class QTreeWidget;
 
@@ -51,6 +53,8 @@ private:
     QTimer m_refresh;
     QToolBar* m_toolbar = nullptr;
     QTreeWidget* m_tree = nullptr;
+    QPlainTextEdit* m_preview = nullptr;
+    QLabel* m_counts = nullptr;
     std::string m_menuSignature;
     std::string m_toolbarSignature;
     std::string m_rowsSignature;

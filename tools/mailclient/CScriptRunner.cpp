@@ -49,6 +49,8 @@ const std::vector<CScriptRunner::Command>& CScriptRunner::Commands() {
         {{"context", "<row> [choose <command>]", 1, 3,
           "right-clicks the row; the menu shown is reported and answered with the command"},
          &CScriptRunner::OnContext},
+        {{"menu-bar", "", 0, 0, "the popups of the menu bar: position, text"},
+         &CScriptRunner::OnMenuBar},
         {{"menu", "<popup index> <command>", 2, 2,
           "opens the popup of the menu bar and chooses the command"},
          &CScriptRunner::OnMenu},
@@ -259,6 +261,15 @@ std::string CScriptRunner::OnMenu(const std::vector<std::string>& args) {
     }
     return OkOrError(
         m_client.ChooseMenuItem(static_cast<int>(index), static_cast<win::UINT>(command)));
+}
+
+std::string CScriptRunner::OnMenuBar(const std::vector<std::string>&) {
+    const std::vector<CMailClient::MenuItem> items = CMailClient::MenuItems(m_client.MenuBar());
+    std::string out = std::to_string(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out += " | " + std::to_string(i) + " " + QuoteField(items[i].text);
+    }
+    return Ok(out);
 }
 
 std::string CScriptRunner::OnMenuItems(const std::vector<std::string>& args) {

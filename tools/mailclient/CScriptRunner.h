@@ -54,6 +54,7 @@ private:
     std::string OnEnter(const std::vector<std::string>& args);
     std::string OnContext(const std::vector<std::string>& args);
     std::string OnMenu(const std::vector<std::string>& args);
+    std::string OnMenuBar(const std::vector<std::string>& args);
     std::string OnMenuItems(const std::vector<std::string>& args);
     std::string OnToolbarButtons(const std::vector<std::string>& args);
     std::string OnClickToolbar(const std::vector<std::string>& args);
