@@ -5,6 +5,8 @@
 #include "platform/Paths.h"
 #include "platform/Sync.h"
 #include "platform/Win.h"
+#include "platform/WinListView.h"
+#include "platform/WinToolbar.h"
 
 #include "common/TestEnv.h"
 
@@ -456,4 +458,24 @@ TEST(WinCrossProcess, ARuntimeFolderWithALongPathStillWorks) {
         EXPECT_EQ(SendMessage(helper.Window(), WM_USER + 1, 4, 1), 9);
     }
     ::setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
+}
+
+TEST(WinCrossProcess, ControlMessagesFromAnotherProcessAreRefused) {
+    // The other process's controls would read these lParams as pointers into their own
+    // memory: they answer as for a failure and stay well.
+    const LPARAM bogus = 0x7FFF12345678;
+    Helper list("Remote List", "SysListView32");
+    ASSERT_NE(list.Window(), 0u);
+    EXPECT_EQ(SendMessage(list.Window(), LVM_INSERTITEM, 0, bogus), -1);
+    EXPECT_EQ(SendMessage(list.Window(), LVM_GETITEMTEXT, 0, bogus), 0);
+    EXPECT_EQ(SendMessage(list.Window(), LVM_GETCOLUMN, 0, bogus), 0);
+    EXPECT_EQ(SendMessage(list.Window(), LVM_GETITEMCOUNT, 0, 0), 0);
+    Helper toolbar("Remote Toolbar", "ToolbarWindow32");
+    ASSERT_NE(toolbar.Window(), 0u);
+    EXPECT_EQ(SendMessage(toolbar.Window(), TB_ADDBUTTONS, 1, bogus), 0);
+    EXPECT_EQ(SendMessage(toolbar.Window(), TB_GETBUTTON, 0, bogus), 0);
+    EXPECT_EQ(SendMessage(toolbar.Window(), TB_BUTTONCOUNT, 0, 0), 0);
+    // Both are still there and answering.
+    EXPECT_EQ(SendMessage(list.Window(), WM_USER + 1, 4, 1), 9);
+    EXPECT_EQ(SendMessage(toolbar.Window(), WM_USER + 1, 4, 1), 9);
 }

@@ -9,8 +9,11 @@
 //   WM_USER + 7 (posted)    -> writes "origin <1 when from another process, else 0>"
 //   WM_CLOSE                -> ends the message loop
 // At start it prints "ready <hwnd> <registered TestBroadcast number>".
+// With a control class name ("ToolbarWindow32", "SysListView32") the window is that control,
+// the answers above taking precedence over its own.
 // Usage: tw_win_helper <title> [class]
 #include "platform/Win.h"
+#include "platform/WinControlClass.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +32,10 @@ int main(int argc, char** argv) {
     WindowDesc desc;
     desc.title = argv[1];
     desc.className = argc > 2 ? argv[2] : "TestHelper";
-    HWND hwnd = CreateWindow(desc, [&](HWND, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    // With a control's class name the window is that control, with this procedure on top.
+    WNDPROC control;
+    const bool isControl = !ControlClassOf(desc.className).empty();
+    WNDPROC proc = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
         if (m == WM_USER + 1) {
             return static_cast<LRESULT>(w) * 2 + l;
         }
@@ -63,8 +69,12 @@ int main(int argc, char** argv) {
         if (m == WM_CLOSE) {
             PostQuitMessage(0);
         }
-        return 0;
-    });
+        return control ? control(h, m, w, l) : 0;
+    };
+    HWND hwnd = CreateWindow(desc, isControl ? WNDPROC() : proc);
+    if (isControl && hwnd != 0) {
+        control = SetWindowProc(hwnd, proc);
+    }
     if (hwnd == 0) {
         std::printf("failed\n");
         return 1;
