@@ -53,7 +53,7 @@ std::string MailClientProcess::SampleFolder() {
     return std::string(TW_MAILCLIENT_TEST_DATA) + "/sample.mbox";
 }
 
-MailClientProcess::MailClientProcess(const std::vector<std::string>& arguments) {
+MailClientProcess::MailClientProcess(const std::vector<std::string>& arguments, bool stdinScript) {
     int in[2];
     int out[2];
     if (::pipe2(in, O_CLOEXEC) != 0) {
@@ -64,7 +64,10 @@ MailClientProcess::MailClientProcess(const std::vector<std::string>& arguments) 
         ::close(in[1]);
         return;
     }
-    std::vector<std::string> args = {"--stdin-script"};
+    std::vector<std::string> args;
+    if (stdinScript) {
+        args.push_back("--stdin-script");
+    }
     args.insert(args.end(), arguments.begin(), arguments.end());
     m_pid = Spawn(args, in[0], out[1]);
     ::close(in[0]);

@@ -11,9 +11,9 @@ namespace mailtest {
 
 class MailClientProcess {
 public:
-    // Starts bin/twmailclient --stdin-script with the extra arguments and the folder, and
-    // waits for its "ready" line.
-    explicit MailClientProcess(const std::vector<std::string>& arguments);
+    // Starts bin/twmailclient with the arguments (after --stdin-script unless
+    // `stdinScript` is false) and waits for its "ready" line.
+    explicit MailClientProcess(const std::vector<std::string>& arguments, bool stdinScript = true);
     ~MailClientProcess();
     MailClientProcess(const MailClientProcess&) = delete;
     MailClientProcess& operator=(const MailClientProcess&) = delete;

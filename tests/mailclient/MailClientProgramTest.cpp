@@ -11,8 +11,11 @@
 #include "common/TestEnv.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using mailtest::MailClientProcess;
 using namespace mailclient;
@@ -335,5 +338,33 @@ TEST(MailClientProgram, TheShownWindowRunsTheSameScriptUnderTheQtLoop) {
     ASSERT_EQ(client.Command("screenshot " + QuoteField(picture)), "ok");
     EXPECT_EQ(twtest::ReadFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(client.Command("quit"), "ok");
+    EXPECT_EQ(client.Wait(), 0);
+}
+
+TEST(MailClientProgram, AScriptPipeOutlivesItsWriters) {
+    const std::string fifo = twtest::MakeTempDir("fifo") + "/script";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    MailClientProcess client(
+        {"--script", fifo, "--toolbar-images", "40", MailClientProcess::SampleFolder()}, false);
+    ASSERT_TRUE(client.Ready());
+    auto send = [&fifo](const std::string& line) {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        const std::string text = line + "\n";
+        EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ::close(fd);
+    };
+    // One writer after the other, as "echo ... > pipe" does.
+    send("toolbar-buttons");
+    const std::vector<std::string> fields = SplitFields(client.ReadLine());
+    ASSERT_GE(fields.size(), 5u);
+    EXPECT_EQ(fields[3], "40");
+    EXPECT_EQ(fields[4], "40");
+    send("select 0\nclick-toolbar 40176");
+    EXPECT_EQ(client.ReadLine(), "ok");
+    EXPECT_EQ(client.ReadLine(), "event command 40176 handled-by-client reply 0");
+    EXPECT_EQ(client.ReadLine(), "ok");
+    send("quit");
+    EXPECT_EQ(client.ReadLine(), "ok");
     EXPECT_EQ(client.Wait(), 0);
 }

@@ -145,3 +145,42 @@ TEST(MailDate, ListShowsTheShortFormOrTheHeaderAsWritten) {
     EXPECT_EQ(ListDateText("Tue, 08 Dec 2026 24:00"), "Tue, 08 Dec 2026 24:00");
     EXPECT_EQ(ListDateText(""), "");
 }
+
+TEST(MboxReader, NestedPartsQuotingLevelsAndMailsWithoutBodies) {
+    const std::string bytes = "From a Mon Dec  7 10:00:00 2026\n"
+                              "Subject: nested\n"
+                              "Content-Type: multipart/mixed; boundary=outer\n"
+                              "\n"
+                              "--outer\n"
+                              "Content-Type: multipart/alternative; boundary=\"in ner\"\n"
+                              "\n"
+                              "--in ner\n"
+                              "Content-Type: text/html\n"
+                              "\n"
+                              "<b>html</b>\n"
+                              "--in ner\n"
+                              "Content-Type: text/plain; charset=windows-1252\n"
+                              "\n"
+                              "price \x80 5\n"
+                              ">>From two quotes\n"
+                              "--in ner--\n"
+                              "--outer--\n"
+                              "\n"
+                              "From b Mon Dec  7 10:00:00 2026\n"
+                              "Subject: headers only\n"
+                              "\n"
+                              "From c Mon Dec  7 10:00:00 2026\n"
+                              "From: \"\" <c@x>\n"
+                              "Content-Type: image/png\n"
+                              "\n"
+                              "PNGDATA\n";
+    MboxContents folder = ReadMbox(bytes);
+    ASSERT_EQ(folder.mails.size(), 3u);
+    EXPECT_EQ(folder.mails[0].body, "price \xE2\x82\xAC 5\n>From two quotes\n");
+    EXPECT_EQ(folder.mails[1].subject, "headers only");
+    EXPECT_TRUE(folder.mails[1].body.empty());
+    // No text part: no body, and the address stands for an empty display name.
+    EXPECT_TRUE(folder.mails[2].body.empty());
+    EXPECT_EQ(SenderDisplay(folder.mails[2].from), "c@x");
+    EXPECT_EQ(SenderDisplay("Name Only (comment) "), "Name Only");
+}
