@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,10 +57,17 @@ struct Key {
     }
 };
 
+// Hashes texts and views alike, so that paths are looked up without a copy.
+struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 struct Hive {
-    std::vector<Key> keys;                         // file order
-    std::unordered_map<std::string, size_t> index; // lower-case path -> keys
-    size_t damaged = 0;                            // damaged lines skipped while parsing
+    std::vector<Key> keys; // file order
+    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>>
+        index;          // lower-case path -> keys
+    size_t damaged = 0; // damaged lines skipped while parsing
 
     const Key* Find(const std::string& lpath) const {
         auto it = index.find(lpath);
@@ -74,11 +83,20 @@ struct Hive {
         if (Key* k = Find(lpath)) {
             return *k;
         }
-        for (size_t sep = lpath.find('\\'); sep != std::string::npos;
-             sep = lpath.find('\\', sep + 1)) {
-            if (index.try_emplace(lpath.substr(0, sep), keys.size()).second) {
-                keys.push_back(Key{path.substr(0, sep), {}});
+        // Every key has all keys above it: below the deepest one that exists, all are missing.
+        const std::string_view lview(lpath);
+        size_t from = 0;
+        for (size_t sep = lview.rfind('\\'); sep != std::string_view::npos && sep > 0;
+             sep = lview.rfind('\\', sep - 1)) {
+            if (index.find(lview.substr(0, sep)) != index.end()) {
+                from = sep + 1;
+                break;
             }
+        }
+        for (size_t sep = lpath.find('\\', from); sep != std::string::npos;
+             sep = lpath.find('\\', sep + 1)) {
+            index.emplace(lpath.substr(0, sep), keys.size());
+            keys.push_back(Key{path.substr(0, sep), {}});
         }
         index.emplace(lpath, keys.size());
         keys.push_back(Key{path, {}});
