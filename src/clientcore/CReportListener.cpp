@@ -43,8 +43,14 @@ struct Call {
 
 void* OnRequestLine(void* /*context*/, const char* uri, MHD_Connection* /*connection*/) {
     Call* call = new (std::nothrow) Call;
-    if (call != nullptr) {
+    if (call == nullptr) {
+        return nullptr;
+    }
+    try {
         call->target = uri != nullptr ? uri : "";
+    } catch (...) { // no memory: the handler closes the connection
+        delete call;
+        return nullptr;
     }
     return call;
 }
