@@ -8,9 +8,11 @@
 #include "language/CTextTable.h"
 #include "log/LogManager.h"
 
+#include <algorithm>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,13 +44,14 @@ CTextTable& BaseTable(int which) {
     return tables[which];
 }
 
-std::vector<std::pair<std::string, std::string>> Translations(const CTextTable& table) {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const auto& [number, row] : table.Rows()) {
-        if (row.defined != 0) {
-            out.emplace_back(row.key, row.translation);
-        }
+// The defined rows as (row, translation), by row number.
+std::vector<std::pair<int, std::string_view>> Translations(const CTextTable& table) {
+    std::vector<std::pair<int, std::string_view>> out;
+    out.reserve(table.DefinedRows().size());
+    for (int number : table.DefinedRows()) {
+        out.emplace_back(number, table.FindRow(number)->translation);
     }
+    std::sort(out.begin(), out.end());
     return out;
 }
 
@@ -57,8 +60,12 @@ void CheckTranslator(std::string_view text) {
     fuzz::Check(translator.ParseText(text, "fuzz.lang"), "the translator reads any text");
     const auto entries = translator.Entries();
     std::string written;
+    written.reserve(text.size() + entries.size() * 2);
     for (const auto& [key, value] : entries) {
-        written += key + "=" + value + "\n";
+        written += key;
+        written += '=';
+        written += value;
+        written += '\n';
     }
     CLangTranslator again(Edition(), CLangTranslator::NoLog{});
     fuzz::Check(again.ParseText(written, "fuzz.lang"), "the written entries read");
@@ -72,23 +79,25 @@ void CheckTranslator(std::string_view text) {
 
 void CheckTextTable(std::string_view text) {
     static NullBuffer sink;
-    std::ostream report(&sink);
+    static std::ostream report(&sink);
     CTextTable& table = BaseTable(0);
     table.ClearTranslations();
     table.LoadLanguageText(text, "fuzz.lang", report);
     const auto translations = Translations(table);
     std::string written;
-    for (const auto& [key, value] : translations) {
-        written += key + "=" + value + "\n";
+    written.reserve(text.size() + translations.size() * 16);
+    for (const auto& [number, value] : translations) {
+        written += table.FindRow(number)->key;
+        written += '=';
+        written += value;
+        written += '\n';
     }
     CTextTable& again = BaseTable(1);
     again.ClearTranslations();
     again.LoadLanguageText(written, "fuzz.lang", report);
     fuzz::Check(Translations(again) == translations, "the text table reads its rows back the same");
-    for (const auto& [number, row] : table.Rows()) {
-        if (row.defined != 0) {
-            table.GetText(number);
-        }
+    for (const auto& [number, value] : translations) {
+        table.GetText(number);
     }
 }
 

@@ -1,7 +1,9 @@
 // Reads an address book from the fuzz input and checks what the reader and writer promise:
-// every byte of the input is kept (in a card or between cards); unchanged cards written and
-// read again mean the same; cards whose every line the writer formats itself read back the
-// same too.
+// every byte of the input is kept (in a card or between cards), and what is written reads
+// back to cards of the same meaning. Each card is written in one of the three ways the
+// program writes cards, chosen by the input's length and the card's position: unchanged (its
+// original bytes), every line formatted by the writer, or changed in part (every second
+// property formatted, the others keeping their bytes, as when one number is edited).
 #include "FuzzCheck.h"
 #include "compose/CVCardReader.h"
 #include "compose/CVCardWriter.h"
@@ -11,15 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void Print(const char* what, const CVCardProperty& p) {
     std::fprintf(stderr, "%s group=[%s] name=[%s] value=[%s] params:", what, p.group.c_str(),
@@ -59,6 +56,15 @@ void CheckSameCards(const std::vector<CVCard>& a, const std::vector<CVCard>& b) 
     }
 }
 
+// True when `text` continues at `pos` with `part`; moves `pos` past it.
+bool Continues(std::string_view text, std::size_t& pos, std::string_view part) {
+    if (text.substr(pos, part.size()) != part) {
+        return false;
+    }
+    pos += part.size();
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -67,41 +73,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return true;
     }();
     (void)quiet;
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string_view text = fuzz::Bytes(data, size);
 
     std::vector<CVCard> cards;
     std::vector<CVCardReader::Damage> damage;
     std::vector<std::string> gaps;
     CVCardReader::Parse(text, cards, damage, &gaps);
-    Check(gaps.size() == cards.size() + 1);
-    std::string reassembled;
+    fuzz::Check(gaps.size() == cards.size() + 1, "one gap around every card");
+    std::size_t pos = 0;
     for (std::size_t i = 0; i < cards.size(); ++i) {
-        reassembled += gaps[i] + cards[i].Raw();
+        fuzz::Check(Continues(text, pos, gaps[i]) && Continues(text, pos, cards[i].Raw()),
+                    "the gaps and the cards give the input again");
     }
-    reassembled += gaps.back();
-    Check(reassembled == text);
+    fuzz::Check(Continues(text, pos, gaps.back()) && pos == text.size(),
+                "the gaps and the cards give the input again");
 
-    // Unchanged cards: written as read, read again the same.
+    // Clearing the original bytes changes no card's meaning: the cards stay the reference.
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        const std::size_t way = (size + i) % 3;
+        if (way == 0) {
+            continue;
+        }
+        std::vector<CVCardProperty>& properties = cards[i].MutableProperties();
+        for (std::size_t k = way == 1 ? 0 : 1; k < properties.size(); k += way == 1 ? 1 : 2) {
+            properties[k].raw.clear();
+        }
+    }
     const std::string written = CVCardWriter::Write(cards);
     std::vector<CVCard> again;
     std::vector<CVCardReader::Damage> againDamage;
     CVCardReader::Parse(written, again, againDamage);
-    Check(againDamage.empty());
+    fuzz::Check(againDamage.empty(), "written cards read without damage");
     CheckSameCards(cards, again);
-    Check(CVCardWriter::Write(again) == written);
-
-    // Every line formatted by the writer.
-    std::vector<CVCard> formatted = cards;
-    for (CVCard& card : formatted) {
-        for (CVCardProperty& property : card.MutableProperties()) {
-            property.raw.clear();
-        }
-    }
-    const std::string rewritten = CVCardWriter::Write(formatted);
-    std::vector<CVCard> reread;
-    std::vector<CVCardReader::Damage> rereadDamage;
-    CVCardReader::Parse(rewritten, reread, rereadDamage);
-    Check(rereadDamage.empty());
-    CheckSameCards(cards, reread);
+    fuzz::Check(CVCardWriter::Write(again) == written, "cards read unchanged write the same bytes");
     return 0;
 }

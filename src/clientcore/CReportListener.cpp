@@ -1,11 +1,15 @@
 #include "clientcore/CReportListener.h"
 
+#include "clientcore/CReportRequest.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <new>
+#include <string>
 #include <utility>
 
 namespace {
@@ -30,45 +34,71 @@ MHD_Result Reply(MHD_Connection* connection, int status) {
     return rc;
 }
 
-MHD_Result OnRequest(void* context, MHD_Connection* connection, const char* url, const char* method,
-                     const char* /*version*/, const char* /*upload*/, std::size_t* uploadSize,
-                     void** state) {
+// What the server keeps of one request between the calls of the handler: the request target as
+// it stood in the request line (libmicrohttpd hands the handler only the decoded path).
+struct Call {
+    std::string target;
+    bool announced = false;
+};
+
+void* OnRequestLine(void* /*context*/, const char* uri, MHD_Connection* /*connection*/) {
+    Call* call = new (std::nothrow) Call;
+    if (call == nullptr) {
+        return nullptr;
+    }
+    try {
+        call->target = uri != nullptr ? uri : "";
+    } catch (...) { // no memory: the handler closes the connection
+        delete call;
+        return nullptr;
+    }
+    return call;
+}
+
+void OnCompleted(void* /*context*/, MHD_Connection* /*connection*/, void** state,
+                 MHD_RequestTerminationCode /*why*/) {
+    delete static_cast<Call*>(*state);
+    *state = nullptr;
+}
+
+MHD_Result OnRequest(void* context, MHD_Connection* connection, const char* /*url*/,
+                     const char* method, const char* /*version*/, const char* /*upload*/,
+                     std::size_t* uploadSize, void** state) {
+    auto* call = static_cast<Call*>(*state);
+    if (call == nullptr) {
+        return MHD_NO; // no memory for the request: the connection is closed
+    }
     // The first call only announces the request; answer on the second one, once any body
     // has been read (reports have none).
-    static int announced;
-    if (*state == nullptr) {
-        *state = &announced;
+    if (!call->announced) {
+        call->announced = true;
         return MHD_YES;
     }
     if (*uploadSize != 0) {
         *uploadSize = 0;
         return MHD_YES;
     }
-    int status = CReportListener::Dispatch(context, connection, url, method);
+    int status = CReportListener::Dispatch(context, connection, call->target, method);
     return status == 0 ? MHD_YES : Reply(connection, status);
 }
 
 } // namespace
 
-int CReportListener::Dispatch(void* context, MHD_Connection* connection, const char* url,
+int CReportListener::Dispatch(void* context, MHD_Connection* connection, std::string_view target,
                               const char* method) {
     auto* self = static_cast<CReportListener*>(context);
     if (std::strcmp(method, "GET") != 0) {
         return 405;
     }
-    if (std::strcmp(url, CKannelProtocol::ReportPath()) != 0) {
+    CKannelProtocol::Report report;
+    switch (CReportRequest::Read(target, report)) {
+    case CReportRequest::Reading::UnknownPath:
         return 404;
-    }
-    auto report = CKannelProtocol::ReadReport([&](const char* name) -> std::optional<std::string> {
-        const char* value = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, name);
-        if (value == nullptr) {
-            return std::nullopt;
-        }
-        return std::string(value);
-    });
-    if (!report) {
+    case CReportRequest::Reading::Malformed:
         ++self->m_malformed;
         return 400;
+    case CReportRequest::Reading::Report:
+        break;
     }
     std::lock_guard<std::mutex> guard(self->m_lock);
     if (self->m_closing) {
@@ -76,7 +106,7 @@ int CReportListener::Dispatch(void* context, MHD_Connection* connection, const c
     }
     // Suspended before the writer can see it, so the writer's resume always follows.
     MHD_suspend_connection(connection);
-    self->m_waiting.push_back({connection, std::move(*report)});
+    self->m_waiting.push_back({connection, std::move(report)});
     self->m_arrived.notify_one();
     return 0;
 }
@@ -132,7 +162,9 @@ bool CReportListener::Start(const std::string& address, std::uint16_t port, Hand
     MHD_Daemon* daemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME, port, nullptr,
         nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&where),
-        MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(10), MHD_OPTION_END);
+        MHD_OPTION_URI_LOG_CALLBACK, &OnRequestLine, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        &OnCompleted, nullptr, MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(10),
+        MHD_OPTION_END);
     if (daemon == nullptr) {
         int saved = errno;
         error = "cannot listen for delivery reports on " + address + ":" + std::to_string(port) +

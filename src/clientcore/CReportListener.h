@@ -1,5 +1,5 @@
 // The small HTTP server that takes the gateway's delivery reports: GET requests on
-// CKannelProtocol::ReportPath() whose query parameters are read with CKannelProtocol. Anything
+// CKannelProtocol::ReportPath() whose request target CReportRequest reads. Anything
 // else gets 404, 405 or 400 at once. Reports are handed to one writer thread: each call of the
 // handler gets every report that arrived while the previous call ran (so they can be stored in
 // one transaction) and answers one HTTP status per report (200 taken, 403 refused, ...); a
@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -41,10 +42,10 @@ public:
     // Test and log seam: how many calls were refused as malformed (status 400).
     std::uint64_t Malformed() const { return m_malformed; }
 
-    // Reads one request: the HTTP status to answer with at once, or 0 when the report went to
-    // the writer (the connection is suspended until the writer answers). Called by the server
-    // thread only.
-    static int Dispatch(void* context, MHD_Connection* connection, const char* url,
+    // Reads one request (`target` as in the request line): the HTTP status to answer with at
+    // once, or 0 when the report went to the writer (the connection is suspended until the
+    // writer answers). Called by the server thread only.
+    static int Dispatch(void* context, MHD_Connection* connection, std::string_view target,
                         const char* method);
 
 private:

@@ -3,6 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -59,9 +62,27 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+// True when every byte is below 0x80; looks at eight bytes at a time.
+bool IsAscii(std::string_view text) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        any |= word;
+    }
+    for (; i < text.size(); ++i) {
+        any |= static_cast<unsigned char>(text[i]);
+    }
+    return (any & 0x8080808080808080ULL) == 0;
+}
+
 // Any text to valid UTF-8: the named character set where it is a single-byte one, else the
 // text as it is when it is valid UTF-8, else Windows-1252.
 std::string ToUtf8(std::string_view text, std::string_view charset) {
+    if (IsAscii(text)) {
+        return std::string(text); // the same in every character set the reader knows
+    }
     if (EqualsAsciiNoCase(charset, "ISO-8859-1") || EqualsAsciiNoCase(charset, "LATIN1") ||
         EqualsAsciiNoCase(charset, "ISO_8859-1")) {
         return FromSingleByte(text, false);
@@ -88,28 +109,37 @@ int HexValue(char c) {
     return -1;
 }
 
-// Quoted-printable to bytes. An "=" not followed by two hex digits stays as it is.
-std::string DecodeQuotedPrintable(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// Quoted-printable to bytes, in place (the bytes are never longer than their encoding). An "="
+// not followed by two hex digits stays as it is.
+void DecodeQuotedPrintable(std::string& text) {
+    std::size_t out = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '=' && i + 2 < text.size()) {
             const int high = HexValue(text[i + 1]);
             const int low = HexValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
-                out.push_back(static_cast<char>(high * 16 + low));
+                text[out++] = static_cast<char>(high * 16 + low);
                 i += 2;
                 continue;
             }
         }
-        out.push_back(text[i]);
+        text[out++] = text[i];
     }
-    return out;
+    text.resize(out);
 }
 
+// Letters, digits, "-" and "_": the characters of property, group and parameter names.
+constexpr std::array<bool, 256> kNameChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<std::size_t>(c)] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                             (c >= '0' && c <= '9') || c == '-' || c == '_';
+    }
+    return table;
+}();
+
 bool IsNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_';
+    return kNameChars[static_cast<unsigned char>(c)];
 }
 
 // One physical line: its content (without line end) and where the next line starts.
@@ -122,9 +152,14 @@ struct PhysicalLine {
 PhysicalLine LineAt(std::string_view text, std::size_t pos) {
     PhysicalLine line;
     line.start = pos;
-    std::size_t i = pos;
-    while (i < text.size() && text[i] != '\n' && text[i] != '\r') {
-        ++i;
+    // The line feed first, then a carriage return before it (the library's searches are
+    // faster than a loop over the bytes).
+    const std::size_t rest = text.size() - pos;
+    const void* lf = rest == 0 ? nullptr : std::memchr(text.data() + pos, '\n', rest);
+    std::size_t i = lf == nullptr ? text.size() : static_cast<const char*>(lf) - text.data();
+    const void* cr = i == pos ? nullptr : std::memchr(text.data() + pos, '\r', i - pos);
+    if (cr != nullptr) {
+        i = static_cast<const char*>(cr) - text.data();
     }
     line.contentEnd = i;
     if (i < text.size()) {
@@ -138,28 +173,30 @@ PhysicalLine LineAt(std::string_view text, std::size_t pos) {
     return line;
 }
 
-// A logical line: physical lines joined by unfolding.
+// A logical line: physical lines joined by unfolding. `content` views the text itself when
+// the line is not folded, else `joined`, which is reused from line to line.
 struct LogicalLine {
-    std::string content;
-    std::size_t start = 0;
+    std::string_view content;
+    std::string joined;
     std::size_t next = 0;
 };
 
-LogicalLine ReadLogical(std::string_view text, std::size_t pos) {
-    LogicalLine logical;
-    logical.start = pos;
+void ReadLogical(std::string_view text, std::size_t pos, LogicalLine& logical) {
     PhysicalLine line = LineAt(text, pos);
-    logical.content.assign(text.substr(line.start, line.contentEnd - line.start));
+    logical.content = text.substr(line.start, line.contentEnd - line.start);
     std::size_t next = line.next;
     // A line end followed by a space or tab continues the line.
-    while (next < text.size() && next > line.contentEnd &&
-           (text[next] == ' ' || text[next] == '\t')) {
-        line = LineAt(text, next);
-        logical.content.append(text.substr(line.start + 1, line.contentEnd - line.start - 1));
-        next = line.next;
+    if (next < text.size() && next > line.contentEnd && (text[next] == ' ' || text[next] == '\t')) {
+        logical.joined.assign(logical.content);
+        while (next < text.size() && next > line.contentEnd &&
+               (text[next] == ' ' || text[next] == '\t')) {
+            line = LineAt(text, next);
+            logical.joined.append(text.substr(line.start + 1, line.contentEnd - line.start - 1));
+            next = line.next;
+        }
+        logical.content = logical.joined;
     }
     logical.next = next;
-    return logical;
 }
 
 bool IsMarker(std::string_view content, std::string_view marker) {
@@ -209,21 +246,21 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
             ++i;
             // Values separated by ",", each plain or in double quotes.
             while (true) {
-                std::string value;
+                std::string_view value;
                 if (i < line.size() && line[i] == '"') {
                     const std::size_t close = line.find('"', i + 1);
                     if (close == std::string_view::npos) {
                         reason = "an unclosed quoted parameter";
                         return false;
                     }
-                    value.assign(line.substr(i + 1, close - i - 1));
+                    value = line.substr(i + 1, close - i - 1);
                     i = close + 1;
                 } else {
                     const std::size_t valueBegin = i;
                     while (i < line.size() && line[i] != ',' && line[i] != ';' && line[i] != ':') {
                         ++i;
                     }
-                    value.assign(line.substr(valueBegin, i - valueBegin));
+                    value = line.substr(valueBegin, i - valueBegin);
                 }
                 if (param.name == "TYPE") {
                     // vCard 4.0 quotes type lists: TYPE="cell,voice" is two types.
@@ -231,7 +268,7 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                     while (true) {
                         const std::size_t comma = value.find(',', from);
                         param.values.push_back(ToUtf8(value.substr(from, comma - from), {}));
-                        if (comma == std::string::npos) {
+                        if (comma == std::string_view::npos) {
                             break;
                         }
                         from = comma + 1;
@@ -251,14 +288,14 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                 reason = "an empty parameter";
                 return false;
             }
-            const std::string upper = UpperAscii(paramName);
-            if (upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" ||
-                upper == "7BIT") {
+            if (EqualsAsciiNoCase(paramName, "QUOTED-PRINTABLE") ||
+                EqualsAsciiNoCase(paramName, "BASE64") || EqualsAsciiNoCase(paramName, "8BIT") ||
+                EqualsAsciiNoCase(paramName, "7BIT")) {
                 param.name = "ENCODING";
             } else {
                 param.name = "TYPE";
             }
-            param.values.push_back(std::string(paramName));
+            param.values.emplace_back(paramName);
         }
         if (i < line.size() && line[i] != ';' && line[i] != ':') {
             reason = "a damaged parameter";
@@ -278,9 +315,10 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
 void TakeTransportParams(CVCardProperty& property, bool& quotedPrintable, std::string& charset) {
     quotedPrintable = false;
     charset.clear();
-    std::vector<CVCardParam> kept;
-    kept.reserve(property.params.size());
-    for (CVCardParam& param : property.params) {
+    std::vector<CVCardParam>& params = property.params;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        CVCardParam& param = params[i];
         if (param.name == "CHARSET") {
             if (!param.values.empty()) {
                 charset = param.values.front();
@@ -288,22 +326,29 @@ void TakeTransportParams(CVCardProperty& property, bool& quotedPrintable, std::s
             continue;
         }
         if (param.name == "ENCODING") {
-            std::vector<std::string> values;
-            for (std::string& value : param.values) {
-                if (EqualsAsciiNoCase(value, "QUOTED-PRINTABLE")) {
+            std::vector<std::string>& values = param.values;
+            std::size_t keptValues = 0;
+            for (std::size_t v = 0; v < values.size(); ++v) {
+                if (EqualsAsciiNoCase(values[v], "QUOTED-PRINTABLE")) {
                     quotedPrintable = true;
                 } else {
-                    values.push_back(std::move(value));
+                    if (keptValues != v) {
+                        values[keptValues] = std::move(values[v]);
+                    }
+                    ++keptValues;
                 }
             }
+            values.resize(keptValues);
             if (values.empty()) {
                 continue;
             }
-            param.values = std::move(values);
         }
-        kept.push_back(std::move(param));
+        if (kept != i) {
+            params[kept] = std::move(param);
+        }
+        ++kept;
     }
-    property.params = std::move(kept);
+    params.resize(kept);
 }
 
 class CardParser {
@@ -319,21 +364,27 @@ public:
         if (m_text.substr(0, 3) == "\xEF\xBB\xBF") {
             pos = 3;
         }
+        LogicalLine line;
         while (pos < m_text.size()) {
-            const LogicalLine line = ReadLogical(m_text, pos);
+            ReadLogical(m_text, pos, line);
             if (!IsMarker(line.content, "BEGIN:VCARD")) {
                 pos = line.next;
                 continue;
             }
             std::string version;
-            std::vector<CVCardProperty> properties;
             std::string reason;
             std::size_t cardEnd = 0;
-            const ParseResult result = ParseCard(line.next, version, properties, cardEnd, reason);
+            m_properties.clear();
+            const ParseResult result = ParseCard(line.next, version, m_properties, cardEnd, reason);
             if (result == ParseResult::Ok) {
                 if (m_gaps != nullptr) {
                     m_gaps->emplace_back(m_text.substr(gapStart, pos - gapStart));
                 }
+                // The card gets a table of its own size; the parser's one keeps its room for
+                // the next card.
+                std::vector<CVCardProperty> properties(
+                    std::make_move_iterator(m_properties.begin()),
+                    std::make_move_iterator(m_properties.end()));
                 CVCard card;
                 card.Assign(std::move(version), std::move(properties),
                             std::string(m_text.substr(pos, cardEnd - pos)), LineEndOf(pos));
@@ -361,8 +412,11 @@ private:
                           std::vector<CVCardProperty>& properties, std::size_t& end,
                           std::string& reason) {
         bool damaged = false;
+        LogicalLine line;
+        std::string charset;
+        std::string quoted;
         while (pos < m_text.size()) {
-            LogicalLine line = ReadLogical(m_text, pos);
+            ReadLogical(m_text, pos, line);
             if (IsMarker(line.content, "END:VCARD")) {
                 end = line.next;
                 return damaged ? ParseResult::Damaged : ParseResult::Ok;
@@ -393,27 +447,28 @@ private:
                 continue;
             }
             bool quotedPrintable = false;
-            std::string charset;
             TakeTransportParams(property, quotedPrintable, charset);
-            std::string value = line.content.substr(valueStart);
+            std::string_view value = line.content.substr(valueStart);
             std::size_t next = line.next;
             if (quotedPrintable) {
+                quoted.assign(value);
                 // Soft line breaks: a line ending in "=" continues on the next physical line.
-                while (!value.empty() && value.back() == '=' && next < m_text.size()) {
+                while (!quoted.empty() && quoted.back() == '=' && next < m_text.size()) {
                     const PhysicalLine more = LineAt(m_text, next);
                     const std::string_view content =
                         m_text.substr(more.start, more.contentEnd - more.start);
                     if (IsMarker(content, "END:VCARD")) {
                         break;
                     }
-                    value.pop_back();
-                    value.append(content);
+                    quoted.pop_back();
+                    quoted.append(content);
                     next = more.next;
                 }
-                if (!value.empty() && value.back() == '=') {
-                    value.pop_back();
+                if (!quoted.empty() && quoted.back() == '=') {
+                    quoted.pop_back();
                 }
-                value = DecodeQuotedPrintable(value);
+                DecodeQuotedPrintable(quoted);
+                value = quoted;
             }
             property.value = ToUtf8(value, charset);
             property.raw.assign(m_text.substr(pos, next - pos));
@@ -454,6 +509,7 @@ private:
     std::vector<CVCard>& m_cards;
     std::vector<CVCardReader::Damage>& m_damage;
     std::vector<std::string>* m_gaps;
+    std::vector<CVCardProperty> m_properties; // of the card being read
     std::size_t m_counted = 0;
     int m_lines = 1;
 };

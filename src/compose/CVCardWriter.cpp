@@ -61,8 +61,8 @@ void WriteParamValue(std::string_view value, std::string& out) {
     }
 }
 
-std::string Head(const CVCardProperty& property, bool old) {
-    std::string head;
+// Appends "group.NAME;params" of the property.
+void AppendHead(const CVCardProperty& property, bool old, std::string& head) {
     if (!property.group.empty()) {
         head += property.group;
         head.push_back('.');
@@ -86,7 +86,6 @@ std::string Head(const CVCardProperty& property, bool old) {
             WriteParamValue(param.values[i], head);
         }
     }
-    return head;
 }
 
 bool NeedsQuotedPrintable(std::string_view value, bool old) {
@@ -159,25 +158,40 @@ void AppendQuotedPrintable(std::string_view value, std::string_view lineEnd, std
 
 } // namespace
 
-std::string CVCardWriter::FormatProperty(const CVCardProperty& property, std::string_view version,
-                                         std::string_view lineEnd) {
+namespace {
+
+// Appends one formatted content line (with its line end).
+void AppendProperty(const CVCardProperty& property, std::string_view version,
+                    std::string_view lineEnd, std::string& out) {
     const bool old = version == "2.1";
-    std::string line = Head(property, old);
-    std::string out;
     if (NeedsQuotedPrintable(property.value, old)) {
-        line += ";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:";
-        out = line;
-        AppendQuotedPrintable(property.value, lineEnd, line.size(), out);
-        return out;
+        const std::size_t lineStart = out.size();
+        AppendHead(property, old, out);
+        out += ";ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:";
+        AppendQuotedPrintable(property.value, lineEnd, out.size() - lineStart, out);
+        return;
     }
+    if (old) {
+        AppendHead(property, old, out);
+        out.push_back(':');
+        out += property.value;
+        out.append(lineEnd);
+        return;
+    }
+    std::string line;
+    line.reserve(property.name.size() + property.value.size() + 32);
+    AppendHead(property, old, line);
     line.push_back(':');
     line += property.value;
-    if (old) {
-        out = line;
-        out.append(lineEnd);
-    } else {
-        AppendFolded(line, lineEnd, out);
-    }
+    AppendFolded(line, lineEnd, out);
+}
+
+} // namespace
+
+std::string CVCardWriter::FormatProperty(const CVCardProperty& property, std::string_view version,
+                                         std::string_view lineEnd) {
+    std::string out;
+    AppendProperty(property, version, lineEnd, out);
     return out;
 }
 
@@ -193,7 +207,7 @@ void CVCardWriter::WriteCard(const CVCard& card, std::string& out) {
         if (!property.raw.empty()) {
             out += property.raw;
         } else {
-            out += FormatProperty(property, card.Version(), lineEnd);
+            AppendProperty(property, card.Version(), lineEnd, out);
         }
     }
     out += "END:VCARD";
@@ -201,7 +215,20 @@ void CVCardWriter::WriteCard(const CVCard& card, std::string& out) {
 }
 
 std::string CVCardWriter::Write(const std::vector<CVCard>& cards) {
+    // Room for the original bytes and some for the lines the writer formats.
+    std::size_t room = 0;
+    for (const CVCard& card : cards) {
+        if (!card.IsModified()) {
+            room += card.Raw().size() + 2;
+            continue;
+        }
+        room += 32;
+        for (const CVCardProperty& property : card.Properties()) {
+            room += property.raw.empty() ? property.value.size() * 2 + 64 : property.raw.size();
+        }
+    }
     std::string out;
+    out.reserve(room);
     for (const CVCard& card : cards) {
         if (!out.empty() && out.back() != '\n' && out.back() != '\r') {
             out += card.LineEnd();

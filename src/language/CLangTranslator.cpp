@@ -115,6 +115,7 @@ bool CLangTranslator::ParseFile(const std::string& path) {
 bool CLangTranslator::ParseText(std::string_view text, const std::string& fileName) {
     try {
         size_t pos = 0;
+        std::string key;
         while (pos < text.size()) {
             const size_t newline = text.find('\n', pos);
             const size_t end = newline == std::string_view::npos ? text.size() : newline;
@@ -124,13 +125,17 @@ bool CLangTranslator::ParseText(std::string_view text, const std::string& fileNa
                 continue;
             const size_t equals = line.find('=');
             if (equals == std::string_view::npos || equals == 0) {
-                Log("Warning: found an invalid line in file: " + fileName +
-                    "\nLine:" + std::string(line));
+                if (!m_quiet)
+                    Log("Warning: found an invalid line in file: " + fileName +
+                        "\nLine:" + std::string(line));
                 continue;
             }
-            const std::string key = lang::ToLower(platform::TrimRightView(line.substr(0, equals)));
-            const std::string value(platform::TrimLeftView(line.substr(equals + 1)));
-            if (value.empty())
+            const std::string_view name = platform::TrimRightView(line.substr(0, equals));
+            key.assign(name);
+            for (char& c : key)
+                c = platform::LowerAscii(c);
+            const std::string_view value = platform::TrimLeftView(line.substr(equals + 1));
+            if (value.empty() && !m_quiet)
                 Log("Warning: empty translation for \"" + key + "\" in file: " + fileName);
             AddTranslation(key, value, fileName);
         }
@@ -149,26 +154,26 @@ std::vector<std::pair<std::string, std::string>> CLangTranslator::Entries() cons
     return entries;
 }
 
-void CLangTranslator::AddTranslation(const std::string& key, const std::string& value,
+void CLangTranslator::AddTranslation(const std::string& key, std::string_view value,
                                      const std::string& fileName) {
     std::unique_lock lock(m_entriesLock);
-    auto found = m_entries.find(key);
-    if (found == m_entries.end()) {
-        m_entries.emplace(key, std::make_pair(value, fileName));
-        return;
-    }
+    auto [found, isNew] = m_entries.try_emplace(key);
     auto& [translation, source] = found->second;
-    if (source == fileName) {
-        Log("Error: Duplicate entry found for \"" + key + "\" in: \"" + source +
-            "\"\n\tPrevious entry translation:  \"" + translation +
-            "\"\n\tDuplicate entry translation: \"" + value + "\"");
-    } else {
-        Log("Overriding translation for \"" + key + "\". Previously defined in: \"" + source +
-            "\"\n\tPrevious translation: \"" + translation + "\"\n\tNew translation: \"" + value +
-            "\"");
+    if (!isNew && !m_quiet) {
+        const std::string newValue(value);
+        if (source == fileName) {
+            Log("Error: Duplicate entry found for \"" + key + "\" in: \"" + source +
+                "\"\n\tPrevious entry translation:  \"" + translation +
+                "\"\n\tDuplicate entry translation: \"" + newValue + "\"");
+        } else {
+            Log("Overriding translation for \"" + key + "\". Previously defined in: \"" + source +
+                "\"\n\tPrevious translation: \"" + translation + "\"\n\tNew translation: \"" +
+                newValue + "\"");
+        }
     }
-    translation = value;
-    source = fileName;
+    translation.assign(value);
+    if (source != fileName)
+        source = fileName;
 }
 
 std::string CLangTranslator::Translate(const std::string& key,
@@ -197,12 +202,14 @@ std::string CLangTranslator::TranslateImpl(const std::string& key, const std::st
     }
     if (!found) {
         if (defaultText != nullptr) {
-            std::string shown = *defaultText;
-            lang::ReplaceAll(shown, "\n", "<newline>");
-            Log("Runtime warning: token not recognized: \"" + key +
-                "\", using hardcoded default: \"" + shown + "\"");
+            if (!m_quiet) {
+                std::string shown = *defaultText;
+                lang::ReplaceAll(shown, "\n", "<newline>");
+                Log("Runtime warning: token not recognized: \"" + key +
+                    "\", using hardcoded default: \"" + shown + "\"");
+            }
             result = *defaultText;
-        } else {
+        } else if (!m_quiet) {
             Log("Runtime error: token not recognized: \"" + key +
                 "\", no hardcoded default value supplied");
         }

@@ -46,7 +46,8 @@ public:
     // and the result is empty).
     std::string Translate(const std::string& key, const char* defaultText) const;
 
-    // Writes one line to the language log.
+    // Writes one line to the language log (nothing for a translator without log; callers
+    // that build a text for the log first check m_quiet).
     void Log(const std::string& message) const;
 
     // The Outlook Express edition learns the hook library's version after the files are
@@ -60,7 +61,7 @@ public:
 private:
     std::string TranslateImpl(const std::string& key, const std::string* defaultText,
                               bool resolvingAppName) const;
-    void AddTranslation(const std::string& key, const std::string& value,
+    void AddTranslation(const std::string& key, std::string_view value,
                         const std::string& fileName);
 
     // lower-cased key -> (translation, name of the file that last defined it)

@@ -83,7 +83,11 @@ void CLayoutFile::Parse(std::string_view text, Values& values) {
 }
 
 std::string CLayoutFile::Format(const Values& values) {
+    std::size_t size = 1;
+    for (const auto& [key, value] : values)
+        size += key.size() + value.size() + 2;
     std::string text;
+    text.reserve(size);
     for (const auto& [key, value] : values) {
         if (!text.empty())
             text += ',';

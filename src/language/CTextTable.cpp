@@ -14,9 +14,12 @@ namespace {
 
 const std::string kStars91(91, '*');
 
+// One "key=value" line of a language file: views into the file's text, and the key
+// lower-cased (owned by the duplicate index, whose keys never move).
 struct LanguageRecord {
-    std::string key;
-    std::string value;
+    std::string_view key;
+    std::string_view value;
+    const std::string* lowerKey;
 };
 
 } // namespace
@@ -44,14 +47,13 @@ void CTextTable::SetTextRow(int row, const std::string& key, const std::string& 
 }
 
 void CTextTable::ClearTranslations() {
-    if (!m_anyDefined)
-        return;
-    m_anyDefined = false;
-    for (auto& [number, row] : m_rows) {
+    for (int number : m_definedRows) {
+        TextRow& row = m_rows.at(number);
         row.translation.clear();
         row.sourceFile.clear();
         row.defined = 0;
     }
+    m_definedRows.clear();
 }
 
 void CTextTable::FillBase(const std::string& productName, const std::string& versionText) {
@@ -162,21 +164,21 @@ void CTextTable::LoadLanguageText(std::string_view content, const std::string& f
             report << "\tError: Invalid line detected: " << record;
             continue;
         }
-        LanguageRecord parsed{lang::Trim(record.substr(0, equals)),
-                              std::string(record.substr(equals + 1))};
-        auto [earlier, isNew] = seen.try_emplace(lang::ToLower(parsed.key), records.size());
+        const std::string_view key = platform::TrimView(record.substr(0, equals));
+        const std::string_view value = record.substr(equals + 1);
+        auto [earlier, isNew] = seen.try_emplace(lang::ToLower(key), records.size());
         if (!isNew) {
-            report << "\tError: Duplicate entries detected for: " << parsed.key
-                   << "\n\t\tTranslation 1: " << parsed.value
+            report << "\tError: Duplicate entries detected for: " << key
+                   << "\n\t\tTranslation 1: " << value
                    << "\n\t\tTranslation 2: " << records[earlier->second].value << "\n";
             earlier->second = records.size();
         }
-        records.push_back(std::move(parsed));
+        records.push_back({key, value, &earlier->first});
     }
 
     std::vector<const LanguageRecord*> unknown;
     for (const LanguageRecord& record : records) {
-        auto found = m_rowByKey.find(lang::ToLower(record.key));
+        auto found = m_rowByKey.find(*record.lowerKey);
         if (found == m_rowByKey.end()) {
             unknown.push_back(&record);
             continue;
@@ -189,8 +191,9 @@ void CTextTable::LoadLanguageText(std::string_view content, const std::string& f
         }
         target->translation = record.value;
         target->sourceFile = fileName;
+        if (target->defined == 0)
+            m_definedRows.push_back(target->row);
         target->defined = 1;
-        m_anyDefined = true;
     }
     if (!unknown.empty()) {
         report << "\n\t" << std::string(69, '-')

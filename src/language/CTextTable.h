@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct TextRow {
     int32_t row = 0;
@@ -71,13 +72,16 @@ public:
     const TextRow* FindRow(int row) const;
     size_t RowCount() const { return m_rows.size(); }
     const std::map<int, TextRow>& Rows() const { return m_rows; }
+    // The rows the language files loaded since the last ClearTranslations defined, in the
+    // order they were first defined.
+    const std::vector<int>& DefinedRows() const { return m_definedRows; }
 
 private:
     std::string GetTextImpl(int row, int depth) const;
 
     std::map<int, TextRow> m_rows;
     std::unordered_map<std::string, int> m_rowByKey; // lower-cased key -> row
-    bool m_anyDefined = false;                       // a language file defined a row
+    std::vector<int> m_definedRows;                  // rows with defined != 0
     std::string m_productName;
     std::string m_versionText;
     int m_nameRow = kNameRow;

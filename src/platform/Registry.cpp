@@ -6,11 +6,14 @@
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,8 +26,22 @@ namespace {
 // A hive larger than this is not read (a settings hive holds a few kilobytes).
 constexpr off_t kMaxHiveBytes = 64 * 1024 * 1024;
 
+// ASCII letters lower-cased by table (paths are long; a table look-up per byte is cheaper
+// than comparisons).
+constexpr std::array<char, 256> kLower = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<size_t>(c)] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    return table;
+}();
+
 std::string LowerCopy(std::string_view s) {
-    return ToLower(s);
+    std::string out(s.size(), '\0');
+    for (size_t i = 0; i < s.size(); ++i) {
+        out[i] = kLower[static_cast<unsigned char>(s[i])];
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -55,10 +72,17 @@ struct Key {
     }
 };
 
+// Hashes texts and views alike, so that paths are looked up without a copy.
+struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 struct Hive {
-    std::vector<Key> keys;                         // file order
-    std::unordered_map<std::string, size_t> index; // lower-case path -> keys
-    size_t damaged = 0;                            // damaged lines skipped while parsing
+    std::vector<Key> keys; // file order
+    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>>
+        index;          // lower-case path -> keys
+    size_t damaged = 0; // damaged lines skipped while parsing
 
     const Key* Find(const std::string& lpath) const {
         auto it = index.find(lpath);
@@ -74,11 +98,20 @@ struct Hive {
         if (Key* k = Find(lpath)) {
             return *k;
         }
-        for (size_t sep = lpath.find('\\'); sep != std::string::npos;
-             sep = lpath.find('\\', sep + 1)) {
-            if (index.try_emplace(lpath.substr(0, sep), keys.size()).second) {
-                keys.push_back(Key{path.substr(0, sep), {}});
+        // Every key has all keys above it: below the deepest one that exists, all are missing.
+        const std::string_view lview(lpath);
+        size_t from = 0;
+        for (size_t sep = lview.rfind('\\'); sep != std::string_view::npos && sep > 0;
+             sep = lview.rfind('\\', sep - 1)) {
+            if (index.find(lview.substr(0, sep)) != index.end()) {
+                from = sep + 1;
+                break;
             }
+        }
+        for (size_t sep = lpath.find('\\', from); sep != std::string::npos;
+             sep = lpath.find('\\', sep + 1)) {
+            index.emplace(lpath.substr(0, sep), keys.size());
+            keys.push_back(Key{path.substr(0, sep), {}});
         }
         index.emplace(lpath, keys.size());
         keys.push_back(Key{path, {}});
@@ -98,7 +131,7 @@ constexpr size_t kMaxKeyDepth = 512;
 
 // Normalises a key path: drops one trailing "\", refuses empty key names, line breaks and
 // paths deeper than kMaxKeyDepth.
-bool NormalizePath(const std::string& in, std::string& out) {
+bool NormalizePath(std::string_view in, std::string& out) {
     std::string_view p(in);
     if (!p.empty() && p.back() == '\\') {
         p.remove_suffix(1);
@@ -121,8 +154,8 @@ bool NormalizePath(const std::string& in, std::string& out) {
         start = sep + 1;
         ++depth;
     }
-    for (char c : p) {
-        if (c == '\n' || c == '\r' || c == '\0') {
+    for (char refused : {'\n', '\r', '\0'}) {
+        if (std::memchr(p.data(), refused, p.size()) != nullptr) {
             return false;
         }
     }
@@ -307,6 +340,7 @@ public:
             }
             if (line[0] == '[') {
                 current = nullptr;
+                m_valuesIndexed = false;
                 skippingSection = true;
                 std::string path;
                 if (ParseSection(line, path)) {
@@ -329,11 +363,14 @@ public:
                 Damaged(hive, firstLine, "a value line that cannot be read");
                 continue;
             }
-            if (Value* old = current->Find(v.lname)) {
+            if (Value* old = FindValue(*current, v.lname)) {
                 std::string keep = std::move(old->name);
                 *old = std::move(v);
                 old->name = std::move(keep);
             } else {
+                if (m_valuesIndexed) {
+                    m_valueIndex.emplace(v.lname, current->values.size());
+                }
                 current->values.push_back(std::move(v));
             }
             // Ensure may have reallocated the key table; values are added to `current` only
@@ -343,6 +380,24 @@ public:
     }
 
 private:
+    // The value of the key being read: searched through while the key has few values, looked
+    // up in an index beyond (a hive may hold thousands of values in one key).
+    Value* FindValue(Key& key, const std::string& lname) {
+        constexpr size_t kIndexFrom = 16;
+        if (!m_valuesIndexed) {
+            if (key.values.size() < kIndexFrom) {
+                return key.Find(lname);
+            }
+            m_valueIndex.clear();
+            for (size_t i = 0; i < key.values.size(); ++i) {
+                m_valueIndex.emplace(key.values[i].lname, i);
+            }
+            m_valuesIndexed = true;
+        }
+        auto it = m_valueIndex.find(lname);
+        return it == m_valueIndex.end() ? nullptr : &key.values[it->second];
+    }
+
     static bool EndsWithContinuation(std::string_view line) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
             line.remove_suffix(1);
@@ -393,7 +448,7 @@ private:
         if (rest[0] != '\\' || rest.size() == 1) {
             return false;
         }
-        std::string given(rest.substr(1));
+        const std::string_view given = rest.substr(1);
         return NormalizePath(given, path) && !path.empty() && path.back() != '\\' &&
                given.back() != '\\';
     }
@@ -461,10 +516,25 @@ private:
     const char* m_root;
     const std::string& m_file;
     bool m_report;
+    // lower-case value name -> index in the current key's values, once it has many
+    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>> m_valueIndex;
+    bool m_valuesIndexed = false;
 };
 
 std::string Serialize(const Hive& hive, const char* rootName) {
-    std::string out = "REGEDIT4\n\n";
+    // Room for the whole text at once (escapes at most double a text): paths repeat in every
+    // key line, so the text can be far longer than the file it was read from.
+    const size_t rootLength = std::strlen(rootName);
+    size_t room = 16;
+    for (const Key& k : hive.keys) {
+        room += rootLength + k.path.size() + 6;
+        for (const Value& v : k.values) {
+            room += 2 * (v.name.size() + v.text.size()) + 24;
+        }
+    }
+    std::string out;
+    out.reserve(room);
+    out += "REGEDIT4\n\n";
     for (const Key& k : hive.keys) {
         out += '[';
         out += rootName;

@@ -257,3 +257,26 @@ TEST(RegistryHiveText, KeysNestAtMost512Deep) {
     EXPECT_NE(text.find(deepest512 + "]\n\"c\"=dword:00000001\n"), std::string::npos);
     EXPECT_EQ(text.find("\"a\""), std::string::npos);
 }
+
+TEST(RegistryHiveText, ALaterLineOfAValueReplacesItInKeysLargeAndSmall) {
+    // Keys with many values are looked up by index, small ones by search: both keep the
+    // first spelling of a name and the last data, also when a key line comes again.
+    std::string input = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n";
+    for (int i = 0; i < 40; ++i) {
+        input += "\"v" + std::to_string(i) + "\"=\"" + std::to_string(i) + "\"\n";
+    }
+    input += "[HKEY_CURRENT_USER\\A\\B\\C]\n\"x\"=\"1\"\n\"X\"=\"2\"\n"
+             "[HKEY_CURRENT_USER\\a]\n\"V5\"=\"five\"\n\"v40\"=\"40\"\n\"V40\"=dword:00000028\n"
+             "[HKEY_CURRENT_USER\\a\\b\\d]\n";
+    std::string expected = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n";
+    for (int i = 0; i < 40; ++i) {
+        expected +=
+            "\"v" + std::to_string(i) + "\"=\"" + (i == 5 ? "five" : std::to_string(i)) + "\"\n";
+    }
+    expected += "\"v40\"=dword:00000028\n\n[HKEY_CURRENT_USER\\A\\B]\n\n"
+                "[HKEY_CURRENT_USER\\A\\B\\C]\n\"x\"=\"2\"\n\n[HKEY_CURRENT_USER\\a\\b\\d]\n\n";
+    std::size_t damaged = 0;
+    EXPECT_EQ(platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, input, &damaged),
+              expected);
+    EXPECT_EQ(damaged, 0u);
+}
