@@ -95,7 +95,7 @@ public:
         : m_own(OwnCpu()), m_gateway(GatewayCpu()), m_start(std::chrono::steady_clock::now()) {}
     double Finish(benchmark::State& state) {
         double messages = static_cast<double>(state.iterations() * kBatch);
-        if (messages == 0) {
+        if (messages == 0 || state.error_occurred()) {
             return 0;
         }
         std::chrono::duration<double> wall = std::chrono::steady_clock::now() - m_start;
