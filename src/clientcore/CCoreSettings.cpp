@@ -189,5 +189,18 @@ bool CCoreSettings::Gateway(const std::string& product, GatewaySettings& setting
     }
     settings.sender = text("GatewaySender");
     settings.allowOriginator = text("GatewayAllowOriginator") != "0";
+    std::string requests = text("GatewayRequests");
+    if (!requests.empty()) {
+        unsigned count = 0;
+        auto [last, bad] =
+            std::from_chars(requests.data(), requests.data() + requests.size(), count);
+        if (bad != std::errc() || last != requests.data() + requests.size() || count == 0 ||
+            count > static_cast<unsigned>(kMaxGatewayRequests)) {
+            error = "the core setting GatewayRequests must be a number of requests from 1 to " +
+                    std::to_string(kMaxGatewayRequests) + ", not \"" + requests + "\"";
+            return false;
+        }
+        settings.requests = static_cast<int>(count);
+    }
     return true;
 }

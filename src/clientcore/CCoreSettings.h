@@ -10,6 +10,9 @@
 
 // What the network transport needs: the gateway's sendsms address and credentials, where the
 // core listens for delivery reports and the address the gateway calls back.
+// Most sendsms requests the transport makes at once ("GatewayRequests").
+constexpr int kMaxGatewayRequests = 32;
+
 struct GatewaySettings {
     std::string sendUrl;          // "RemoteHost": http:// or https:// address of sendsms
     std::string user;             // "GatewayUser"
@@ -19,6 +22,7 @@ struct GatewaySettings {
     std::string callbackUrl;      // "ReportCallbackUrl": base of the gateway's dlr-url
     std::string sender;           // "GatewaySender": the account's own originator
     bool allowOriginator = true;  // "GatewayAllowOriginator": may the user pick another one
+    int requests = 4;             // "GatewayRequests": sendsms requests made at once
 };
 
 class CCoreSettings {

@@ -5,13 +5,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-
-// Requests made at once: enough to keep the gateway busy, few enough not to flood it.
-constexpr int kWorkers = 4;
-
-} // namespace
-
 CGatewayTransport::CGatewayTransport(CServiceEngine& engine, GatewaySettings settings, LogFn log)
     : m_engine(engine), m_settings(std::move(settings)), m_log(std::move(log)) {}
 
@@ -32,7 +25,8 @@ bool CGatewayTransport::Start(std::string& error) {
         std::lock_guard<std::mutex> guard(m_lock);
         m_stop = false;
     }
-    for (int i = 0; i < kWorkers; ++i) {
+    // One worker per request made at once ("GatewayRequests").
+    for (int i = 0; i < m_settings.requests; ++i) {
         m_workers.emplace_back([this] { Work(); });
     }
     return true;

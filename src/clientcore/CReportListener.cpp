@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <microhttpd.h>
 #include <netinet/in.h>
@@ -13,6 +14,11 @@
 #include <utility>
 
 namespace {
+
+// How long the writer waits for more reports to store with the first one, and how many are
+// enough to store at once.
+constexpr int kGatherMs = 5;
+constexpr std::size_t kGatherReports = 64;
 
 // Sends a short plain-text answer for the status.
 MHD_Result Reply(MHD_Connection* connection, int status) {
@@ -107,7 +113,11 @@ int CReportListener::Dispatch(void* context, MHD_Connection* connection, std::st
     // Suspended before the writer can see it, so the writer's resume always follows.
     MHD_suspend_connection(connection);
     self->m_waiting.push_back({connection, std::move(report)});
-    self->m_arrived.notify_one();
+    // The writer waits for the first report of a batch, then for a full batch or its time:
+    // waking it for the reports in between would only cost a switch.
+    if (self->m_waiting.size() == 1 || self->m_waiting.size() == kGatherReports) {
+        self->m_arrived.notify_one();
+    }
     return 0;
 }
 
@@ -118,6 +128,11 @@ void CReportListener::Write() {
         if (m_waiting.empty()) {
             return; // closing, and every report handed over is answered
         }
+        // Reports come in streams: the ones of the next few milliseconds share the batch and
+        // its commit (each is answered that much later; the gateway's calls do not wait on
+        // one another).
+        m_arrived.wait_for(lock, std::chrono::milliseconds(kGatherMs),
+                           [&] { return m_closing || m_waiting.size() >= kGatherReports; });
         std::vector<Waiting> batch = std::exchange(m_waiting, {});
         lock.unlock();
         std::vector<CKannelProtocol::Report> reports;

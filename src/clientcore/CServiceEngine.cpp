@@ -18,6 +18,8 @@ std::atomic<std::int32_t> g_pendingDelay{1000};
 std::atomic<std::int32_t> g_finalDelay{5000};
 
 constexpr int kBatch = 500;
+// Gateway mode: how long a pass waits for more answers and reports to post with it.
+constexpr int kGatherMs = 5;
 constexpr std::size_t kMaxRecipients = 1000;
 constexpr std::size_t kMaxParts = 255;
 constexpr std::int64_t kStartingBalance = 50;
@@ -273,6 +275,19 @@ void CServiceEngine::Run() {
         if (m_stop && !m_announceShutdown) {
             break; // stopped outright: no more events for a program that is going away
         }
+        if (m_gateway && !HasOwnClock()) {
+            // A gateway's answers and reports arrive hundreds a second: a pass every few
+            // milliseconds posts what came meanwhile together, in one write, instead of one
+            // pass and commit each. Queries, test passes and the shutdown do not wait.
+            auto urgent = [&] {
+                return m_stop || !m_queued.empty() || m_passRequested > m_passCompleted;
+            };
+            if (!urgent()) {
+                m_gathering = true;
+                m_wake.wait_for(lock, std::chrono::milliseconds(kGatherMs), urgent);
+                m_gathering = false;
+            }
+        }
         bool stop = m_stop;
         bool sweep = std::exchange(m_sweep, false);
         m_kick = false;
@@ -282,6 +297,7 @@ void CServiceEngine::Run() {
         m_queued.clear();
         std::vector<std::pair<std::uint32_t, std::string>> confirms = std::move(m_confirms);
         m_confirms.clear();
+        m_newDue.reset();
         lock.unlock();
 
         std::int64_t now = Now();
@@ -289,6 +305,9 @@ void CServiceEngine::Run() {
         Deliver(posts);
 
         lock.lock();
+        if (m_newDue && (!next || *m_newDue < *next)) {
+            next = m_newDue; // a result stored while the pass ran
+        }
         m_plannedWake = next;
         m_passCompleted = std::max(m_passCompleted, ticket);
         m_passDone.notify_all();
@@ -339,15 +358,29 @@ std::optional<std::int64_t>
 CServiceEngine::Pass(std::int64_t now, bool sweep, std::optional<std::uint64_t> subscription,
                      const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
                      std::vector<PendingPost>& posts) {
-    std::lock_guard<std::mutex> db(m_dbLock);
-    if (!m_store.IsOpen()) {
-        return std::nullopt;
-    }
     std::size_t queued = posts.size();
-    CStoreTransaction pass(m_store);
-    if (!pass.IsOpen()) {
-        return now + 1000; // the file is busy or failing: try again in a while
+    std::optional<std::int64_t> next;
+    bool written =
+        m_commit.Run([&] { return PassUnit(now, sweep, subscription, confirms, posts, next); });
+    if (!written) {
+        // The file is busy or failing: nothing of the pass is written, nothing is posted, and
+        // it is tried again in a while.
+        std::lock_guard<std::mutex> db(m_dbLock);
+        for (std::size_t k = queued; k < posts.size(); ++k) {
+            if (posts[k].code == 3) {
+                m_reports.erase(posts[k].guid);
+            }
+        }
+        posts.resize(queued);
+        return now + 1000;
     }
+    return next;
+}
+
+bool CServiceEngine::PassUnit(std::int64_t now, bool sweep,
+                              std::optional<std::uint64_t> subscription,
+                              const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
+                              std::vector<PendingPost>& posts, std::optional<std::int64_t>& next) {
     // Confirmations ride along with the pass's transaction. Each one stands alone, so one that
     // is not written is harmless: that event is posted again at the next start.
     ApplyConfirms(confirms);
@@ -433,16 +466,11 @@ CServiceEngine::Pass(std::int64_t now, bool sweep, std::optional<std::uint64_t> 
             i = j;
         }
     }
-    if (!ok || !pass.Commit()) {
-        for (std::size_t k = queued; k < posts.size(); ++k) {
-            if (posts[k].code == 3) {
-                m_reports.erase(posts[k].guid);
-            }
-        }
-        posts.resize(queued);
-        return now + 1000;
+    if (!ok) {
+        return false;
     }
-    return m_store.NextDue();
+    next = m_store.NextDue();
+    return true;
 }
 
 bool CServiceEngine::Register(AccountRow& account, std::string& error) {
@@ -681,151 +709,156 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         m.errorDescription = std::move(description);
     };
 
-    std::lock_guard<std::mutex> db(m_dbLock);
-    if (!m_store.IsOpen()) {
-        error = "the core is not running";
-        return false;
-    }
-    bool retry = false;
-    if (!input.key.empty()) {
-        if (auto known = m_store.LoadMessageState(input.key)) {
-            if (known->serviceId != 0) {
-                // Accepted before: the same message, charged once. The caller asks again
-                // because it lacks the send result; one it confirmed is posted again.
-                if (known->resultPosted == 1) {
-                    if (!m_store.RepostResult(input.key)) {
-                        error = "the service database is busy";
-                        return false;
+    // Everything from the key's look-up to the stored message is one unit of a shared
+    // transaction: the message counts as taken only once it is committed.
+    bool known = false;
+    bool reposted = false;
+    bool written = m_commit.Run([&] {
+        known = false;
+        reposted = false;
+        m.serviceId = 0;
+        bool retry = false;
+        if (!input.key.empty()) {
+            if (auto state = m_store.LoadMessageState(input.key)) {
+                if (state->serviceId != 0) {
+                    // Accepted before: the same message, charged once. The caller asks again
+                    // because it lacks the send result; one it confirmed is posted again.
+                    if (state->resultPosted == 1) {
+                        if (!m_store.RepostResult(input.key)) {
+                            return false;
+                        }
+                        reposted = true;
                     }
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_kick = true;
-                    m_wake.notify_all();
+                    known = true;
+                    return true;
                 }
-                guid = input.key;
-                return true;
+                retry = true; // refused before, nothing charged: a new attempt under the same key
             }
-            retry = true; // refused before, nothing charged: a new attempt under the same key
         }
-    }
-    std::optional<AccountRow> account;
-    std::optional<CSmsText> text;
-    std::vector<std::string> numbers;
-    std::size_t parts = 0;
-    if (input.outage == 1) {
-        refuse("Server not found", "The messaging server could not be reached.");
-    } else if (input.outage >= 2) {
-        refuse("Server not avail", "The messaging server is not available at the moment.");
-    } else if (!(account = m_store.LoadAccount(input.accountId)) ||
-               (m_gateway && account->userName != m_gateway->user)) {
-        refuse("Unknown account", "The account \"" + input.accountId +
-                                      "\" is not known to the service. Register again.");
-    } else if (!account->allowedToSend) {
-        refuse("Not allowed to send", "The account may not send messages.");
-    } else if (!(text = CSmsText::Measure(input.text))) {
-        refuse("Invalid text", "The message text is not valid UTF-8 text.");
-    } else {
-        std::size_t start = 0;
-        while (start <= input.recipients.size()) {
-            std::size_t comma = input.recipients.find(',', start);
-            if (comma == std::string::npos) {
-                comma = input.recipients.size();
+        std::optional<AccountRow> account;
+        std::optional<CSmsText> text;
+        std::vector<std::string> numbers;
+        std::size_t parts = 0;
+        if (input.outage == 1) {
+            refuse("Server not found", "The messaging server could not be reached.");
+        } else if (input.outage >= 2) {
+            refuse("Server not avail", "The messaging server is not available at the moment.");
+        } else if (!(account = m_store.LoadAccount(input.accountId)) ||
+                   (m_gateway && account->userName != m_gateway->user)) {
+            refuse("Unknown account", "The account \"" + input.accountId +
+                                          "\" is not known to the service. Register again.");
+        } else if (!account->allowedToSend) {
+            refuse("Not allowed to send", "The account may not send messages.");
+        } else if (!(text = CSmsText::Measure(input.text))) {
+            refuse("Invalid text", "The message text is not valid UTF-8 text.");
+        } else {
+            std::size_t start = 0;
+            while (start <= input.recipients.size()) {
+                std::size_t comma = input.recipients.find(',', start);
+                if (comma == std::string::npos) {
+                    comma = input.recipients.size();
+                }
+                numbers.push_back(input.recipients.substr(start, comma - start));
+                start = comma + 1;
             }
-            numbers.push_back(input.recipients.substr(start, comma - start));
-            start = comma + 1;
+            auto bad = std::find_if(numbers.begin(), numbers.end(),
+                                    [](const std::string& n) { return !IsPhoneNumber(Trim(n)); });
+            parts = text->Parts(input.mode);
+            if (input.recipients.empty() || Trim(input.recipients).empty()) {
+                refuse("Invalid recipient", "The message has no recipient.");
+            } else if (bad != numbers.end()) {
+                refuse("Invalid recipient",
+                       "\"" + Trim(*bad) +
+                           "\" is not a phone number. Write it in international form, for "
+                           "example +447700900123.");
+            } else if (numbers.size() > kMaxRecipients) {
+                refuse("Too many recipients", "A message can go to at most " +
+                                                  std::to_string(kMaxRecipients) + " recipients.");
+            } else if (!IsValidOriginator(Trim(input.originator))) {
+                refuse("Invalid originator",
+                       "The sender \"" + input.originator +
+                           "\" cannot be used: give a phone number or at most 11 letters and "
+                           "digits.");
+            } else if (parts == 0) {
+                refuse("Message too long", "The message has " + std::to_string(text->Length()) +
+                                               " characters but one SMS holds " +
+                                               std::to_string(text->SingleLimit()) +
+                                               ". Shorten the text or allow it to be split.");
+            } else if (parts > kMaxParts) {
+                refuse("Message too long", "The message would take " + std::to_string(parts) +
+                                               " SMS; at most " + std::to_string(kMaxParts) +
+                                               " can be joined.");
+            }
         }
-        auto bad = std::find_if(numbers.begin(), numbers.end(),
-                                [](const std::string& n) { return !IsPhoneNumber(Trim(n)); });
-        parts = text->Parts(input.mode);
-        if (input.recipients.empty() || Trim(input.recipients).empty()) {
-            refuse("Invalid recipient", "The message has no recipient.");
-        } else if (bad != numbers.end()) {
-            refuse("Invalid recipient",
-                   "\"" + Trim(*bad) +
-                       "\" is not a phone number. Write it in international form, for "
-                       "example +447700900123.");
-        } else if (numbers.size() > kMaxRecipients) {
-            refuse("Too many recipients", "A message can go to at most " +
-                                              std::to_string(kMaxRecipients) + " recipients.");
-        } else if (!IsValidOriginator(Trim(input.originator))) {
-            refuse("Invalid originator",
-                   "The sender \"" + input.originator +
-                       "\" cannot be used: give a phone number or at most 11 letters and "
-                       "digits.");
-        } else if (parts == 0) {
-            refuse("Message too long", "The message has " + std::to_string(text->Length()) +
-                                           " characters but one SMS holds " +
-                                           std::to_string(text->SingleLimit()) +
-                                           ". Shorten the text or allow it to be split.");
-        } else if (parts > kMaxParts) {
-            refuse("Message too long", "The message would take " + std::to_string(parts) +
-                                           " SMS; at most " + std::to_string(kMaxParts) +
-                                           " can be joined.");
-        }
-    }
 
-    CStoreTransaction store(m_store);
-    if (!store.IsOpen()) {
-        error = "the service database is busy";
-        return false;
-    }
-    bool ok = !retry || (m_store.DeleteMessage(m.guid) && m_store.DeleteRecipients(m.guid) &&
-                         m_store.DeleteGateway(m.guid));
-    if (ok && m.errorLabel.empty() && m_gateway) {
-        ok = StoreGatewayMessage(input, *text, numbers, m);
-    } else if (ok && m.errorLabel.empty()) {
-        // Ids are seeded from the time (a thousand per millisecond), so that a database started
-        // afresh never hands out an id an earlier one gave to a message.
-        m.serviceId = m_store.AllocateServiceId(
-            static_cast<std::uint64_t>(std::max<std::int64_t>(0, Now())) * 1000u);
-        m.parts = static_cast<std::int32_t>(parts);
-        ok = m.serviceId != 0;
-        std::int64_t balance = account->balance;
-        std::int64_t total = account->smsTotal;
-        auto cost = static_cast<std::int64_t>(parts);
-        for (std::size_t i = 0; ok && i < numbers.size(); ++i) {
-            std::string number = Trim(numbers[i]);
-            Plan plan = PlanFor(number);
-            if (plan.charged) {
-                if (balance < cost) {
-                    plan = {"Finsufficientbalance",
-                            "Not delivered: the prepaid balance is too low",
-                            "",
-                            "",
-                            false,
-                            false};
-                } else {
-                    balance -= cost;
-                    total += cost;
+        bool ok = !retry || (m_store.DeleteMessage(m.guid) && m_store.DeleteRecipients(m.guid) &&
+                             m_store.DeleteGateway(m.guid));
+        if (ok && m.errorLabel.empty() && m_gateway) {
+            ok = StoreGatewayMessage(input, *text, numbers, m);
+        } else if (ok && m.errorLabel.empty()) {
+            // Ids are seeded from the time (a thousand per millisecond), so that a database started
+            // afresh never hands out an id an earlier one gave to a message.
+            m.serviceId = m_store.AllocateServiceId(
+                static_cast<std::uint64_t>(std::max<std::int64_t>(0, Now())) * 1000u);
+            m.parts = static_cast<std::int32_t>(parts);
+            ok = m.serviceId != 0;
+            std::int64_t balance = account->balance;
+            std::int64_t total = account->smsTotal;
+            auto cost = static_cast<std::int64_t>(parts);
+            for (std::size_t i = 0; ok && i < numbers.size(); ++i) {
+                std::string number = Trim(numbers[i]);
+                Plan plan = PlanFor(number);
+                if (plan.charged) {
+                    if (balance < cost) {
+                        plan = {"Finsufficientbalance",
+                                "Not delivered: the prepaid balance is too low",
+                                "",
+                                "",
+                                false,
+                                false};
+                    } else {
+                        balance -= cost;
+                        total += cost;
+                    }
                 }
+                if (plan.errorReport && !m.errorReportDueMs) {
+                    m.errorReportDueMs = m.acceptedMs + pendingDelay;
+                    m.errorReportLabel = "Server Error";
+                    m.errorReportDescription =
+                        "The service lost track of the message; it may still be delivered.";
+                }
+                RecipientRow r;
+                r.messageGuid = m.guid;
+                r.index = static_cast<std::int32_t>(i);
+                r.serviceId = m.serviceId;
+                r.number = numbers[i];
+                r.statusMs = m.acceptedMs;
+                r.dueMs = m.acceptedMs + pendingDelay;
+                r.firstCode = plan.firstCode;
+                r.firstText = plan.firstText;
+                r.secondCode = plan.secondCode;
+                r.secondText = plan.secondText;
+                if (!plan.secondCode.empty()) {
+                    r.secondDueMs = m.acceptedMs + finalDelay;
+                }
+                ok = m_store.InsertRecipient(r);
             }
-            if (plan.errorReport && !m.errorReportDueMs) {
-                m.errorReportDueMs = m.acceptedMs + pendingDelay;
-                m.errorReportLabel = "Server Error";
-                m.errorReportDescription =
-                    "The service lost track of the message; it may still be delivered.";
-            }
-            RecipientRow r;
-            r.messageGuid = m.guid;
-            r.index = static_cast<std::int32_t>(i);
-            r.serviceId = m.serviceId;
-            r.number = numbers[i];
-            r.statusMs = m.acceptedMs;
-            r.dueMs = m.acceptedMs + pendingDelay;
-            r.firstCode = plan.firstCode;
-            r.firstText = plan.firstText;
-            r.secondCode = plan.secondCode;
-            r.secondText = plan.secondText;
-            if (!plan.secondCode.empty()) {
-                r.secondDueMs = m.acceptedMs + finalDelay;
-            }
-            ok = m_store.InsertRecipient(r);
+            ok = ok && m_store.UpdateAccountUsage(account->id, balance, total);
         }
-        ok = ok && m_store.UpdateAccountUsage(account->id, balance, total);
-    }
-    ok = ok && m_store.InsertMessage(m);
-    if (!ok || !store.Commit()) {
+        return ok && m_store.InsertMessage(m);
+    });
+    if (!written) {
         error = "the service database could not store the message";
         return false;
+    }
+    if (known) {
+        // Accepted before: the same message, charged once. The caller asks again because it
+        // lacks the send result; one it confirmed is posted again.
+        if (reposted) {
+            Kick(false);
+        }
+        guid = input.key;
+        return true;
     }
     guid = m.guid;
     if (m_gateway && m.errorLabel.empty()) {
@@ -833,6 +866,9 @@ bool CServiceEngine::Send(const SendInput& input, std::string& guid, std::string
         return true;
     }
     std::lock_guard<std::mutex> guard(m_lock);
+    // A pass under way may have looked for the next due time before this message was
+    // committed: it learns of the new result from here.
+    m_newDue = m_newDue ? std::min(*m_newDue, m.resultDueMs) : m.resultDueMs;
     // Wake the engine only when it would otherwise sleep past the new send result.
     bool early =
         HasOwnClock() ? m.resultDueMs <= Now() : (!m_plannedWake || m.resultDueMs < *m_plannedWake);

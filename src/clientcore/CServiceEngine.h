@@ -7,6 +7,7 @@
 // posted from the engine thread, in the order the work was done.
 #pragma once
 
+#include "clientcore/CGroupCommit.h"
 #include "clientcore/CKannelProtocol.h"
 #include "clientcore/CResultStore.h"
 #include "clientcore/CServiceStore.h"
@@ -133,6 +134,11 @@ private:
     Pass(std::int64_t now, bool sweep, std::optional<std::uint64_t> subscription,
          const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
          std::vector<PendingPost>& posts);
+    // The writes of a pass, as one unit of a shared transaction (under m_dbLock); `next` gets
+    // the next due time. False when they must be undone.
+    bool PassUnit(std::int64_t now, bool sweep, std::optional<std::uint64_t> subscription,
+                  const std::vector<std::pair<std::uint32_t, std::string>>& confirms,
+                  std::vector<PendingPost>& posts, std::optional<std::int64_t>& next);
     void Deliver(std::vector<PendingPost>& posts);
     // Writes the confirmations (the caller holds m_dbLock inside a transaction).
     bool ApplyConfirms(const std::vector<std::pair<std::uint32_t, std::string>>& confirms);
@@ -145,8 +151,10 @@ private:
     bool StoreGatewayMessage(const SendInput& input, const CSmsText& text,
                              const std::vector<std::string>& numbers, MessageRow& message);
     // Gateway mode, inside a transaction under m_dbLock: the next waiting request marked in
-    // flight (else `retryAt` says when one will be due); the answer to a request written.
-    std::optional<GatewayRow> TakeNext(std::int64_t now, std::optional<std::int64_t>& retryAt);
+    // flight in `row` (else `retryAt` says when one will be due; false when the take could not
+    // be written); the answer to a request written.
+    bool TakeNext(std::int64_t now, std::optional<GatewayRow>& row,
+                  std::optional<std::int64_t>& retryAt);
     bool FinishOne(const GatewayRow& request, const CKannelProtocol::Answer& answer,
                    std::int64_t now);
     // Whether new work is taken (false once shutting down).
@@ -167,6 +175,8 @@ private:
     std::function<void()> m_wakeSender;
     CServiceStore m_store;
     std::mutex m_dbLock; // guards m_store
+    // Writes of messages, answers, reports and passes share transactions.
+    CGroupCommit m_commit{m_store, m_dbLock};
 
     std::mutex m_lock; // guards everything below
     std::condition_variable m_wake;
@@ -178,8 +188,10 @@ private:
     bool m_announceShutdown = false;
     bool m_sweep = false;
     bool m_kick = false;
+    bool m_gathering = false; // gateway mode: waiting for more work to pass with
     std::optional<std::uint64_t> m_subscription;
     std::optional<std::int64_t> m_plannedWake; // engine time of the next pass, if any
+    std::optional<std::int64_t> m_newDue;      // earliest result stored since the pass began
     std::vector<PendingPost> m_queued;
     std::vector<std::pair<std::uint32_t, std::string>> m_confirms;
     // Which recipient statuses each posted delivery report carried (message GUID, index,

@@ -2,7 +2,7 @@
 // submits them to the gateway; the gateway's answers become send results and its delivery
 // reports the recipients' statuses, posted by the engine thread like the embedded service's.
 #include "clientcore/CServiceEngine.h"
-#include "clientcore/CStoreTransaction.h"
+#include "clientcore/CStoreSavepoint.h"
 #include "platform/StringUtil.h"
 
 #include <algorithm>
@@ -16,6 +16,8 @@ constexpr std::int64_t kAwaitingAnswer = std::numeric_limits<std::int64_t>::max(
 constexpr std::int64_t kPartRetryMs = 10000;
 // Report type of a part the gateway refused after the message's first part was taken.
 constexpr int kRefusedType = 16;
+// A request that could not be taken (the file is busy or failing) is tried again after this.
+constexpr std::int64_t kTakeRetryMs = 1000;
 
 std::string Digits(const std::string& number) {
     std::string digits;
@@ -111,19 +113,12 @@ std::optional<GatewayRow> CServiceEngine::TakeSubmission(std::optional<std::int6
     if (!Accepting()) { // what waits is submitted after the next start
         return std::nullopt;
     }
-    std::lock_guard<std::mutex> db(m_dbLock);
-    if (!m_store.IsOpen()) {
-        return std::nullopt;
-    }
-    CStoreTransaction take(m_store);
-    if (!take.IsOpen()) {
-        retryAt = Now() + 1000;
-        return std::nullopt;
-    }
-    std::optional<GatewayRow> row = TakeNext(Now(), retryAt);
-    if (row && !take.Commit()) {
-        retryAt = Now() + 1000;
-        return std::nullopt;
+    std::optional<GatewayRow> row;
+    const std::int64_t now = Now();
+    bool taken = m_commit.Run([&] { return TakeNext(now, row, retryAt); });
+    if (!taken) {
+        row.reset();
+        retryAt = Now() + kTakeRetryMs;
     }
     return row;
 }
@@ -133,18 +128,19 @@ bool CServiceEngine::Accepting() {
     return m_accepting;
 }
 
-std::optional<GatewayRow> CServiceEngine::TakeNext(std::int64_t now,
-                                                   std::optional<std::int64_t>& retryAt) {
-    std::optional<GatewayRow> row = m_store.NextSubmission(now);
+bool CServiceEngine::TakeNext(std::int64_t now, std::optional<GatewayRow>& row,
+                              std::optional<std::int64_t>& retryAt) {
+    row = m_store.NextSubmission(now);
     if (!row) {
         retryAt = m_store.NextRetry();
-        return std::nullopt;
+        return true;
     }
     if (!m_store.SetGatewayState(row->guid, 1, row->part, 0)) {
-        retryAt = now + 1000;
-        return std::nullopt;
+        row.reset();
+        retryAt = now + kTakeRetryMs;
+        return false;
     }
-    return row;
+    return true;
 }
 
 std::optional<GatewayRow> CServiceEngine::FinishSubmission(const GatewayRow& request,
@@ -156,23 +152,19 @@ std::optional<GatewayRow> CServiceEngine::FinishSubmission(const GatewayRow& req
     const std::int64_t now = Now();
     takeNext = takeNext && Accepting();
     std::optional<GatewayRow> next;
-    {
-        std::lock_guard<std::mutex> db(m_dbLock);
-        CStoreTransaction write(m_store);
-        if (!write.IsOpen()) {
-            return std::nullopt; // still in flight: counts as sent at the next start
-        }
+    // The next request is marked in flight in the same unit: one write per request instead of
+    // two. If the take fails, the finish alone is written.
+    bool written = m_commit.Run([&] {
         if (!FinishOne(request, answer, now)) {
-            return std::nullopt;
+            return false;
         }
-        // The next request is marked in flight in the same transaction: one write per request
-        // instead of two. If the take fails, the finish alone is written.
-        if (takeNext) {
-            next = TakeNext(now, retryAt);
+        if (takeNext && !TakeNext(now, next, retryAt)) {
+            next.reset(); // nothing of the take was written
         }
-        if (!write.Commit()) {
-            return std::nullopt;
-        }
+        return true;
+    });
+    if (!written) {
+        return std::nullopt; // still in flight: counts as sent at the next start
     }
     Kick(!accepted && request.part > 0);
     if (request.part + 1 < request.requests) {
@@ -250,30 +242,30 @@ bool CServiceEngine::UpdateFromParts(const std::string& guid, std::int32_t index
 std::vector<int> CServiceEngine::ApplyReports(const std::vector<CKannelProtocol::Report>& reports) {
     std::vector<int> statuses(reports.size(), 503);
     bool changed = false;
-    {
-        std::lock_guard<std::mutex> db(m_dbLock);
-        if (!m_store.IsOpen()) {
-            return statuses;
-        }
-        CStoreTransaction write(m_store);
-        if (!write.IsOpen()) {
-            return statuses;
-        }
+    bool written = m_commit.Run([&] {
         const std::int64_t now = Now();
+        changed = false;
         for (std::size_t i = 0; i < reports.size(); ++i) {
-            statuses[i] = ApplyOne(reports[i], now);
+            // Each report is written whole or not at all: one that fails half-way must leave
+            // nothing behind, or the gateway's next call would find it "nothing new".
+            CStoreSavepoint one(m_store);
+            statuses[i] = one.IsOpen() ? ApplyOne(reports[i], now) : 503;
+            if ((statuses[i] == 200 || statuses[i] == 204) && !one.Release()) {
+                statuses[i] = 503;
+            }
             changed = changed || statuses[i] == 200;
         }
-        // Written or not, a 204 was taken only once the batch is on disk: a report that came
-        // before it in the same batch may be what made it nothing new.
-        if (!write.Commit()) {
-            for (int& status : statuses) {
-                if (status == 200 || status == 204) {
-                    status = 503; // the gateway calls again
-                }
+        return true;
+    });
+    // Written or not, a 204 was taken only once the batch is on disk: a report that came before
+    // it in the same batch may be what made it nothing new.
+    if (!written) {
+        for (int& status : statuses) {
+            if (status == 200 || status == 204) {
+                status = 503; // the gateway calls again
             }
-            return statuses;
         }
+        return statuses;
     }
     if (changed) {
         Kick(true);
@@ -327,5 +319,7 @@ void CServiceEngine::Kick(bool sweep) {
     if (sweep) {
         m_sweep = true;
     }
-    m_wake.notify_all();
+    if (!m_gathering) { // a gathering engine passes soon anyway
+        m_wake.notify_all();
+    }
 }

@@ -66,6 +66,9 @@ enum Statement {
     kPruneGatewayParts,
     kPruneGatewayRanks,
     kNextRetry,
+    kSavepoint,
+    kReleaseSavepoint,
+    kRollbackToSavepoint,
     kStatementCount
 };
 
@@ -166,6 +169,9 @@ const char* const kSql[kStatementCount] = {
     "DELETE FROM gateway_parts WHERE guid NOT IN (SELECT guid FROM messages)",
     "DELETE FROM gateway_ranks WHERE guid NOT IN (SELECT guid FROM messages)",
     "SELECT MIN(retry_ms) FROM gateway_messages WHERE state = 0",
+    "SAVEPOINT unit",
+    "RELEASE unit",
+    "ROLLBACK TO unit",
 };
 
 const char* const kSchema =
@@ -327,7 +333,9 @@ bool CServiceStore::Prepare() {
 
 bool CServiceStore::CreateSchema(std::string& error) {
     sqlite3_busy_timeout(m_db.get(), 5000);
-    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL")) {
+    // Savepoints keep what they may undo in memory: no temporary files while writing.
+    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
+        !Exec("PRAGMA temp_store=MEMORY")) {
         error = sqlite3_errmsg(m_db.get());
         return false;
     }
@@ -409,6 +417,33 @@ bool CServiceStore::Begin() {
 bool CServiceStore::Commit() {
     auto s = Stmt(kCommit);
     return Done(s);
+}
+
+bool CServiceStore::InTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db.get()) == 0;
+}
+
+bool CServiceStore::Savepoint() {
+    auto s = Stmt(kSavepoint);
+    return Done(s);
+}
+
+bool CServiceStore::ReleaseSavepoint() {
+    auto s = Stmt(kReleaseSavepoint);
+    return Done(s);
+}
+
+void CServiceStore::RollbackToSavepoint() {
+    if (!InTransaction()) {
+        return; // the whole transaction is gone already
+    }
+    {
+        auto undo = Stmt(kRollbackToSavepoint);
+        Done(undo);
+    }
+    // ROLLBACK TO keeps the savepoint itself; it is dropped too.
+    auto drop = Stmt(kReleaseSavepoint);
+    Done(drop);
 }
 
 void CServiceStore::Rollback() {

@@ -184,12 +184,21 @@ public:
     // Number of messages with a service id (statistics for tests and benchmarks).
     std::int64_t CountMessages();
 
+    // Whether a transaction is open (SQLite ends one by itself after some failures).
+    bool InTransaction() const;
+
 private:
-    // Transactions are opened through CStoreTransaction, which rolls back unless committed.
+    // Transactions are opened through CStoreTransaction, which rolls back unless committed,
+    // and savepoints through CStoreSavepoint.
     friend class CStoreTransaction;
+    friend class CStoreSavepoint;
     bool Begin();
     bool Commit();
     void Rollback();
+    bool Savepoint();
+    bool ReleaseSavepoint();
+    // Undoes the writes since the latest savepoint and drops it.
+    void RollbackToSavepoint();
 
     struct DbCloser {
         void operator()(sqlite3* db) const;

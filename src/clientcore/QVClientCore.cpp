@@ -1,6 +1,7 @@
 // The exported functions: each clears the calling thread's error text, hands the call to the
 // process's CClientCore, and turns anything thrown into a failure with a reason.
 #include "clientcore/QVClientCore.h"
+#include "clientcore/CGroupCommit.h"
 
 #include "clientcore/CClientCore.h"
 #include "clientcore/CCoreSettings.h"
@@ -103,6 +104,18 @@ int32_t QVTestRunDue(void) {
 
 void QVTestSetEventSink(QVEventSinkFn sink, void* context) {
     CClientCore::SetEventSink(sink, context);
+}
+
+void QVTestCommitCounts(uint64_t* commits, uint64_t* units) {
+    std::uint64_t c = 0;
+    std::uint64_t u = 0;
+    CGroupCommit::Counts(c, u);
+    if (commits != nullptr) {
+        *commits = c;
+    }
+    if (units != nullptr) {
+        *units = u;
+    }
 }
 
 } // extern "C"

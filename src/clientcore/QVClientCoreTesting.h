@@ -35,6 +35,10 @@ typedef void (*QVEventSinkFn)(void* context, QVHWND window, uint32_t message, ui
                               intptr_t lParam);
 QVCORE_API void QVTestSetEventSink(QVEventSinkFn sink, void* context);
 
+/* Transactions the core's database has committed in this process so far, and the units of
+ * work (stored messages, gateway answers, report batches, engine passes) they carried. */
+QVCORE_API void QVTestCommitCounts(uint64_t* commits, uint64_t* units);
+
 #ifdef __cplusplus
 }
 #endif

@@ -438,14 +438,23 @@ TEST(ClientCoreStart, ARemoteHostNeedsEveryGatewaySettingAndNamesTheMissingOne) 
     // Complete settings start the transport; the gateway itself is needed only once a message
     // goes out. A port taken by someone else is a failure that says so.
     cctest::SetCoreString("ReportAddress", "127.0.0.1");
+    // The number of requests made at once may be left out; a wrong one is named.
+    for (const char* wrong : {"0", "33", "four"}) {
+        cctest::SetCoreString("GatewayRequests", wrong);
+        EXPECT_FALSE(core.Start()) << wrong;
+        EXPECT_NE(std::string(QVGetLastErrorText()).find("GatewayRequests"), std::string::npos)
+            << QVGetLastErrorText();
+        core.Stop();
+    }
+    cctest::SetCoreString("GatewayRequests", "8");
     EXPECT_TRUE(core.Start()) << QVGetLastErrorText();
     core.Stop();
     cctest::SetCoreString("ReportPort", std::to_string(cctest::TakenPort()));
     EXPECT_FALSE(core.Start());
     EXPECT_NE(std::string(QVGetLastErrorText()).find("delivery reports"), std::string::npos)
         << QVGetLastErrorText();
-    for (const char* name :
-         {"RemoteHost", "GatewayUser", "GatewayPassword", "ReportAddress", "ReportPort"}) {
+    for (const char* name : {"RemoteHost", "GatewayUser", "GatewayPassword", "ReportAddress",
+                             "ReportPort", "GatewayRequests"}) {
         cctest::SetCoreString(name, "");
     }
     EXPECT_TRUE(core.Start()) << QVGetLastErrorText();
