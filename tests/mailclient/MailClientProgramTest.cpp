@@ -7,6 +7,7 @@
 #include "mailclient/ScriptProtocol.h"
 
 #include "platform/Win.h"
+#include "platform/WinHooks.h"
 
 #include "common/TestEnv.h"
 
@@ -367,4 +368,33 @@ TEST(MailClientProgram, AScriptPipeOutlivesItsWriters) {
     send("quit");
     EXPECT_EQ(client.ReadLine(), "ok");
     EXPECT_EQ(client.Wait(), 0);
+}
+
+// A hook installed from this process runs inside the client on its UI thread: the client's
+// message loop is what a library hooked into it needs.
+TEST(MailClientProgram, AHookFromAnotherProcessRunsOnTheClientsThread) {
+    MailClientProcess client({MailClientProcess::SampleFolder()});
+    ASSERT_TRUE(client.Ready());
+    win::DWORD pid = 0;
+    const win::DWORD thread = win::GetWindowThreadProcessId(client.MainWindow(), &pid);
+    ASSERT_NE(thread, 0u);
+    const win::HHOOK hook = win::SetWindowsHookEx(
+        win::WH_GETMESSAGE, twtest::BinDir() + "/libtw_test_hook.so", "TestHookFirst", thread);
+    ASSERT_NE(hook, 0u);
+    ASSERT_TRUE(win::PostMessage(client.MainWindow(), win::WM_USER + 2, 5, 0));
+    auto waitFor = [&](const std::string& wanted) {
+        for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
+            if (line == wanted) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(waitFor("module loaded " + std::to_string(thread)));
+    EXPECT_TRUE(waitFor("first 5 " + std::to_string(thread) + " 1"));
+    EXPECT_TRUE(win::UnhookWindowsHookEx(hook));
+    // The module is closed at the client's next retrieval outside a hook call.
+    ASSERT_TRUE(win::PostMessage(client.MainWindow(), win::WM_NULL, 0, 0));
+    EXPECT_TRUE(waitFor("module unloaded"));
+    EXPECT_EQ(client.Command("quit").rfind("ok", 0), 0u);
 }
