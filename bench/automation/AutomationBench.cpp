@@ -3,8 +3,7 @@
 // megabytes of names and text for two numbers.
 #include "automation/AutomationIds.h"
 #include "automation/CQVApplication.h"
-#include "compose/CDllHandler.h"
-#include "platform/Paths.h"
+#include "common/BenchCountryCodes.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -16,25 +15,7 @@
 namespace {
 
 CDllHandler& Handler() {
-    static std::unique_ptr<CDllHandler> handler = [] {
-        const std::string root = std::filesystem::temp_directory_path().string() +
-                                 "/twbench-automation-" + std::to_string(::getpid());
-        std::filesystem::create_directories(root + "/config");
-        ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root + "/etc-xdg").c_str(), 1);
-        auto h = std::make_unique<CDllHandler>(platform::ProgramFolder());
-        if (!h->Load() || h->Init("Software\\Quorvane\\Tidewell Windows\\2.0") != 0 ||
-            h->SetHomeCountry("GB") != 0) {
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(
-                std::filesystem::path(std::getenv("XDG_CONFIG_HOME")).parent_path(), ec);
-        });
-        return h;
-    }();
-    return *handler;
+    return BenchCountryCodes("automation");
 }
 
 // The object as the program has it, with the loaded library; the reference map keeps only

@@ -1,8 +1,7 @@
 // Number conversion as the program does it (through the loaded library with the home-country
 // record), for a valid national number and for a text refused before parsing; and the
 // country list with every name as the options page fills it.
-#include "compose/CDllHandler.h"
-#include "platform/Paths.h"
+#include "common/BenchCountryCodes.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -13,27 +12,8 @@
 
 namespace {
 
-// A loaded library with home country GB, in private settings folders.
 CDllHandler& Handler() {
-    static std::unique_ptr<CDllHandler> handler = [] {
-        const std::string root = std::filesystem::temp_directory_path().string() +
-                                 "/twbench-countrycodes-" + std::to_string(::getpid());
-        std::filesystem::create_directories(root + "/config");
-        ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root + "/etc-xdg").c_str(), 1);
-        auto h = std::make_unique<CDllHandler>(platform::ProgramFolder());
-        if (!h->Load() || h->Init("Software\\Quorvane\\Tidewell Windows\\2.0") != 0 ||
-            h->SetHomeCountry("GB") != 0) {
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(
-                std::filesystem::path(std::getenv("XDG_CONFIG_HOME")).parent_path(), ec);
-        });
-        return h;
-    }();
-    return *handler;
+    return BenchCountryCodes("countrycodes");
 }
 
 void BM_ConvertNationalMobile(benchmark::State& state) {

@@ -1,5 +1,6 @@
 #include "compose/CDlgAddressBook.h"
 
+#include "compose/AddressBookButtons.h"
 #include "compose/CWABManager.h"
 #include "gui/CGuiText.h"
 #include "language/CMgmtBranding.h"
@@ -99,15 +100,7 @@ CDlgAddressBook::CDlgAddressBook(std::vector<CWABRecord> records, std::vector<CW
     m_properties->setObjectName("Properties");
     m_properties->setAutoDefault(false);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(CGuiText::QTr("WAB.labelOK", "OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(CGuiText::QTr("WAB.labelCancel", "Cancel"),
-                                             QDialogButtonBox::RejectRole);
-    cancel->setObjectName("Cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeAddressBookButtons(*this, m_ok);
 
     auto* middle = new QVBoxLayout;
     middle->addStretch(1);

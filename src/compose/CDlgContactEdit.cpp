@@ -1,5 +1,6 @@
 #include "compose/CDlgContactEdit.h"
 
+#include "compose/AddressBookButtons.h"
 #include "gui/CGuiText.h"
 
 #include <QDialogButtonBox>
@@ -48,13 +49,7 @@ CDlgContactEdit::CDlgContactEdit(const Fields& fields, bool isNew, QWidget* pare
     form->addRow(CGuiText::QTr("AddressBook.labelDisplayName", "Display name:"), m_display);
     form->addRow(CGuiText::QTr("AddressBook.labelMobile", "Mobile number:"), m_mobile);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(CGuiText::QTr("WAB.labelOK", "OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    buttons->addButton(CGuiText::QTr("WAB.labelCancel", "Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeAddressBookButtons(*this, m_ok);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);

@@ -1,5 +1,6 @@
 #include "compose/CDlgGroupEdit.h"
 
+#include "compose/AddressBookButtons.h"
 #include "gui/CGuiText.h"
 #include "language/CMgmtBranding.h"
 
@@ -53,13 +54,7 @@ CDlgGroupEdit::CDlgGroupEdit(const std::string& name, std::vector<Candidate> can
     form->setHorizontalSpacing(10);
     form->addRow(CGuiText::QTr("AddressBook.labelGroupName", "Group name:"), m_name);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(CGuiText::QTr("WAB.labelOK", "OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName("OK");
-    m_ok->setDefault(true);
-    buttons->addButton(CGuiText::QTr("WAB.labelCancel", "Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeAddressBookButtons(*this, m_ok);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);

@@ -54,25 +54,11 @@ bool CMMSRecord::Serialize(CArchiveReader& archive) {
 }
 
 bool CMMSRecord::Serialize(CArchiveWriter& archive) const {
-    try {
-        if (!archive.WriteString("TWDMMS355")) {
-            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-            return false;
-        }
-        if (!CMessageRecord::Serialize(archive)) {
-            return false;
-        }
-        bool ok = archive.WriteString(MessageText);
-        ok = archive.WriteString(MMSText2) && ok;
-        archive.WriteInt32(MMSValue1);
-        archive.WriteInt32(MMSValue2);
-        if (!ok) {
-            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-            return false;
-        }
-        return true;
-    } catch (...) {
-        Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-        return false;
-    }
+    return WriteTagged(archive, "TWDMMS355", kWriteLocation, [this](CArchiveWriter& out) {
+        bool ok = out.WriteString(MessageText);
+        ok = out.WriteString(MMSText2) && ok;
+        out.WriteInt32(MMSValue1);
+        out.WriteInt32(MMSValue2);
+        return ok;
+    });
 }

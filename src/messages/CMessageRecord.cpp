@@ -276,3 +276,24 @@ bool CMessageRecord::Serialize(CArchiveWriter& archive) const {
         return false;
     }
 }
+
+bool CMessageRecord::WriteTagged(CArchiveWriter& archive, const char* tag, const char* location,
+                                 const std::function<bool(CArchiveWriter&)>& body) const {
+    try {
+        if (!archive.WriteString(tag)) {
+            Log(location, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
+            return false;
+        }
+        if (!CMessageRecord::Serialize(archive)) {
+            return false;
+        }
+        if (!body(archive)) {
+            Log(location, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        Log(location, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
+        return false;
+    }
+}

@@ -6,6 +6,7 @@
 #include "messages/CMessageClock.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,4 +99,8 @@ protected:
                                std::vector<MessageRecipient>& recipients);
     static void WriteRecipients(CArchiveWriter& archive,
                                 const std::vector<MessageRecipient>& recipients, bool& ok);
+    // Writes a derived record: its format tag, the base block, then what `body` writes. False,
+    // logged under `location`, when a write fails or `body` answers false.
+    bool WriteTagged(CArchiveWriter& archive, const char* tag, const char* location,
+                     const std::function<bool(CArchiveWriter&)>& body) const;
 };

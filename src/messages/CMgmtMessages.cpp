@@ -429,19 +429,26 @@ bool CMgmtMessages::SentboxGetLowestNotFinalID(std::int32_t& lowId, std::int32_t
     return true;
 }
 
+std::unique_ptr<CMessageRecord> CMgmtMessages::CopyOrLog(const CMessageRecord& record,
+                                                         const char* where) {
+    try {
+        std::unique_ptr<CMessageRecord> copy = CopyRecord(record);
+        if (!copy) {
+            Log(where, "Error: The record has an invalid message type.", LOG_CAT_DATA,
+                LOG_SEV_ERROR);
+        }
+        return copy;
+    } catch (const std::bad_alloc&) {
+        Log(where, "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
+        return nullptr;
+    }
+}
+
 bool CMgmtMessages::OutboxAddRecord(const CMessageRecord& record) {
     Enter("CMgmtMessages::OutboxAddRecord");
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    std::unique_ptr<CMessageRecord> copy;
-    try {
-        copy = CopyRecord(record);
-    } catch (const std::bad_alloc&) {
-        Log("CMgmtMessages::OutboxAddRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
-        return false;
-    }
+    std::unique_ptr<CMessageRecord> copy = CopyOrLog(record, "CMgmtMessages::OutboxAddRecord");
     if (!copy) {
-        Log("CMgmtMessages::OutboxAddRecord", "Error: The record has an invalid message type.",
-            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     m_outbox.push_back(std::move(copy));
@@ -498,16 +505,8 @@ bool CMgmtMessages::ModifyRecord(Folder& folder, const CMessageRecord& record,
             LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
-    std::unique_ptr<CMessageRecord> copy;
-    try {
-        copy = CopyRecord(record);
-    } catch (const std::bad_alloc&) {
-        Log("CMgmtMessages::ModifyRecord", "Error: Out of memory.", LOG_CAT_DATA, LOG_SEV_ERROR);
-        return false;
-    }
+    std::unique_ptr<CMessageRecord> copy = CopyOrLog(record, "CMgmtMessages::ModifyRecord");
     if (!copy) {
-        Log("CMgmtMessages::ModifyRecord", "Error: The record has an invalid message type.",
-            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     folder.erase(it);
@@ -572,17 +571,8 @@ bool CMgmtMessages::OutboxMoveToSentbox(const std::string& guid, const CMessageR
             LOG_SEV_ERROR);
         return false;
     }
-    std::unique_ptr<CMessageRecord> copy;
-    try {
-        copy = CopyRecord(updated);
-    } catch (const std::bad_alloc&) {
-        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: Out of memory.", LOG_CAT_DATA,
-            LOG_SEV_ERROR);
-        return false;
-    }
+    std::unique_ptr<CMessageRecord> copy = CopyOrLog(updated, "CMgmtMessages::OutboxMoveToSentbox");
     if (!copy) {
-        Log("CMgmtMessages::OutboxMoveToSentbox", "Error: The record has an invalid message type.",
-            LOG_CAT_DATA, LOG_SEV_ERROR);
         return false;
     }
     m_outbox.erase(it);

@@ -120,6 +120,10 @@ public:
     // A new copy of the class the MessageType names (CSMSRecord for 0, CMMSRecord for 1);
     // null for any other type.
     static std::unique_ptr<CMessageRecord> CopyRecord(const CMessageRecord& record);
+    // CopyRecord for a record that goes into a folder: null, logged under `where`, when the type
+    // is invalid or memory runs out.
+    static std::unique_ptr<CMessageRecord> CopyOrLog(const CMessageRecord& record,
+                                                     const char* where);
 
     // The folder file format, in memory. ReadFolderData fills `records` and returns true, or
     // returns false with the reason in `error` and `records` empty.

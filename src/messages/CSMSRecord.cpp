@@ -62,24 +62,10 @@ bool CSMSRecord::Serialize(CArchiveReader& archive) {
 }
 
 bool CSMSRecord::Serialize(CArchiveWriter& archive) const {
-    try {
-        if (!archive.WriteString("TWDSMS353")) {
-            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-            return false;
-        }
-        if (!CMessageRecord::Serialize(archive)) {
-            return false;
-        }
-        bool ok = archive.WriteString(MessageText);
-        ok = archive.WriteString(FlashMode) && ok;
-        archive.WriteInt32(TruncateMode);
-        if (!ok) {
-            Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-            return false;
-        }
-        return true;
-    } catch (...) {
-        Log(kWriteLocation, "Error storing data to file.", LOG_CAT_DATA, LOG_SEV_ERROR);
-        return false;
-    }
+    return WriteTagged(archive, "TWDSMS353", kWriteLocation, [this](CArchiveWriter& out) {
+        bool ok = out.WriteString(MessageText);
+        ok = out.WriteString(FlashMode) && ok;
+        out.WriteInt32(TruncateMode);
+        return ok;
+    });
 }
