@@ -73,9 +73,7 @@ void WinHookServer::Serve(int fd, const WinIpcHookRequest& request) {
         return;
     }
     // The hook lives as long as this connection: no time limit from here on.
-    timeval none{};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &none, sizeof none);
+    WinIpcWire::SetTimeouts(fd, 0);
     std::string frame;
     if (WinIpcWire::ReadFrame(fd, &frame) && IsUnhookOf(frame, entry->Id())) {
         // The answer still goes out on this connection: the removal must not shut it down.

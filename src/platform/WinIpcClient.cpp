@@ -25,14 +25,6 @@ namespace {
 // Requests that are answered at once (searches, posts) get this long.
 constexpr int kQuickTimeoutMs = 5000;
 
-void SetTimeouts(int fd, int ms) {
-    timeval tv{};
-    tv.tv_sec = ms / 1000;
-    tv.tv_usec = (ms % 1000) * 1000;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
-
 } // namespace
 
 void WinIpcClient::RemoveIfStale(const std::string& folder, UINT slot) {
@@ -73,7 +65,7 @@ platform::UniqueFd WinIpcClient::Connect(const std::string& folder, UINT slot, i
         return {};
     }
     if (timeoutMs > 0) {
-        SetTimeouts(fd.Get(), timeoutMs);
+        WinIpcWire::SetTimeouts(fd.Get(), timeoutMs);
     }
     return fd;
 }

@@ -29,14 +29,6 @@ namespace {
 // How long a connected peer may take to send its request.
 constexpr int kRequestTimeoutMs = 10000;
 
-void SetTimeouts(int fd, int ms) {
-    timeval tv{};
-    tv.tv_sec = ms / 1000;
-    tv.tv_usec = (ms % 1000) * 1000;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
-
 } // namespace
 
 WinIpcServer& WinIpcServer::Instance() {
@@ -161,12 +153,12 @@ void WinIpcServer::Serve(int rawFd) {
     platform::UniqueFd owner(rawFd);
     const int fd = owner.Get();
     try {
-        SetTimeouts(fd, kRequestTimeoutMs);
+        WinIpcWire::SetTimeouts(fd, kRequestTimeoutMs);
         std::string request;
         std::string reply;
         if (WinIpcWire::ReadFrame(fd, &request) && Handle(fd, request, &reply)) {
             // A sent message may have taken long; the reply is written without a time limit.
-            SetTimeouts(fd, 0);
+            WinIpcWire::SetTimeouts(fd, 0);
             WinIpcWire::WriteFrame(fd, reply);
         }
     } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -117,6 +118,14 @@ bool ReadAll(int fd, char* data, std::size_t size) {
 }
 
 } // namespace
+
+void WinIpcWire::SetTimeouts(int fd, int ms) {
+    timeval tv{};
+    tv.tv_sec = ms / 1000;
+    tv.tv_usec = (ms % 1000) * 1000;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
 
 bool WinIpcWire::WriteFrame(int fd, const std::string& payload) {
     if (payload.size() > kMaxFrame) {

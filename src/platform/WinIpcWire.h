@@ -48,6 +48,8 @@ public:
     // Frame I/O on a connected socket; false on error, end of stream or a frame too big.
     static bool WriteFrame(int fd, const std::string& payload);
     static bool ReadFrame(int fd, std::string* payload);
+    // Limits every later read and write on the socket to `ms` milliseconds; 0 removes the limit.
+    static void SetTimeouts(int fd, int ms);
     // True when the peer of the socket runs as the same user; a refusal is reported.
     static bool PeerIsUser(int fd, const char* location);
     // Fills a Unix socket address for `path`; long paths go through an open folder handle
