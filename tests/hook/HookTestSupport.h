@@ -2,6 +2,8 @@
 // output, and a wait for a text to appear in a file (woken by inotify, not by polling).
 #pragma once
 
+#include "common/ChildProcess.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -16,7 +18,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool IsReady() const { return m_ready; }
-    pid_t Pid() const { return m_pid; }
+    pid_t Pid() const { return m_child.Pid(); }
     // Sends one command line and returns the answer line (empty after `timeoutMs`, a guard).
     std::string Ask(const std::string& command, int timeoutMs = 10000);
     std::string ReadLine(int timeoutMs);
@@ -24,11 +26,8 @@ public:
     void Quit();
 
 private:
-    pid_t m_pid = -1;
-    int m_in = -1;
-    int m_out = -1;
+    twtest::ChildProcess m_child;
     bool m_ready = false;
-    std::string m_buffer;
 };
 
 // Waits until the file at `path` contains `text`; woken by every change in its folder. False
