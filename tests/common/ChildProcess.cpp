@@ -73,7 +73,8 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::WriteLine(const std::string& line) {
     const std::string text = line + "\n";
-    return m_in >= 0 && ::write(m_in, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return m_in >= 0 &&
+           ::write(m_in, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
 std::string ChildProcess::ReadLine(std::chrono::milliseconds limit) {

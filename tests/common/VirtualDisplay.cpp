@@ -16,8 +16,8 @@ VirtualDisplay::VirtualDisplay(const std::string& screen) {
     if (::pipe(fds) != 0) {
         return;
     }
-    std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten",
-                                      "tcp", "-noreset"};
+    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                     "-nolisten", "tcp",        "-noreset"};
     if (!screen.empty()) {
         args.insert(args.end(), {"-screen", "0", screen});
     }

@@ -16,8 +16,9 @@
 #include "hook/HookMessages.h"
 #include "hook/QVRegistry.h"
 #include "oebridge/SmsMessage.h"
-#include "platform/Paths.h"
+#include "platform/MsgBox.h"
 #include "platform/Registry.h"
+#include "platform/SafeFile.h"
 #include "platform/Win.h"
 
 #include <QGuiApplication>
@@ -67,9 +68,8 @@ std::string ChildErrors() {
 
 bool FileHas(const std::string& path, const std::string& text,
              std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-    return twtest::WaitUntil(
-        [&] { return twtest::ReadFile(path).find(text) != std::string::npos; }, limit,
-        std::chrono::milliseconds(5));
+    return twtest::WaitUntil([&] { return twtest::ReadFile(path).find(text) != std::string::npos; },
+                             limit, std::chrono::milliseconds(5));
 }
 
 std::size_t Count(const std::string& path, const std::string& text) {
@@ -187,15 +187,20 @@ protected:
     // Lets the mail client's thread retrieve a message (its script answers a command), which
     // runs the hook there; waits until the library has subclassed its main window.
     static bool Subclassed(MailClientProcess& client, win::HWND hookWindow) {
-        client.Command("rows");
-        return FileHas(HookLog(client.Pid()),
-                       "\tSubClassHandler::SubClassHandler\tConstructor, Target HWND:" +
-                           std::to_string(client.MainWindow()) +
-                           ", Callback HWND:" + std::to_string(hookWindow));
+        const std::string constructed =
+            "\tSubClassHandler::SubClassHandler\tConstructor, Target HWND:" +
+            std::to_string(client.MainWindow()) + ", Callback HWND:" + std::to_string(hookWindow);
+        return twtest::WaitUntil(
+            [&] {
+                client.Command("rows");
+                return twtest::ReadFile(HookLog(client.Pid())).find(constructed) !=
+                       std::string::npos;
+            },
+            std::chrono::seconds(30), std::chrono::milliseconds(20));
     }
 
     static std::string ActionLine(int action) {
-        return "CMgmtGUI::OnMailClientAction\tAction " + std::to_string(action);
+        return "[CMgmtGUI::OnMailClientAction] Action " + std::to_string(action);
     }
 };
 
@@ -216,28 +221,32 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
     Program program;
     ASSERT_GT(program.Pid(), 0);
     ASSERT_TRUE(program.SignUpAndWait()) << twtest::ReadFile(ChildErrors());
-    ASSERT_TRUE(FileHas(ProgramLog(), "Loaded " + ProgramPath().substr(0, ProgramPath().rfind('/')) +
-                                          "/libtwox.so"))
+    ASSERT_TRUE(
+        FileHas(ProgramLog(),
+                "Loaded " + ProgramPath().substr(0, ProgramPath().rfind('/')) + "/libtwox.so"))
         << twtest::ReadFile(ProgramLog());
 
     // The account the signup made names the domain SMS replies come from, which the library
     // reads in the mail client to tell SMS replies from other mail.
     platform::RegKey account;
     platform::RegKey accounts;
-    ASSERT_TRUE(
-        accounts.Open(platform::RegRoot::CurrentUser, std::string(QVRegistry::kRoot) + "\\Accounts"));
+    ASSERT_TRUE(accounts.Open(platform::RegRoot::CurrentUser,
+                              std::string(QVRegistry::kRoot) + "\\Accounts"));
     const std::string id = accounts.QueryString("DefaultAccount").value_or("");
     ASSERT_FALSE(id.empty());
     ASSERT_TRUE(account.Open(platform::RegRoot::CurrentUser,
                              std::string(QVRegistry::kRoot) + "\\Accounts\\" + id));
-    EXPECT_EQ(account.QueryString("ReplyEmailSenderDomain").value_or(""), kReplyDomain);
+    // The account's details arrive from the service after the signup.
+    EXPECT_TRUE(twtest::WaitUntil([&] {
+        return account.QueryString("ReplyEmailSenderDomain").value_or("") == kReplyDomain;
+    }));
 
     // Found by the search that starts with the registration, and hooked.
     const win::HWND hookWindow = HookWindowFor(main);
     ASSERT_NE(hookWindow, 0u) << twtest::ReadFile(HandlerLog());
     Measured("registration to the mail client found",
-             StampOf(HandlerLog(), "\tHookHandler::WindowAdd\tAdd window, HWND:" +
-                                       std::to_string(main)) -
+             StampOf(HandlerLog(),
+                     "\tHookHandler::WindowAdd\tAdd window, HWND:" + std::to_string(main)) -
                  StampOf(HandlerLog(), "\tHookHandler::HookHandler\tLog opened"));
     EXPECT_EQ(twtest::ReadFile(HandlerLog()).find("Failed to hook"), std::string::npos);
     ASSERT_TRUE(Subclassed(client, hookWindow)) << twtest::ReadFile(HookLog(client.Pid()));
@@ -245,7 +254,7 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
 
     // The clicks, as the subclassed mail-client windows send them to the hook window.
     EXPECT_EQ(win::SendMessage(hookWindow, hookmsg::kNewSms, 0, 0), 0);
-    ASSERT_TRUE(FileHas(ProgramLog(), ActionLine(1) + "\n"));
+    ASSERT_TRUE(FileHas(ProgramLog(), ActionLine(1) + "\r\n"));
     EXPECT_TRUE(FileHas(ProgramLog(), "Showing a NewSMS dialog"));
     EXPECT_TRUE(twtest::WaitUntil([] { return win::FindWindow("", "New SMS") != 0; }));
 
@@ -259,8 +268,8 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
                             "\", date \"09/12/2026 08:15\"";
     const std::string replyTo = std::string("sender \"\", recipients \"") + kSmsSender +
                                 "\", text \"\", date \"09/12/2026 08:15\"";
-    const std::string forward =
-        std::string("sender \"\", recipients \"\", text \"") + kSmsText + "\", date \"09/12/2026 08:15\"";
+    const std::string forward = std::string("sender \"\", recipients \"\", text \"") + kSmsText +
+                                "\", date \"09/12/2026 08:15\"";
     const CopyCase cases[] = {
         {hookmsg::kCopyOpen, 2, all.c_str(), "Incoming SMS"},
         {hookmsg::kCopyReply, 3, replyTo.c_str(), "Reply SMS"},
@@ -268,9 +277,9 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
     };
     for (const CopyCase& c : cases) {
         win::COPYDATASTRUCT copy = sms.Pack(c.kind);
-        EXPECT_EQ(win::SendMessage(hookWindow, win::WM_COPYDATA, 0,
-                                   reinterpret_cast<win::LPARAM>(&copy)),
-                  0);
+        EXPECT_EQ(
+            win::SendMessage(hookWindow, win::WM_COPYDATA, 0, reinterpret_cast<win::LPARAM>(&copy)),
+            0);
         EXPECT_TRUE(FileHas(ProgramLog(), ActionLine(c.action) + ", reference "))
             << twtest::ReadFile(ProgramLog());
         const std::string log = twtest::ReadFile(ProgramLog());
@@ -299,9 +308,9 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
                            std::to_string(main) + "\n"),
               std::string::npos)
         << handler;
-    EXPECT_NE(handler.find("\tHookWindow::~HookWindow\tDestructor, Target HWND:" +
-                           std::to_string(main)),
-              std::string::npos)
+    EXPECT_NE(
+        handler.find("\tHookWindow::~HookWindow\tDestructor, Target HWND:" + std::to_string(main)),
+        std::string::npos)
         << handler;
     Measured("mail client gone to the old hook window ended",
              StampOf(HandlerLog(), "Destructor, Target HWND:" + std::to_string(main)) - gone);
@@ -316,6 +325,12 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
     // The program ends: its hook window tells the mail client to unhook, and the mail client
     // lets go of the library at its next message.
     EXPECT_EQ(program.Stop(), 0) << twtest::ReadFile(ChildErrors());
+    // The start that forwarded the shutdown left the library's log of the running program
+    // alone.
+    EXPECT_NE(twtest::ReadFile(HandlerLog()).find(" serves HWND:" + std::to_string(secondMain)),
+              std::string::npos)
+        << twtest::ReadFile(HandlerLog());
+    EXPECT_EQ(Count(HandlerLog(), "\tHookHandler::HookHandler\tLog opened"), 1u);
     ASSERT_TRUE(FileHas(HookLog(second.Pid()), "\tHook::UnHook\tLeave\n"))
         << twtest::ReadFile(HookLog(second.Pid()));
     const std::string unhooked = twtest::ReadFile(HookLog(second.Pid()));
@@ -347,13 +362,15 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     EXPECT_TRUE(twtest::WaitUntil([&] {
         buttons = client.Command("toolbar-buttons");
         return buttons.find("\"Create SMS\"") != std::string::npos;
-    })) << buttons << "\n" << twtest::ReadFile(HookLog(client.Pid()));
+    })) << buttons
+        << "\n"
+        << twtest::ReadFile(HookLog(client.Pid()));
     const std::string message = client.Command("menu-items 4");
     EXPECT_NE(message.find("\"New SMS\""), std::string::npos) << message;
 
     std::vector<std::string> events;
     EXPECT_EQ(client.Command("click-toolbar 33988", &events).rfind("ok", 0), 0u);
-    EXPECT_TRUE(FileHas(ProgramLog(), ActionLine(1) + "\n")) << twtest::ReadFile(ProgramLog());
+    EXPECT_TRUE(FileHas(ProgramLog(), ActionLine(1) + "\r\n")) << twtest::ReadFile(ProgramLog());
     EXPECT_TRUE(twtest::WaitUntil([] { return win::FindWindow("", "New SMS") != 0; }));
 
     // Row 0 is the SMS reply mail: double-click opens it in the program (and marks it read in
@@ -390,7 +407,7 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     EXPECT_TRUE(twtest::WaitUntil([] { return win::FindWindow("", "Forward SMS") != 0; }));
 
     // Row 1 is an ordinary mail: the mail client opens it itself, the program hears nothing.
-    const std::size_t actions = Count(ProgramLog(), "CMgmtGUI::OnMailClientAction\tAction ");
+    const std::size_t actions = Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ");
     events.clear();
     EXPECT_EQ(client.Command("dblclick 1", &events).rfind("ok", 0), 0u);
     bool opened = false;
@@ -402,9 +419,9 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     // open would have arrived before it.
     EXPECT_EQ(client.Command("click-toolbar 33988").rfind("ok", 0), 0u);
     EXPECT_TRUE(twtest::WaitUntil([&] {
-        return Count(ProgramLog(), "CMgmtGUI::OnMailClientAction\tAction ") == actions + 1;
+        return Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ") == actions + 1;
     }));
-    EXPECT_EQ(Count(ProgramLog(), "CMgmtGUI::OnMailClientAction\tAction "), actions + 1)
+    EXPECT_EQ(Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action "), actions + 1)
         << twtest::ReadFile(ProgramLog());
 
     EXPECT_EQ(program.Stop(), 0);
@@ -432,7 +449,7 @@ TEST_F(MailClientEdition, PicturesOfTheMailClientAndTheDialogsItOpens) {
     ASSERT_TRUE(twtest::WaitUntil([&] {
         return client.Command("toolbar-buttons").find("\"Create SMS\"") != std::string::npos;
     }));
-        EXPECT_EQ(client.Command("screenshot " + folder + "/oe_mailclient.png").rfind("ok", 0), 0u);
+    EXPECT_EQ(client.Command("screenshot " + folder + "/oe_mailclient.png").rfind("ok", 0), 0u);
 
     int argc = 1;
     char name[] = "oe_tests";
