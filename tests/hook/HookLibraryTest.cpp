@@ -30,76 +30,8 @@ using namespace win;
 
 namespace {
 
-struct ProgramCall {
-    WPARAM action = 0;
-    bool hasMessage = false;
-    std::string sender, recipients, text, date;
-};
-
-// The program's window: records every "QVShowOeWindow" it receives, on a thread of its own.
-class ProgramWindow {
-public:
-    ProgramWindow() {
-        std::mutex lock;
-        std::condition_variable ready;
-        bool started = false;
-        m_thread = std::thread([&] {
-            const UINT show = RegisterWindowMessage("QVShowOeWindow");
-            WindowDesc desc;
-            desc.className = "TestProgram";
-            desc.title = "TWD_TEST_CALLBACK";
-            HWND hwnd = CreateWindow(desc, [this, show](HWND h, UINT m, WPARAM w, LPARAM l) {
-                if (m == show) {
-                    ProgramCall call;
-                    call.action = w;
-                    if (l != 0) {
-                        const auto* sms = reinterpret_cast<const SmsMessage*>(l);
-                        call.hasMessage = true;
-                        call.sender = sms->GetSender();
-                        call.recipients = sms->GetRecipients();
-                        call.text = sms->GetText();
-                        call.date = sms->GetDate();
-                    }
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_calls.push_back(call);
-                    return LRESULT{0};
-                }
-                if (m == WM_CLOSE) {
-                    PostQuitMessage(0);
-                }
-                return DefWindowProc(h, m, w, l);
-            });
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                m_hwnd = hwnd;
-                started = true;
-            }
-            ready.notify_one();
-            MSG msg;
-            while (GetMessage(&msg)) {
-                DispatchMessage(msg);
-            }
-            DestroyWindow(hwnd);
-        });
-        std::unique_lock<std::mutex> guard(lock);
-        ready.wait(guard, [&] { return started; });
-    }
-    ~ProgramWindow() {
-        PostMessage(m_hwnd, WM_CLOSE, 0, 0);
-        m_thread.join();
-    }
-    HWND Handle() const { return m_hwnd; }
-    std::vector<ProgramCall> Calls() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_calls;
-    }
-
-private:
-    std::thread m_thread;
-    HWND m_hwnd = 0;
-    std::mutex m_lock;
-    std::vector<ProgramCall> m_calls;
-};
+using hooktest::ProgramCall;
+using hooktest::ProgramWindow;
 
 class HookLibraryTest : public ::testing::Test {
 protected:
