@@ -148,12 +148,14 @@ std::string ChildProcess::ReadLine(int timeoutMs) {
     }
 }
 
-std::string ChildProcess::Ask(const std::string& command, int timeoutMs) {
+bool ChildProcess::Send(const std::string& command) {
     const std::string line = command + "\n";
-    if (m_in < 0 || ::write(m_in, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-        return std::string();
-    }
-    return ReadLine(timeoutMs);
+    return m_in >= 0 &&
+           ::write(m_in, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+}
+
+std::string ChildProcess::Ask(const std::string& command, int timeoutMs) {
+    return Send(command) ? ReadLine(timeoutMs) : std::string();
 }
 
 void ChildProcess::Quit() {

@@ -24,6 +24,8 @@ public:
     pid_t Pid() const { return m_pid; }
     // Sends one command line and returns the answer line (empty after `timeoutMs`, a guard).
     std::string Ask(const std::string& command, int timeoutMs = 10000);
+    // Sends one command line without waiting for its answer (read it later with ReadLine).
+    bool Send(const std::string& command);
     std::string ReadLine(int timeoutMs);
     // Ends the process ("quit") and reaps it.
     void Quit();
