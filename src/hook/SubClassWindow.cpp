@@ -71,8 +71,8 @@ win::LRESULT SubClassWindow::SharedWndProc(win::HWND window, win::UINT message, 
         if (object == nullptr) {
             return 0;
         }
-        // Taken before the call: the object may be deleted by what the message sets off only
-        // once the mail client destroyed the window, and then nothing is passed on.
+        // Taken before the call: what the message sets off may delete the object, and the
+        // previous procedure still gets the message then.
         const win::LONG_PTR previous = object->m_previous;
         bool handled = false;
         const win::LRESULT result = object->WndProc(window, message, wParam, lParam, handled);
