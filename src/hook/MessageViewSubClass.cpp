@@ -1,7 +1,7 @@
 #include "hook/MessageViewSubClass.h"
 
-#include "hook/DateTimeText.h"
 #include "hook/LogStream.h"
+#include "hook/MailColumnText.h"
 #include "hook/OeHookDll.h"
 #include "hook/OeWindows.h"
 
@@ -71,29 +71,6 @@ const MessageViewSubClass::CommandRoute* MessageViewSubClass::FindCommandRoute(w
     return nullptr;
 }
 
-bool MessageViewSubClass::IsSmsAddress(const std::string& text, const std::string& domain,
-                                       std::string* number) {
-    const std::size_t at = text.find('@');
-    if (at == std::string::npos || domain.empty() ||
-        text.compare(at + 1, std::string::npos, domain) != 0) {
-        return false;
-    }
-    const std::size_t digitsFrom = !text.empty() && text[0] == '+' ? 1 : 0;
-    if (at <= digitsFrom) {
-        return false; // no digits at all
-    }
-    const bool allDigits = std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digitsFrom),
-                                       text.begin() + static_cast<std::ptrdiff_t>(at),
-                                       [](char c) { return c >= '0' && c <= '9'; });
-    if (!allDigits) {
-        return false;
-    }
-    if (number != nullptr) {
-        *number = text.substr(0, at);
-    }
-    return true;
-}
-
 std::string MessageViewSubClass::ReplyDomain() {
     OeHookDll* dll = OeHookDll::Instance();
     if (dll == nullptr) {
@@ -138,7 +115,7 @@ bool MessageViewSubClass::IsSmsSelected() const {
     const std::string domain = ReplyDomain();
     const std::vector<std::string> texts = ColumnTexts(item);
     return std::any_of(texts.begin(), texts.end(), [&domain](const std::string& text) {
-        return IsSmsAddress(text, domain, nullptr);
+        return oetext::IsSmsAddress(text, domain, nullptr);
     });
 }
 
@@ -158,9 +135,9 @@ bool MessageViewSubClass::FillMessage(SmsMessage& message) const {
         if (text.empty()) {
             continue;
         }
-        if (IsSmsAddress(text, domain, &number)) {
+        if (oetext::IsSmsAddress(text, domain, &number)) {
             message.SetSender(number);
-        } else if (oedate::IsDateTimeText(text)) {
+        } else if (oetext::IsDateTimeText(text)) {
             message.SetDate(text);
         } else {
             message.SetText(text);

@@ -1,7 +1,7 @@
 // The subclass of the mail client's list control (the "ATL:SysListView32" window of a message
 // view, whose rows are mails). A mail that came in as the reply to an SMS is recognised by a
-// column holding an SMS address: "+"? digits "@" the current account's
-// "ReplyEmailSenderDomain", exactly. For such a mail, opening (double-click, Open), Enter,
+// column holding an SMS address of the current account's "ReplyEmailSenderDomain"
+// (hook/MailColumnText.h). For such a mail, opening (double-click, Open), Enter,
 // replying and forwarding, and the context menu, are the library's: the mail becomes an
 // SmsMessage (sender = the number, recipients = the account's "UserEmail", the date column,
 // the text) sent as WM_COPYDATA (identifier 0 open, 1 reply, 2 forward) through the listener
@@ -47,10 +47,6 @@ public:
     // Fills `message` from the selected mail; false when not exactly one mail is selected.
     bool FillMessage(SmsMessage& message) const;
 
-    // `text` is "+"? digits "@" `domain` (exactly; an empty domain matches nothing); the
-    // number (before "@") goes to `number`.
-    static bool IsSmsAddress(const std::string& text, const std::string& domain,
-                             std::string* number);
     // The longest column text read.
     static constexpr int kMaxColumnText = 1023;
 

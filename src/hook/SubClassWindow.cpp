@@ -6,15 +6,20 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 
 namespace {
 
 // Window -> its subclass. Used on the windows' thread; the lock only keeps a look-up from
-// another thread safe, and no procedure runs under it.
+// another thread safe, and no procedure runs under it. The map is never destroyed: subclasses
+// are deleted by the library's own teardown, whose place among the static destructors (at
+// unload or at the mail client's exit) is not this file's to choose. It is empty by then.
+using WindowMap = std::map<win::HWND, SubClassWindow*>;
 std::mutex g_mapLock;
-std::map<win::HWND, SubClassWindow*>& Map() {
-    static std::map<win::HWND, SubClassWindow*> map;
-    return map;
+WindowMap& Map() {
+    alignas(WindowMap) static unsigned char storage[sizeof(WindowMap)];
+    static WindowMap* map = new (storage) WindowMap();
+    return *map;
 }
 
 } // namespace
@@ -66,8 +71,8 @@ win::LRESULT SubClassWindow::SharedWndProc(win::HWND window, win::UINT message, 
         if (object == nullptr) {
             return 0;
         }
-        // Taken before the call: the object may be deleted by what the message sets off only
-        // once the mail client destroyed the window, and then nothing is passed on.
+        // Taken before the call: what the message sets off may delete the object, and the
+        // previous procedure still gets the message then.
         const win::LONG_PTR previous = object->m_previous;
         bool handled = false;
         const win::LRESULT result = object->WndProc(window, message, wParam, lParam, handled);

@@ -1,13 +1,74 @@
 #include "HookTestSupport.h"
 
 #include "common/TestEnv.h"
+#include "oebridge/SmsMessage.h"
+#include "platform/Win.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <vector>
 
 namespace hooktest {
+
+ProgramWindow::ProgramWindow() {
+    std::mutex lock;
+    std::condition_variable ready;
+    bool started = false;
+    m_thread = std::thread([&] {
+        const win::UINT show = win::RegisterWindowMessage("QVShowOeWindow");
+        win::WindowDesc desc;
+        desc.className = "TestProgram";
+        desc.title = "TWD_TEST_CALLBACK";
+        const win::HWND hwnd = win::CreateWindow(
+            desc, [this, show](win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) {
+                if (m == show) {
+                    ProgramCall call;
+                    call.action = w;
+                    if (l != 0) {
+                        const auto* sms = reinterpret_cast<const SmsMessage*>(l);
+                        call.hasMessage = true;
+                        call.sender = sms->GetSender();
+                        call.recipients = sms->GetRecipients();
+                        call.text = sms->GetText();
+                        call.date = sms->GetDate();
+                    }
+                    std::lock_guard<std::mutex> guard(m_lock);
+                    m_calls.push_back(call);
+                    return win::LRESULT{0};
+                }
+                if (m == win::WM_CLOSE) {
+                    win::PostQuitMessage(0);
+                }
+                return win::DefWindowProc(h, m, w, l);
+            });
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            m_hwnd = hwnd;
+            started = true;
+        }
+        ready.notify_one();
+        win::MSG msg;
+        while (win::GetMessage(&msg)) {
+            win::DispatchMessage(msg);
+        }
+        win::DestroyWindow(hwnd);
+    });
+    std::unique_lock<std::mutex> guard(lock);
+    ready.wait(guard, [&] { return started; });
+}
+
+ProgramWindow::~ProgramWindow() {
+    win::PostMessage(m_hwnd, win::WM_CLOSE, 0, 0);
+    m_thread.join();
+}
+
+std::vector<ProgramCall> ProgramWindow::Calls() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_calls;
+}
 
 ChildProcess::ChildProcess(const std::string& exe) : m_child(exe, {}) {
     m_ready = m_child.Started() && ReadLine(10000) == "ready";
@@ -19,11 +80,12 @@ std::string ChildProcess::ReadLine(int timeoutMs) {
     return m_child.ReadLine(std::chrono::milliseconds(timeoutMs));
 }
 
+bool ChildProcess::Send(const std::string& command) {
+    return m_child.WriteLine(command);
+}
+
 std::string ChildProcess::Ask(const std::string& command, int timeoutMs) {
-    if (!m_child.WriteLine(command)) {
-        return std::string();
-    }
-    return ReadLine(timeoutMs);
+    return Send(command) ? ReadLine(timeoutMs) : std::string();
 }
 
 void ChildProcess::Quit() {

@@ -1,10 +1,11 @@
-#include "hook/DateTimeText.h"
+#include "hook/MailColumnText.h"
 
+#include <algorithm>
 #include <clocale>
 #include <ctime>
 #include <locale.h>
 
-namespace oedate {
+namespace oetext {
 
 namespace {
 
@@ -46,6 +47,28 @@ bool HasOuterBlanks(const std::string& text) {
 
 } // namespace
 
+bool IsSmsAddress(const std::string& text, const std::string& domain, std::string* number) {
+    const std::size_t at = text.find('@');
+    if (at == std::string::npos || domain.empty() ||
+        text.compare(at + 1, std::string::npos, domain) != 0) {
+        return false;
+    }
+    const std::size_t digitsFrom = text[0] == '+' ? 1 : 0;
+    if (at <= digitsFrom) {
+        return false; // no digits at all
+    }
+    const bool allDigits = std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digitsFrom),
+                                       text.begin() + static_cast<std::ptrdiff_t>(at),
+                                       [](char c) { return c >= '0' && c <= '9'; });
+    if (!allDigits) {
+        return false;
+    }
+    if (number != nullptr) {
+        *number = text.substr(0, at);
+    }
+    return true;
+}
+
 bool IsDateTimeText(const std::string& text) {
     if (HasOuterBlanks(text) || text.size() > 64) {
         return false;
@@ -68,4 +91,4 @@ bool IsDateTimeText(const std::string& text) {
     return found;
 }
 
-} // namespace oedate
+} // namespace oetext
