@@ -35,6 +35,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
+#include "platform/Registry.h"
 #include "platform/StringUtil.h"
 #include "templates/CTemplateHandler.h"
 
@@ -93,6 +94,25 @@ std::string CTidewellWindowsApp::FormatLastUsed(const std::tm& local) {
 
 std::string CTidewellWindowsApp::GetApplicationPath() const {
     return platform::ProgramFolder();
+}
+
+void CTidewellWindowsApp::EnsureInstallRoot() {
+    // The hook library reads its text files from "InstallRoot" and stays inactive without
+    // one. No installer writes it here: the program folder, where the language files lie,
+    // is recorded for this user unless the user or the machine already names a folder.
+    if (!m_reg.GetInstallRoot().empty()) {
+        return;
+    }
+    platform::RegKey key;
+    const std::string folder = GetApplicationPath();
+    if (key.Create(platform::RegRoot::CurrentUser, CEditionValues::Get().rootKey) &&
+        key.SetString("InstallRoot", folder)) {
+        Log(kApp, "InstallRoot set to the program folder " + folder, LOG_CAT_APPLICATION,
+            LOG_SEV_INFO);
+    } else {
+        Log(kApp, "Could not record the program folder as InstallRoot", LOG_CAT_APPLICATION,
+            LOG_SEV_ERROR);
+    }
 }
 
 std::string CTidewellWindowsApp::GetInstallRootPath(const std::string& fileName) {
@@ -292,6 +312,7 @@ bool CTidewellWindowsApp::InitInstance() {
 
     // 17. Outlook Express edition: hand the library the MMS mode and the callback window.
     if (outlookExpress) {
+        EnsureInstallRoot();
         m_mmsMode = static_cast<std::int32_t>(m_reg.GetMMSMode());
         m_oeWrapper->SetMmsMode(m_mmsMode);
         m_oeWrapper->RegisterCallbackWindow(m_gui->HiddenWindow());

@@ -87,6 +87,9 @@ public:
 
     // Folder of the program file, without trailing separator.
     std::string GetApplicationPath() const;
+    // Mail-client edition: records the program folder as "InstallRoot" when neither the user
+    // nor the machine names one, so that the hook library finds its text files.
+    void EnsureInstallRoot();
     // InstallRoot setting, "/", file name.
     std::string GetInstallRootPath(const std::string& fileName);
 

@@ -376,10 +376,19 @@ void CMgmtGUI::OnMailClientAction(win::WPARAM action, win::LPARAM message) {
             }
             fields.dateTime = texts.dateTime;
             reference = m_app.AddMessageReference(fields);
+            Log("CMgmtGUI::OnMailClientAction",
+                "Action " + std::to_string(action) + ", reference " + std::to_string(reference) +
+                    ": sender \"" + fields.sender + "\", recipients \"" + fields.recipients +
+                    "\", text \"" + fields.messageText + "\", date \"" + fields.dateTime + "\"",
+                LOG_CAT_APPLICATION, LOG_SEV_TRACE);
         } else {
             Log("CMgmtGUI::OnMailClientAction", "Could not read the mail client's message",
                 LOG_CAT_APPLICATION, LOG_SEV_ERROR);
         }
+    }
+    if (message == 0) {
+        Log("CMgmtGUI::OnMailClientAction", "Action " + std::to_string(action), LOG_CAT_APPLICATION,
+            LOG_SEV_TRACE);
     }
     switch (static_cast<int>(action)) {
     case OE_NEWSMS:

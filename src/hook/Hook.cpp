@@ -3,11 +3,18 @@
 #include "hook/LogStream.h"
 #include "hook/OeHookDll.h"
 #include "hook/SubClassHandler.h"
+#include "hook/TwoxExports.h"
 #include "hook/support/Exception/QException.h"
 
 #include <cerrno>
+#include <dlfcn.h>
 
 Hook::Hook(OeHookDll& dll) : m_dll(dll) {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&TwoxGetMsgProc), &info) != 0 &&
+        info.dli_fname != nullptr) {
+        m_selfReference = ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    }
     m_dll.OpenLog("Hook");
     logging::LogStream(m_dll.GetLog(), "Hook::Hook") << "Log opened";
     logging::LogStream(m_dll.GetLog(), "Hook::Hook") << m_dll.Shared().Describe();
@@ -17,6 +24,14 @@ Hook::~Hook() {
     logging::LogStream(m_dll.GetLog(), "Hook::~Hook") << "Hook destructor";
     logging::LogStream(m_dll.GetLog(), "Hook::Destroy") << "Enter";
     m_subClass.reset();
+    if (m_hook != 0) {
+        // The platform keeps this library loaded while its hook exists, so a hook still in
+        // place here means the mail client is ending with it. Removing it now would unload
+        // the library under the code that is running; it goes with the process instead.
+        logging::LogStream(m_dll.GetLog(), "Hook::Destroy") << "Hook left to the ending process";
+        m_hook = 0;
+        m_selfReference = nullptr; // kept until the process is gone
+    }
     UnHook();
 }
 
@@ -53,4 +68,9 @@ void Hook::UnHook() {
         m_hook = 0;
     }
     logging::LogStream(m_dll.GetLog(), where) << "Leave";
+    // The platform still holds the library until the mail client's next message.
+    if (m_selfReference != nullptr) {
+        ::dlclose(m_selfReference);
+        m_selfReference = nullptr;
+    }
 }

@@ -5,7 +5,8 @@
 // Construction opens "Hook<process id>.log". The first HC_ACTION call takes the hook handle
 // from the shared block and creates the SubClassHandler for the target and callback windows
 // recorded there. Every call is passed on to the next hook. UnHook removes the hook (once);
-// destruction deletes the subclass handler (undoing its subclassing) and unhooks.
+// destruction deletes the subclass handler (undoing its subclassing) and unhooks. A hook still
+// in place at destruction means the mail client is ending: it is left to the process.
 #pragma once
 
 #include "platform/Win.h"
@@ -33,4 +34,9 @@ private:
     OeHookDll& m_dll;
     win::HHOOK m_hook = 0;
     std::unique_ptr<SubClassHandler> m_subClass;
+    // A reference of the library on itself, held until the hook is removed: a mail client
+    // that ends with the hook in place runs the library's teardown among its exit handlers,
+    // where the platform may drop its own reference at any moment; this one keeps the code
+    // mapped until the process is gone.
+    void* m_selfReference = nullptr;
 };

@@ -52,7 +52,11 @@ HookHandler::~HookHandler() {
 void HookHandler::StopSearch() {
     m_stopping.Set();
     if (m_searchThread) {
-        m_searchThread->StopAndWait();
+        // The search may be ending a hook window whose thread is still sending a click to the
+        // program's window on this thread: take such messages while waiting, or neither
+        // thread could go on.
+        m_searchThread->Stop();
+        m_searchThread->WaitHandlingSentMessages();
         m_searchThread.reset();
     }
 }

@@ -9,9 +9,7 @@ SubClassHandler::SubClassHandler(win::HWND target, win::HWND callback)
     : m_target(target), m_callback(callback) {
     logging::LogStream(HookLog(), "SubClassHandler::SubClassHandler")
         << "Constructor, Target HWND:" << target << ", Callback HWND:" << callback;
-    OeHookDll* dll = OeHookDll::Instance();
-    const win::UINT shutdown = dll != nullptr ? dll->Shared().ShutdownMessage() : 0;
-    m_mainSubClass = std::make_unique<MainWindowSubClass>(target, shutdown, *this);
+    m_mainSubClass = std::make_unique<MainWindowSubClass>(*this, target);
     InitMyAllowSetForegroundWindow();
 }
 

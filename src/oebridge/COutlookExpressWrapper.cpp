@@ -46,6 +46,7 @@ bool COutlookExpressWrapper::RegisterCallbackWindow(win::HWND window) {
         return false;
     }
     fn(window);
+    m_handlerStarted = true;
     return true;
 }
 
@@ -71,16 +72,25 @@ bool COutlookExpressWrapper::GetDllVersion(std::string& text) const {
 
 win::HWND COutlookExpressWrapper::GetOeWindow() {
     auto fn = reinterpret_cast<win::HWND (*)()>(Export("GetOeWindow"));
-    return fn != nullptr ? fn() : 0;
+    if (fn == nullptr) {
+        return 0;
+    }
+    m_handlerStarted = true;
+    return fn();
 }
 
 void COutlookExpressWrapper::Shutdown() {
     if (!m_library.IsOpen()) {
         return;
     }
+    // "DllShutdown" stops the library's window search, and starts it first when nothing has
+    // yet: in a start that never registered a window (one that only hands its verb to the
+    // running instance) it would open the library's log anew over the running instance's
+    // and could hook the mail client for a moment. Such a start only unloads the library.
     auto fn = reinterpret_cast<void (*)()>(Export("DllShutdown"));
-    if (fn != nullptr) {
+    if (fn != nullptr && m_handlerStarted) {
         fn();
     }
+    m_handlerStarted = false;
     m_library.Close();
 }

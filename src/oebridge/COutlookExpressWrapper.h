@@ -24,7 +24,8 @@ public:
     // "%d.%d.%d %s" of the library's compiled-in version and its comments text.
     bool GetDllVersion(std::string& text) const;
     win::HWND GetOeWindow();
-    // Calls "DllShutdown" when present and unloads the library.
+    // Calls "DllShutdown" when present and the library's window search was started (by
+    // RegisterCallbackWindow or GetOeWindow), then unloads the library.
     void Shutdown();
 
     const std::string& LibraryPath() const { return m_path; }
@@ -34,4 +35,6 @@ private:
 
     std::string m_path;
     platform::DynLib m_library;
+    // An export that starts the library's window search has been called.
+    bool m_handlerStarted = false;
 };

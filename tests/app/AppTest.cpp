@@ -11,6 +11,7 @@
 #include "messages/CSMSRecord.h"
 #include "oebridge/COutlookExpressWrapper.h"
 #include "oebridge/SmsMessage.h"
+#include "platform/DynLib.h"
 #include "platform/MsgBox.h"
 #include "platform/Registry.h"
 
@@ -115,6 +116,30 @@ TEST(OutlookExpressWrapper, CallsTheExportsOfALoadedLibrary) {
     EXPECT_EQ(version, "2.0.7 stand-in hook library");
     wrapper.Shutdown();
     EXPECT_FALSE(wrapper.IsLoaded());
+}
+
+// A start that never handed the library a window (one that forwards its verb to the running
+// instance) must not start the library's search on its way out: DllShutdown would.
+TEST(OutlookExpressWrapper, ShutdownStopsTheSearchOnlyWhenOneWasStarted) {
+    std::string dir = twtest::MakeTempDir("twox-shutdown");
+    std::filesystem::copy_file(twtest::BinDir() + "/libtwox_standin.so", dir + "/libtwox.so");
+    // A second handle keeps the library mapped after the wrapper unloads it.
+    platform::DynLib keep;
+    ASSERT_TRUE(keep.Open(dir + "/libtwox.so"));
+    const int* shutdowns = static_cast<const int*>(keep.Symbol("tw_standin_shutdowns"));
+    ASSERT_NE(shutdowns, nullptr);
+
+    COutlookExpressWrapper forwarding(dir);
+    ASSERT_TRUE(forwarding.Load());
+    forwarding.Shutdown();
+    EXPECT_FALSE(forwarding.IsLoaded());
+    EXPECT_EQ(*shutdowns, 0);
+
+    COutlookExpressWrapper running(dir);
+    ASSERT_TRUE(running.Load());
+    EXPECT_TRUE(running.RegisterCallbackWindow(0x42));
+    running.Shutdown();
+    EXPECT_EQ(*shutdowns, 1);
 }
 
 TEST_F(AppTest, FirstStartRegistersOnTheEmbeddedServiceAndQuitChecks) {

@@ -1,6 +1,7 @@
 // The program itself, started as real processes in the test's private folders.
 #include "app/CEditionValues.h"
 #include "common/TestEnv.h"
+#include "common/VirtualDisplay.h"
 #include "common/Wait.h"
 #include "platform/MsgBox.h"
 #include "platform/Registry.h"
@@ -170,81 +171,12 @@ TEST_F(ProgramTest, GeneratorVerbsWriteTheirFilesAndEnd) {
         << log;
 }
 
-namespace {
-
-// A private X server for one test: Xvfb on a display number it picks itself. It does not reset
-// when its last client goes (a reset would refuse the next client for a while).
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            return;
-        }
-        std::string fd = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten",
-                              "tcp",  "-noreset",   nullptr};
-        if (::posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
-            0) {
-            m_pid = -1;
-        }
-        ::close(fds[1]);
-        // The server writes its display number and a new line once it accepts connections.
-        // The whole line is read before the pipe closes: a write into a closed pipe would end
-        // the server.
-        std::string digits;
-        char c = 0;
-        while (m_pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
-            digits += c;
-        }
-        ::close(fds[0]);
-        if (!digits.empty()) {
-            m_name = ":" + digits;
-        }
-    }
-    ~VirtualDisplay() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string& Name() const { return m_name; }
-
-    // Titles of the windows on the display.
-    std::string WindowTitles() const {
-        std::string command = "xwininfo -root -tree -display " + m_name + " 2>/dev/null";
-        std::string out;
-        if (FILE* pipe = ::popen(command.c_str(), "r")) {
-            char buffer[4096];
-            std::size_t n = 0;
-            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-                out.append(buffer, n);
-            }
-            ::pclose(pipe);
-        }
-        return out;
-    }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_name;
-};
-
-} // namespace
-
 TEST_F(ProgramTest, GeneratorVerbShowsItsResultInABoxWhenADisplayIsThere) {
-    VirtualDisplay display;
+    twtest::VirtualDisplay display;
     if (display.Name().empty()) {
         GTEST_SKIP() << "Xvfb could not be started";
     }
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    // The X keyboard library hands strndup a buffer without a terminator, which ASan's strict
-    // string checks report although strndup reads only up to its bound.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string relaxed =
-        std::string(asan != nullptr ? asan : "") + ":strict_string_checks=0";
-    ::setenv("ASAN_OPTIONS", relaxed.c_str(), 1);
+    display.UseForQt();
     const std::string errors = twtest::MakeTempDir("stderr") + "/stderr.txt";
     std::string program = Program();
     std::string verb = "langfile";

@@ -17,7 +17,11 @@ __attribute__((visibility("default"))) void RegisterCallbackWindow(std::uint32_t
 __attribute__((visibility("default"))) std::uint32_t GetOeWindow() {
     return g_window + 1;
 }
+// How often DllShutdown was called, for a test that keeps the library loaded.
+__attribute__((visibility("default"))) int tw_standin_shutdowns = 0;
+
 __attribute__((visibility("default"))) void DllShutdown() {
     g_window = 0;
+    ++tw_standin_shutdowns;
 }
 }

@@ -17,7 +17,10 @@
 #include "platform/SharedBlock.h"
 #include "platform/Win.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -30,76 +33,8 @@ using namespace win;
 
 namespace {
 
-struct ProgramCall {
-    WPARAM action = 0;
-    bool hasMessage = false;
-    std::string sender, recipients, text, date;
-};
-
-// The program's window: records every "QVShowOeWindow" it receives, on a thread of its own.
-class ProgramWindow {
-public:
-    ProgramWindow() {
-        std::mutex lock;
-        std::condition_variable ready;
-        bool started = false;
-        m_thread = std::thread([&] {
-            const UINT show = RegisterWindowMessage("QVShowOeWindow");
-            WindowDesc desc;
-            desc.className = "TestProgram";
-            desc.title = "TWD_TEST_CALLBACK";
-            HWND hwnd = CreateWindow(desc, [this, show](HWND h, UINT m, WPARAM w, LPARAM l) {
-                if (m == show) {
-                    ProgramCall call;
-                    call.action = w;
-                    if (l != 0) {
-                        const auto* sms = reinterpret_cast<const SmsMessage*>(l);
-                        call.hasMessage = true;
-                        call.sender = sms->GetSender();
-                        call.recipients = sms->GetRecipients();
-                        call.text = sms->GetText();
-                        call.date = sms->GetDate();
-                    }
-                    std::lock_guard<std::mutex> guard(m_lock);
-                    m_calls.push_back(call);
-                    return LRESULT{0};
-                }
-                if (m == WM_CLOSE) {
-                    PostQuitMessage(0);
-                }
-                return DefWindowProc(h, m, w, l);
-            });
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                m_hwnd = hwnd;
-                started = true;
-            }
-            ready.notify_one();
-            MSG msg;
-            while (GetMessage(&msg)) {
-                DispatchMessage(msg);
-            }
-            DestroyWindow(hwnd);
-        });
-        std::unique_lock<std::mutex> guard(lock);
-        ready.wait(guard, [&] { return started; });
-    }
-    ~ProgramWindow() {
-        PostMessage(m_hwnd, WM_CLOSE, 0, 0);
-        m_thread.join();
-    }
-    HWND Handle() const { return m_hwnd; }
-    std::vector<ProgramCall> Calls() {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_calls;
-    }
-
-private:
-    std::thread m_thread;
-    HWND m_hwnd = 0;
-    std::mutex m_lock;
-    std::vector<ProgramCall> m_calls;
-};
+using hooktest::ProgramCall;
+using hooktest::ProgramWindow;
 
 class HookLibraryTest : public ::testing::Test {
 protected:
@@ -399,6 +334,70 @@ TEST_F(HookLibraryTest, WithoutInstallRootTheMailClientSideStaysInactive) {
     EXPECT_EQ(mailClient.Ask("post " + std::to_string(window)), "posted");
     EXPECT_EQ(mailClient.Ask("send " + std::to_string(window) + " 1"), "sent 0");
     EXPECT_FALSE(std::filesystem::exists(HookLogOf(mailClient.Pid())));
+    mailClient.Quit();
+}
+
+// A click is on its way to the program's window while the mail client's window goes away and
+// the program, on its window's thread, stops the search: the search is ending the hook window,
+// whose thread still waits for the program to take the click. Stopping takes the click on the
+// way, so everything ends.
+TEST_F(HookLibraryTest, StoppingTheSearchTakesAClickStillOnItsWay) {
+    Load();
+    const UINT show = RegisterWindowMessage("QVShowOeWindow");
+    std::vector<WPARAM> actions;
+    WindowDesc desc;
+    desc.className = "TestProgramHere";
+    const HWND program = CreateWindow(desc, [&](HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m == show) {
+            actions.push_back(w);
+            return LRESULT{0};
+        }
+        return DefWindowProc(h, m, w, l);
+    });
+    ASSERT_NE(program, 0u);
+    m_register(program);
+    hooktest::ChildProcess mailClient(Helper());
+    hooktest::ChildProcess clicker(Helper());
+    ASSERT_TRUE(mailClient.IsReady() && clicker.IsReady());
+    const HWND window = Number(mailClient.Ask("open"), "window");
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), " serves HWND:" + std::to_string(window)));
+    const HWND hookWindow = FindWindow("TwoxHook", "");
+
+    // The click reaches the hook window, which now waits for this thread.
+    ASSERT_TRUE(clicker.Send("send " + std::to_string(hookWindow) + " " +
+                             std::to_string(hookmsg::kNewSms)));
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), "\tHookWindow::OnNewSms\tNewSmsMsg\n"));
+    // The mail client's window goes; the search begins to end the hook window.
+    EXPECT_EQ(mailClient.Ask("close " + std::to_string(window)),
+              "closed " + std::to_string(window));
+    ASSERT_TRUE(hooktest::WaitForFileText(HandlerLog(), "\tHookHandler::WindowRemove\tRemove "
+                                                        "window, HWND:" +
+                                                            std::to_string(window)));
+
+    // A hang here is the fault; the watchdog only turns it into a failure with a reason.
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> guard(lock);
+        if (!done.wait_for(guard, std::chrono::seconds(60), [&] { return finished; })) {
+            std::fprintf(stderr, "DllShutdown did not return: the search and the click wait "
+                                 "for each other\n");
+            std::abort();
+        }
+    });
+    m_shutdown();
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        finished = true;
+    }
+    done.notify_one();
+    watchdog.join();
+    EXPECT_EQ(actions, std::vector<WPARAM>{1});
+    EXPECT_EQ(clicker.ReadLine(10000), "sent 0");
+    EXPECT_EQ(FindWindow("TwoxHook", ""), 0u);
+    DestroyWindow(program);
+    clicker.Quit();
     mailClient.Quit();
 }
 

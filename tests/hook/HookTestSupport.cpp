@@ -1,109 +1,99 @@
 #include "HookTestSupport.h"
 
 #include "common/TestEnv.h"
+#include "oebridge/SmsMessage.h"
+#include "platform/Win.h"
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
+#include <condition_variable>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/inotify.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace hooktest {
 
-ChildProcess::ChildProcess(const std::string& exe) {
-    int toChild[2];
-    int fromChild[2];
-    if (::pipe2(toChild, O_CLOEXEC) != 0) {
-        return;
-    }
-    if (::pipe2(fromChild, O_CLOEXEC) != 0) {
-        ::close(toChild[0]);
-        ::close(toChild[1]);
-        return;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
-    std::string path = exe;
-    char* argv[] = {path.data(), nullptr};
-    const int rc = posix_spawn(&m_pid, path.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    m_in = toChild[1];
-    m_out = fromChild[0];
-    if (rc != 0) {
-        m_pid = -1;
-        return;
-    }
-    m_ready = ReadLine(10000) == "ready";
+ProgramWindow::ProgramWindow() {
+    std::mutex lock;
+    std::condition_variable ready;
+    bool started = false;
+    m_thread = std::thread([&] {
+        const win::UINT show = win::RegisterWindowMessage("QVShowOeWindow");
+        win::WindowDesc desc;
+        desc.className = "TestProgram";
+        desc.title = "TWD_TEST_CALLBACK";
+        const win::HWND hwnd = win::CreateWindow(
+            desc, [this, show](win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) {
+                if (m == show) {
+                    ProgramCall call;
+                    call.action = w;
+                    if (l != 0) {
+                        const auto* sms = reinterpret_cast<const SmsMessage*>(l);
+                        call.hasMessage = true;
+                        call.sender = sms->GetSender();
+                        call.recipients = sms->GetRecipients();
+                        call.text = sms->GetText();
+                        call.date = sms->GetDate();
+                    }
+                    std::lock_guard<std::mutex> guard(m_lock);
+                    m_calls.push_back(call);
+                    return win::LRESULT{0};
+                }
+                if (m == win::WM_CLOSE) {
+                    win::PostQuitMessage(0);
+                }
+                return win::DefWindowProc(h, m, w, l);
+            });
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            m_hwnd = hwnd;
+            started = true;
+        }
+        ready.notify_one();
+        win::MSG msg;
+        while (win::GetMessage(&msg)) {
+            win::DispatchMessage(msg);
+        }
+        win::DestroyWindow(hwnd);
+    });
+    std::unique_lock<std::mutex> guard(lock);
+    ready.wait(guard, [&] { return started; });
 }
 
-ChildProcess::~ChildProcess() {
-    if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-    }
-    if (m_in >= 0) {
-        ::close(m_in);
-    }
-    if (m_out >= 0) {
-        ::close(m_out);
-    }
+ProgramWindow::~ProgramWindow() {
+    win::PostMessage(m_hwnd, win::WM_CLOSE, 0, 0);
+    m_thread.join();
 }
+
+std::vector<ProgramCall> ProgramWindow::Calls() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_calls;
+}
+
+ChildProcess::ChildProcess(const std::string& exe) : m_child(exe, {}) {
+    m_ready = m_child.Started() && ReadLine(10000) == "ready";
+}
+
+ChildProcess::~ChildProcess() = default;
 
 std::string ChildProcess::ReadLine(int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const std::size_t nl = m_buffer.find('\n');
-        if (nl != std::string::npos) {
-            std::string line = m_buffer.substr(0, nl);
-            m_buffer.erase(0, nl + 1);
-            return line;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0 || m_out < 0) {
-            return std::string();
-        }
-        pollfd p{m_out, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) <= 0) {
-            continue;
-        }
-        char buffer[512];
-        const ssize_t n = ::read(m_out, buffer, sizeof buffer);
-        if (n <= 0) {
-            return std::string();
-        }
-        m_buffer.append(buffer, static_cast<std::size_t>(n));
-    }
+    return m_child.ReadLine(std::chrono::milliseconds(timeoutMs));
+}
+
+bool ChildProcess::Send(const std::string& command) {
+    return m_child.WriteLine(command);
 }
 
 std::string ChildProcess::Ask(const std::string& command, int timeoutMs) {
-    const std::string line = command + "\n";
-    if (m_in < 0 || ::write(m_in, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-        return std::string();
-    }
-    return ReadLine(timeoutMs);
+    return Send(command) ? ReadLine(timeoutMs) : std::string();
 }
 
 void ChildProcess::Quit() {
-    if (m_pid <= 0) {
+    if (!m_child.Started()) {
         return;
     }
     Ask("quit");
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
-    m_pid = -1;
+    m_child.Wait();
 }
 
 bool WaitForFileText(const std::string& path, const std::string& text, int timeoutMs) {

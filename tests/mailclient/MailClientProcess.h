@@ -3,6 +3,8 @@
 // output; the time limits only keep a broken client from hanging the test.
 #pragma once
 
+#include "common/ChildProcess.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -20,7 +22,7 @@ public:
 
     bool Ready() const { return m_main != 0; }
     unsigned MainWindow() const { return m_main; }
-    pid_t Pid() const { return m_pid; }
+    pid_t Pid() const { return m_child.Pid(); }
 
     // Sends one command line and returns its answer (the first "ok"/"error" line); the event
     // lines written before it are in `events`. Empty when the client gave no answer.
@@ -36,10 +38,7 @@ public:
     static std::string SampleFolder();
 
 private:
-    pid_t m_pid = -1;
-    int m_in = -1;
-    int m_out = -1;
-    std::string m_buffer;
+    twtest::ChildProcess m_child;
     unsigned m_main = 0;
 };
 

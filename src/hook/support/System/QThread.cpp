@@ -118,6 +118,16 @@ bool QThread::Wait(win::DWORD timeoutMs) {
     return m_thread->Join(timeoutMs);
 }
 
+bool QThread::WaitHandlingSentMessages(win::DWORD timeoutMs) {
+    if (!m_thread) {
+        return true;
+    }
+    ResumeThread();
+    win::Waitable* objects[] = {m_thread.get()};
+    // No wake mask: only the thread's end returns, sent messages are handled on the way.
+    return win::MsgWaitForMultipleObjects(objects, false, timeoutMs, 0) == win::WAIT_OBJECT_0;
+}
+
 bool QThread::IsAlive() const {
     return m_thread != nullptr && !m_ended.load();
 }

@@ -53,6 +53,9 @@ public:
         Stop();
         return Wait(timeoutMs);
     }
+    // As Wait, but messages sent to the calling thread's windows are handled meanwhile, so a
+    // thread that sends to them (directly or through another thread) can still end.
+    bool WaitHandlingSentMessages(win::DWORD timeoutMs = win::INFINITE);
 
     bool IsRunning() const { return m_running.load(); }
     // True between a successful CreateThread and the end of the thread.
