@@ -55,6 +55,13 @@ void ToolbarSubClass::AddMmsButton() {
     }
 }
 
+bool ToolbarSubClass::ButtonsInPlace() const {
+    const auto at = [this](const ButtonSpec& spec) {
+        return win::SendMessage(Window(), win::TB_COMMANDTOINDEX, spec.command, 0) == spec.position;
+    };
+    return at(kSmsButton) && (!HookMmsMode() || at(kMmsButton));
+}
+
 win::LRESULT ToolbarSubClass::WndProc(win::HWND window, win::UINT message, win::WPARAM wParam,
                                       win::LPARAM lParam, bool& handled) {
     switch (message) {
@@ -65,7 +72,7 @@ win::LRESULT ToolbarSubClass::WndProc(win::HWND window, win::UINT message, win::
         }
         return 0;
     case win::TB_BUTTONCOUNT:
-        if (!m_readding) {
+        if (!m_readding && !ButtonsInPlace()) {
             m_readding = true;
             AddSmsButton();
             AddMmsButton();
