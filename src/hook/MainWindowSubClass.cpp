@@ -60,11 +60,6 @@ std::string MenuText(const MenuAddition& item) {
     return texts.TranslateTokens(item.key, {{"appname", appName}}, item.fallback);
 }
 
-bool MmsMode() {
-    OeHookDll* dll = OeHookDll::Instance();
-    return dll != nullptr && dll->Shared().MmsMode() != 0;
-}
-
 win::UINT ShutdownMessage() {
     OeHookDll* dll = OeHookDll::Instance();
     return dll != nullptr ? dll->Shared().ShutdownMessage() : 0;
@@ -209,7 +204,7 @@ void MainWindowSubClass::AddMenuItems(win::HMENU popup, int index) const {
     if (first == nullptr) {
         return;
     }
-    const bool mms = MmsMode();
+    const bool mms = HookMmsMode();
     // Filled before: the mail client may have greyed the items it does not know.
     const bool filled = win::GetMenuItemPosition(popup, first->command) >= 0;
     if (!filled) {

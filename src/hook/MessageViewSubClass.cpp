@@ -52,11 +52,6 @@ private:
     win::HMENU m_menu;
 };
 
-std::string Text(const char* key, const char* fallback) {
-    OeHookDll* dll = OeHookDll::Instance();
-    return dll != nullptr ? dll->Texts().Translate(key, fallback) : std::string(fallback);
-}
-
 } // namespace
 
 MessageViewSubClass::MessageViewSubClass(SubClassListener& listener, win::HWND listControl)
@@ -211,7 +206,8 @@ void MessageViewSubClass::OnContextMenu(win::LPARAM screenPoint, bool& handled) 
         if (item.id == 0) {
             win::AppendMenu(menu.Handle(), win::MF_SEPARATOR, 0, "");
         } else {
-            win::AppendMenu(menu.Handle(), win::MF_STRING, item.id, Text(item.key, item.fallback));
+            win::AppendMenu(menu.Handle(), win::MF_STRING, item.id,
+                            HookText(item.key, item.fallback));
         }
     }
     win::SetMenuDefaultItem(menu.Handle(), oewin::kCmdOpen, false);

@@ -57,6 +57,16 @@ logging::Log& HookLog() {
     return dll != nullptr ? dll->GetLog() : detached;
 }
 
+std::string HookText(const std::string& key, const std::string& fallback) {
+    OeHookDll* dll = OeHookDll::Instance();
+    return dll != nullptr ? dll->Texts().Translate(key, fallback) : fallback;
+}
+
+bool HookMmsMode() {
+    OeHookDll* dll = OeHookDll::Instance();
+    return dll != nullptr && dll->Shared().MmsMode() != 0;
+}
+
 QVRegistry& OeHookDll::Registry() {
     if (!m_registry) {
         m_registry = std::make_unique<QVRegistry>();

@@ -66,3 +66,7 @@ private:
 
 // The log of this process's library object (a log without target once it is gone).
 logging::Log& HookLog();
+// The text of `key` in this process's text table (`fallback` without a library object).
+std::string HookText(const std::string& key, const std::string& fallback);
+// The shared block's MMS mode is on (false without a library object).
+bool HookMmsMode();

@@ -108,10 +108,7 @@ void RebarSubClass::OnNotify(win::LPARAM lParam, bool& handled) {
         }
         logging::LogStream(HookLog(), where) << "WM_NOTIFY( code: " << header->code
                                              << ", TTN_GETDISPINFO: " << win::TTN_GETDISPINFOW;
-        OeHookDll* dll = OeHookDll::Instance();
-        const std::string text = dll != nullptr
-                                     ? dll->Texts().Translate(tooltip.key, tooltip.fallback)
-                                     : std::string(tooltip.fallback);
+        const std::string text = HookText(tooltip.key, tooltip.fallback);
         // Into the request's own buffer, cut to its 79 units and a terminator.
         win::SetTooltipText(reinterpret_cast<win::NMTTDISPINFOW*>(lParam), text);
         handled = true;

@@ -26,19 +26,9 @@ constexpr ButtonSpec kMmsButton = {oewin::kCmdNewMms,          2,
                                    "Outlook.NewMMSBitmap",     "bitmaps\\btnCreateMms"};
 
 std::unique_ptr<ToolbarButton> MakeButton(win::HWND toolbar, const ButtonSpec& spec) {
-    OeHookDll* dll = OeHookDll::Instance();
-    if (dll == nullptr) {
-        return nullptr;
-    }
-    OeTextTable& texts = dll->Texts();
     return std::make_unique<ToolbarButton>(toolbar, spec.command, spec.position,
-                                           texts.Translate(spec.textKey, spec.textFallback),
-                                           texts.Translate(spec.bitmapKey, spec.bitmapFallback));
-}
-
-bool MmsMode() {
-    OeHookDll* dll = OeHookDll::Instance();
-    return dll != nullptr && dll->Shared().MmsMode() != 0;
+                                           HookText(spec.textKey, spec.textFallback),
+                                           HookText(spec.bitmapKey, spec.bitmapFallback));
 }
 
 } // namespace
@@ -60,9 +50,16 @@ void ToolbarSubClass::AddSmsButton() {
 
 void ToolbarSubClass::AddMmsButton() {
     m_mms.reset();
-    if (MmsMode()) {
+    if (HookMmsMode()) {
         m_mms = MakeButton(Window(), kMmsButton);
     }
+}
+
+bool ToolbarSubClass::ButtonsInPlace() const {
+    const auto at = [this](const ButtonSpec& spec) {
+        return win::SendMessage(Window(), win::TB_COMMANDTOINDEX, spec.command, 0) == spec.position;
+    };
+    return at(kSmsButton) && (!HookMmsMode() || at(kMmsButton));
 }
 
 win::LRESULT ToolbarSubClass::WndProc(win::HWND window, win::UINT message, win::WPARAM wParam,
@@ -75,7 +72,7 @@ win::LRESULT ToolbarSubClass::WndProc(win::HWND window, win::UINT message, win::
         }
         return 0;
     case win::TB_BUTTONCOUNT:
-        if (!m_readding) {
+        if (!m_readding && !ButtonsInPlace()) {
             m_readding = true;
             AddSmsButton();
             AddMmsButton();

@@ -2,8 +2,10 @@
 // "Create SMS" (33988) at position 1 and, in MMS mode (shared block), "Create MMS" (33994) at
 // position 2, and keeps them there: the mail client cannot disable or hide them (a set-state
 // request for them is passed on as "enabled"), and whenever it counts its buttons (as it does
-// after changing them) both are taken off and put on again before it gets the answer. Deleting
-// it takes the buttons off the toolbar.
+// after changing them) while one of them is missing or has moved, both are taken off and put on
+// again at their positions before it gets the answer. (A count with the buttons in place
+// changes nothing: a client that counts often would otherwise grow the toolbar's texts and the
+// log with every count.) Deleting it takes the buttons off the toolbar.
 #pragma once
 
 #include "hook/SubClassWindow.h"
@@ -25,6 +27,9 @@ protected:
                          win::LPARAM lParam, bool& handled) override;
 
 private:
+    // Both buttons (the MMS one in MMS mode only) are at their positions.
+    bool ButtonsInPlace() const;
+
     std::unique_ptr<ToolbarButton> m_sms;
     std::unique_ptr<ToolbarButton> m_mms;
     // Set while the buttons are being put on again, so that the count requests of that work

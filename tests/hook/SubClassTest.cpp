@@ -217,6 +217,15 @@ TEST_F(SubClassTest, TheButtonAndMenuItemsAppearAndTheirClicksReachTheProgram) {
     // New SMS (toolbar, menu), outbox, sent, options, about, help.
     EXPECT_EQ(actions, (std::vector<unsigned long>{1, 1, 5, 6, 9, 8, 7}));
 
+    // The user customizes the toolbar: the client's first button goes, ours moves to 0, and
+    // when the client counts its buttons ours is put back at 1.
+    ASSERT_EQ(m_client->Command("delete-button 0"), "ok");
+    EXPECT_EQ(Button(33988).at(0), "1");
+    EXPECT_TRUE(Button(40140).empty());
+    const std::size_t inserts = hooktest::CountInFile(HookLog(), "\tInsert Button Success: ");
+    Button(33988); // a count with the button in place changes nothing
+    EXPECT_EQ(hooktest::CountInFile(HookLog(), "\tInsert Button Success: "), inserts);
+
     // The client rebuilds its toolbar: the button comes back on the new one.
     const std::string recreated = m_client->Command("recreate-toolbar");
     ASSERT_EQ(recreated.substr(0, 2), "ok");

@@ -631,6 +631,18 @@ std::string CMailClient::RecreateToolbar() {
     return {};
 }
 
+std::string CMailClient::DeleteToolbarButton(int index) {
+    if (m_toolbar == 0) {
+        return "no toolbar";
+    }
+    if (win::SendMessage(m_toolbar, win::TB_DELETEBUTTON, static_cast<win::WPARAM>(index), 0) ==
+        0) {
+        return "no button at " + std::to_string(index);
+    }
+    win::SendMessage(m_toolbar, win::TB_BUTTONCOUNT, 0, 0);
+    return {};
+}
+
 std::string CMailClient::RecreateView() {
     if (m_view != 0) {
         win::DestroyWindow(m_view);

@@ -74,6 +74,9 @@ public:
     // Destroys the toolbar and makes a new one, as the client does after the user changed
     // its buttons; the rebar is laid out again afterwards.
     std::string RecreateToolbar();
+    // Takes the button at `index` off the toolbar and counts the buttons afterwards, as the
+    // client does when the user customizes its toolbar.
+    std::string DeleteToolbarButton(int index);
     // Destroys the message view and makes a new one with the same rows.
     std::string RecreateView();
 

@@ -65,6 +65,9 @@ const std::vector<CScriptRunner::Command>& CScriptRunner::Commands() {
          &CScriptRunner::OnClickToolbar},
         {{"recreate-toolbar", "", 0, 0, "destroys the toolbar and makes a new one"},
          &CScriptRunner::OnRecreateToolbar},
+        {{"delete-button", "<index>", 1, 1,
+          "takes the toolbar button at that position off, as customizing the toolbar does"},
+         &CScriptRunner::OnDeleteButton},
         {{"recreate-view", "", 0, 0, "destroys the message view and makes a new one"},
          &CScriptRunner::OnRecreateView},
         {{"screenshot", "<file.png>", 1, 1, "saves a picture of the shown window (with --show)"},
@@ -318,6 +321,14 @@ std::string CScriptRunner::OnClickToolbar(const std::vector<std::string>& args) 
 std::string CScriptRunner::OnRecreateToolbar(const std::vector<std::string>&) {
     const std::string error = m_client.RecreateToolbar();
     return OkOrError(error, std::to_string(m_client.Toolbar()));
+}
+
+std::string CScriptRunner::OnDeleteButton(const std::vector<std::string>& args) {
+    long index = 0;
+    if (!ParseNumber(args[0], index) || index < 0) {
+        return Error("bad button " + QuoteField(args[0]));
+    }
+    return OkOrError(m_client.DeleteToolbarButton(static_cast<int>(index)));
 }
 
 std::string CScriptRunner::OnRecreateView(const std::vector<std::string>&) {

@@ -59,6 +59,7 @@ private:
     std::string OnToolbarButtons(const std::vector<std::string>& args);
     std::string OnClickToolbar(const std::vector<std::string>& args);
     std::string OnRecreateToolbar(const std::vector<std::string>& args);
+    std::string OnDeleteButton(const std::vector<std::string>& args);
     std::string OnRecreateView(const std::vector<std::string>& args);
     std::string OnScreenshot(const std::vector<std::string>& args);
     std::string OnQuit(const std::vector<std::string>& args);
