@@ -217,6 +217,11 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
     }
     std::string_view name = line.substr(0, i);
     if (i < line.size() && line[i] == '.') {
+        // A group has a name: ".BEGIN:VCARD" would be written back as a BEGIN line.
+        if (name.empty()) {
+            reason = "a line without group name";
+            return false;
+        }
         property.group.assign(name);
         const std::size_t nameStart = ++i;
         while (i < line.size() && IsNameChar(line[i])) {
@@ -446,6 +451,16 @@ private:
                 pos = line.next;
                 continue;
             }
+            // BEGIN and END only mark cards; "END;CHARSET=x:VCARD" would be written back as
+            // the card's end.
+            if (property.group.empty() && (property.name == "BEGIN" || property.name == "END")) {
+                if (!damaged) {
+                    reason = "a damaged BEGIN or END line";
+                }
+                damaged = true;
+                pos = line.next;
+                continue;
+            }
             bool quotedPrintable = false;
             TakeTransportParams(property, quotedPrintable, charset);
             std::string_view value = line.content.substr(valueStart);
@@ -496,11 +511,17 @@ private:
     }
 
     int LineNumber(std::size_t pos) {
-        // Counted incrementally: damage is reported in increasing order.
-        for (; m_counted < pos && m_counted < m_text.size(); ++m_counted) {
-            if (m_text[m_counted] == '\n') {
-                ++m_lines;
+        // Counted incrementally: damage is reported in increasing order. The library's search
+        // finds the line feeds; a loop over every byte of a large file costs far more.
+        const std::size_t until = pos < m_text.size() ? pos : m_text.size();
+        while (m_counted < until) {
+            const void* lf = std::memchr(m_text.data() + m_counted, '\n', until - m_counted);
+            if (lf == nullptr) {
+                m_counted = until;
+                break;
             }
+            ++m_lines;
+            m_counted = static_cast<std::size_t>(static_cast<const char*>(lf) - m_text.data()) + 1;
         }
         return m_lines;
     }

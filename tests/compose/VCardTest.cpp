@@ -154,6 +154,22 @@ TEST(VCardReader, DamagedCardsAreSkippedAndTheRestIsRead) {
     EXPECT_EQ(Reassemble(parsed), text);
 }
 
+// Lines the writer would turn into card markers: an empty group before a name and a BEGIN or
+// END line with parameters damage their card instead of being read as properties.
+TEST(VCardReader, LinesThatWouldBeWrittenAsMarkersDamageTheCard) {
+    const std::string text = "BEGIN:VCARD\r.BEGIN:VCARD\rEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nEND;CHARSET=:VCARD\rEND:VCARD\r\n"
+                             "BEGIN:VCARD\r\nFN:Kept\r\nEND:VCARD\r\n";
+    const Parsed parsed = Parse(text);
+    ASSERT_EQ(parsed.cards.size(), 1u);
+    EXPECT_EQ(parsed.cards[0].FormattedName(), "Kept");
+    ASSERT_EQ(parsed.damage.size(), 2u);
+    EXPECT_EQ(parsed.damage[0].reason, "a line without group name");
+    EXPECT_EQ(parsed.damage[1].reason, "a damaged BEGIN or END line");
+    EXPECT_EQ(parsed.damage[1].line, 2);
+    EXPECT_EQ(Reassemble(parsed), text);
+}
+
 TEST(VCardWriter, UnchangedCardsAreWrittenByteForByte) {
     for (const char* name : {"contacts-21.vcf", "contacts-30.vcf", "contacts-40.vcf"}) {
         const std::string text = Fixture(name);
