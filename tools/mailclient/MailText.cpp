@@ -23,23 +23,21 @@ int HexValue(char c) {
     return -1;
 }
 
+// The base64 alphabet, read by the decoder and written by the encoder.
+constexpr std::string_view kBase64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+constexpr std::array<signed char, 256> kBase64Values = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    for (std::size_t i = 0; i < kBase64Alphabet.size(); ++i) {
+        values[static_cast<unsigned char>(kBase64Alphabet[i])] = static_cast<signed char>(i);
+    }
+    return values;
+}();
+
 int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A';
-    }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 26;
-    }
-    if (c >= '0' && c <= '9') {
-        return c - '0' + 52;
-    }
-    if (c == '+') {
-        return 62;
-    }
-    if (c == '/') {
-        return 63;
-    }
-    return -1;
+    return kBase64Values[static_cast<unsigned char>(c)];
 }
 
 // Windows-1252 characters of 0x80..0x9F; 0 where the code page leaves a hole.
@@ -96,6 +94,34 @@ std::string DecodeQuotedPrintable(std::string_view text, bool headerForm) {
             continue;
         }
         out.push_back(c);
+    }
+    return out;
+}
+
+std::string EncodeBase64(std::string_view bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t group =
+            static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16 |
+            static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8 |
+            static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift = 18; shift >= 0; shift -= 6) {
+            out.push_back(kBase64Alphabet[(group >> shift) & 0x3F]);
+        }
+    }
+    const std::size_t left = bytes.size() - i;
+    if (left > 0) {
+        std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]))
+                              << 16;
+        if (left == 2) {
+            group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        }
+        out.push_back(kBase64Alphabet[(group >> 18) & 0x3F]);
+        out.push_back(kBase64Alphabet[(group >> 12) & 0x3F]);
+        out.push_back(left == 2 ? kBase64Alphabet[(group >> 6) & 0x3F] : '=');
+        out.push_back('=');
     }
     return out;
 }

@@ -1,9 +1,9 @@
-// Text decoding for mail read from outside: the two transfer encodings of MIME bodies
-// (quoted-printable and base64), header encoded words ("=?charset?Q?...?=" and "?B?"), and the
-// conversion of a body or header in a named character set to UTF-8. Every function takes
-// arbitrary bytes and never fails: what cannot be decoded is kept as it stands (a broken
-// escape, a stray character) or, for bytes that are not valid in the character set, replaced
-// by U+FFFD, so the result is always valid UTF-8 when it goes through ToUtf8.
+// Text decoding for mail read from outside (and base64 for the folders the program writes): the two
+// transfer encodings of MIME bodies (quoted-printable and base64), header encoded words
+// ("=?charset?Q?...?=" and "?B?"), and the conversion of a body or header in a named character set
+// to UTF-8. Every function takes arbitrary bytes and never fails: what cannot be decoded is kept as
+// it stands (a broken escape, a stray character) or, for bytes that are not valid in the character
+// set, replaced by U+FFFD, so the result is always valid UTF-8 when it goes through ToUtf8.
 #pragma once
 
 #include <string>
@@ -19,6 +19,8 @@ std::string DecodeQuotedPrintable(std::string_view text, bool headerForm = false
 // Base64; characters outside the alphabet (line breaks, blanks, damage) are skipped and the
 // decoding stops at the first "=". Leftover bits of a cut-off group are dropped.
 std::string DecodeBase64(std::string_view text);
+// Base64 of `bytes` in one piece, padded with "=".
+std::string EncodeBase64(std::string_view bytes);
 
 // Converts `bytes` in `charset` (compared without case; "utf-8", "us-ascii", "iso-8859-1",
 // "latin1", "windows-1252" are known, an empty or unknown name is read as UTF-8) to UTF-8.

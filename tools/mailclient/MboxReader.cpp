@@ -306,6 +306,49 @@ MboxContents ReadMbox(std::string_view bytes) {
     return contents;
 }
 
+namespace {
+
+constexpr std::size_t kBase64LineWidth = 76;
+
+// "Name: =?utf-8?B?...?=" for a non-empty value; an empty one is left out, as the reader
+// gives an empty text for a missing header.
+void AppendHeader(std::string_view name, std::string_view value, std::string& out) {
+    if (value.empty()) {
+        return;
+    }
+    out.append(name);
+    out.append(": =?utf-8?B?");
+    out.append(EncodeBase64(value));
+    out.append("?=\n");
+}
+
+} // namespace
+
+std::string WriteMbox(const std::vector<MailItem>& mails) {
+    std::string out;
+    for (const MailItem& mail : mails) {
+        out.append("From tidewell@localhost Thu Jan  1 00:00:00 1970\n");
+        AppendHeader("From", mail.from, out);
+        AppendHeader("To", mail.to, out);
+        AppendHeader("Subject", mail.subject, out);
+        AppendHeader("Date", mail.date, out);
+        if (mail.read) {
+            out.append("Status: RO\n");
+        }
+        // Always there, so that no mail is without headers.
+        out.append("Content-Type: text/plain; charset=utf-8\n"
+                   "Content-Transfer-Encoding: base64\n\n");
+        // Base64 lines never begin with "From " and hold no line end of the text.
+        const std::string body = EncodeBase64(mail.body);
+        for (std::size_t pos = 0; pos < body.size(); pos += kBase64LineWidth) {
+            out.append(std::string_view(body).substr(pos, kBase64LineWidth));
+            out.push_back('\n');
+        }
+        out.push_back('\n');
+    }
+    return out;
+}
+
 bool ReadMboxFile(const std::string& path, MboxContents& contents, std::string& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

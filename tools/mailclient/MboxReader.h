@@ -7,6 +7,9 @@
 // decoded from quoted-printable or base64 and from its character set. A "Status" header
 // holding "R" marks a mail read.
 //
+// WriteMbox writes mails in a form this reader gives back unchanged: every header value as
+// one base64 encoded word, the body as a base64 text/plain UTF-8 part.
+//
 // The input is outside bytes and may be anything: the reader never fails and never reads past
 // the input; what it cannot make sense of is kept as text where it can be and counted in the
 // result's problems, so a damaged folder still shows every mail that can be found in it.
@@ -37,6 +40,9 @@ struct MboxContents {
 
 // Reads a whole mbox folder from its bytes.
 MboxContents ReadMbox(std::string_view bytes);
+
+// The mbox text of `mails`; ReadMbox reads it back to the same mails and no problems.
+std::string WriteMbox(const std::vector<MailItem>& mails);
 
 // Reads the file at `path`. False, with `error` set, when it cannot be read (a folder larger
 // than 256 MiB is refused, as nobody keeps such a stand-in folder).
