@@ -77,23 +77,27 @@ bool IsAscii(std::string_view text) {
     return (any & 0x8080808080808080ULL) == 0;
 }
 
-// Any text to valid UTF-8: the named character set where it is a single-byte one, else the
-// text as it is when it is valid UTF-8, else Windows-1252.
-std::string ToUtf8(std::string_view text, std::string_view charset) {
+// Any text to valid UTF-8, into `out`: the named character set where it is a single-byte
+// one, else the text as it is when it is valid UTF-8, else Windows-1252.
+void ToUtf8(std::string_view text, std::string_view charset, std::string& out) {
     if (IsAscii(text)) {
-        return std::string(text); // the same in every character set the reader knows
+        out.assign(text); // the same in every character set the reader knows
+        return;
     }
     if (EqualsAsciiNoCase(charset, "ISO-8859-1") || EqualsAsciiNoCase(charset, "LATIN1") ||
         EqualsAsciiNoCase(charset, "ISO_8859-1")) {
-        return FromSingleByte(text, false);
+        out = FromSingleByte(text, false);
+        return;
     }
     if (EqualsAsciiNoCase(charset, "WINDOWS-1252") || EqualsAsciiNoCase(charset, "CP1252")) {
-        return FromSingleByte(text, true);
+        out = FromSingleByte(text, true);
+        return;
     }
     if (platform::IsValidUtf8(text)) {
-        return std::string(text);
+        out.assign(text);
+        return;
     }
-    return FromSingleByte(text, true);
+    out = FromSingleByte(text, true);
 }
 
 int HexValue(char c) {
@@ -112,18 +116,37 @@ int HexValue(char c) {
 // Quoted-printable to bytes, in place (the bytes are never longer than their encoding). An "="
 // not followed by two hex digits stays as it is.
 void DecodeQuotedPrintable(std::string& text) {
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size()) {
+    const void* first = std::memchr(text.data(), '=', text.size());
+    if (first == nullptr) {
+        return;
+    }
+    std::size_t out = static_cast<std::size_t>(static_cast<const char*>(first) - text.data());
+    std::size_t i = out;
+    while (i < text.size()) {
+        // text[i] is an "="; the bytes up to the next one are moved as they are.
+        if (i + 2 < text.size()) {
             const int high = HexValue(text[i + 1]);
             const int low = HexValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 text[out++] = static_cast<char>(high * 16 + low);
-                i += 2;
-                continue;
+                i += 3;
+            } else {
+                text[out++] = text[i++];
             }
+        } else {
+            text[out++] = text[i++];
         }
-        text[out++] = text[i];
+        const void* next =
+            i < text.size() ? std::memchr(text.data() + i, '=', text.size() - i) : nullptr;
+        const std::size_t until =
+            next == nullptr
+                ? text.size()
+                : static_cast<std::size_t>(static_cast<const char*>(next) - text.data());
+        if (out != i) {
+            std::memmove(text.data() + out, text.data() + i, until - i);
+        }
+        out += until - i;
+        i = until;
     }
     text.resize(out);
 }
@@ -138,8 +161,43 @@ constexpr std::array<bool, 256> kNameChars = [] {
     return table;
 }();
 
-bool IsNameChar(char c) {
-    return kNameChars[static_cast<unsigned char>(c)];
+// The end of the name that starts at `from`.
+std::size_t NameEnd(std::string_view line, std::size_t from) {
+    const char* p = line.data() + from;
+    const char* const end = line.data() + line.size();
+    while (p != end && kNameChars[static_cast<unsigned char>(*p)]) {
+        ++p;
+    }
+    return static_cast<std::size_t>(p - line.data());
+}
+
+// Upper-case names of the parameters the dialects use; a known name is assigned from here,
+// any other one is converted byte by byte.
+constexpr std::array<std::string_view, 12> kParamNames = {
+    "TYPE",  "ENCODING", "CHARSET", "VALUE", "PREF", "LANGUAGE",
+    "ALTID", "PID",      "LABEL",   "GEO",   "TZ",   "SORT-AS"};
+
+void AssignUpperName(std::string_view name, std::string& out) {
+    for (const std::string_view known : kParamNames) {
+        if (EqualsAsciiNoCase(name, known)) {
+            out.assign(known);
+            return;
+        }
+    }
+    out = UpperAscii(name);
+}
+
+// The vCard 2.1 bare parameters that name an encoding; any other bare word is a type.
+constexpr std::array<std::string_view, 4> kEncodingWords = {"QUOTED-PRINTABLE", "BASE64", "8BIT",
+                                                            "7BIT"};
+
+bool IsEncodingWord(std::string_view word) {
+    for (const std::string_view known : kEncodingWords) {
+        if (EqualsAsciiNoCase(word, known)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // One physical line: its content (without line end) and where the next line starts.
@@ -211,10 +269,7 @@ bool IsMarker(std::string_view content, std::string_view marker) {
 // value. False when the line is not a well-formed content line.
 bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& valueStart,
                std::string& reason) {
-    std::size_t i = 0;
-    while (i < line.size() && IsNameChar(line[i])) {
-        ++i;
-    }
+    std::size_t i = NameEnd(line, 0);
     std::string_view name = line.substr(0, i);
     if (i < line.size() && line[i] == '.') {
         // A group has a name: ".BEGIN:VCARD" would be written back as a BEGIN line.
@@ -223,31 +278,32 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
             return false;
         }
         property.group.assign(name);
-        const std::size_t nameStart = ++i;
-        while (i < line.size() && IsNameChar(line[i])) {
-            ++i;
-        }
+        const std::size_t nameStart = i + 1;
+        i = NameEnd(line, nameStart);
         name = line.substr(nameStart, i - nameStart);
     }
     if (name.empty()) {
         reason = "a line without property name";
         return false;
     }
-    property.name = UpperAscii(name);
+    property.name.assign(name);
+    for (char& c : property.name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 32);
+        }
+    }
     while (i < line.size() && line[i] == ';') {
         ++i;
         const std::size_t paramStart = i;
-        while (i < line.size() && IsNameChar(line[i])) {
-            ++i;
-        }
+        i = NameEnd(line, paramStart);
         const std::string_view paramName = line.substr(paramStart, i - paramStart);
-        CVCardParam param;
+        CVCardParam& param = property.params.emplace_back();
         if (i < line.size() && line[i] == '=') {
             if (paramName.empty()) {
                 reason = "a parameter without name";
                 return false;
             }
-            param.name = UpperAscii(paramName);
+            AssignUpperName(paramName, param.name);
             ++i;
             // Values separated by ",", each plain or in double quotes.
             while (true) {
@@ -262,8 +318,9 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                     i = close + 1;
                 } else {
                     const std::size_t valueBegin = i;
-                    while (i < line.size() && line[i] != ',' && line[i] != ';' && line[i] != ':') {
-                        ++i;
+                    i = line.find_first_of(",;:", i);
+                    if (i == std::string_view::npos) {
+                        i = line.size();
                     }
                     value = line.substr(valueBegin, i - valueBegin);
                 }
@@ -272,14 +329,14 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                     std::size_t from = 0;
                     while (true) {
                         const std::size_t comma = value.find(',', from);
-                        param.values.push_back(ToUtf8(value.substr(from, comma - from), {}));
+                        ToUtf8(value.substr(from, comma - from), {}, param.values.emplace_back());
                         if (comma == std::string_view::npos) {
                             break;
                         }
                         from = comma + 1;
                     }
                 } else {
-                    param.values.push_back(ToUtf8(value, {}));
+                    ToUtf8(value, {}, param.values.emplace_back());
                 }
                 if (i < line.size() && line[i] == ',') {
                     ++i;
@@ -293,20 +350,13 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                 reason = "an empty parameter";
                 return false;
             }
-            if (EqualsAsciiNoCase(paramName, "QUOTED-PRINTABLE") ||
-                EqualsAsciiNoCase(paramName, "BASE64") || EqualsAsciiNoCase(paramName, "8BIT") ||
-                EqualsAsciiNoCase(paramName, "7BIT")) {
-                param.name = "ENCODING";
-            } else {
-                param.name = "TYPE";
-            }
+            param.name.assign(IsEncodingWord(paramName) ? "ENCODING" : "TYPE");
             param.values.emplace_back(paramName);
         }
         if (i < line.size() && line[i] != ';' && line[i] != ':') {
             reason = "a damaged parameter";
             return false;
         }
-        property.params.push_back(std::move(param));
     }
     if (i >= line.size() || line[i] != ':') {
         reason = "a line without \":\"";
@@ -440,10 +490,13 @@ private:
                 pos = line.next;
                 continue;
             }
-            CVCardProperty property;
+            // The property is read in its place in the table and taken out again when the
+            // line turns out damaged.
+            CVCardProperty& property = properties.emplace_back();
             std::size_t valueStart = 0;
             std::string lineReason;
             if (!ParseHead(line.content, property, valueStart, lineReason)) {
+                properties.pop_back();
                 if (!damaged) {
                     reason = lineReason;
                 }
@@ -454,6 +507,7 @@ private:
             // BEGIN and END only mark cards; "END;CHARSET=x:VCARD" would be written back as
             // the card's end.
             if (property.group.empty() && (property.name == "BEGIN" || property.name == "END")) {
+                properties.pop_back();
                 if (!damaged) {
                     reason = "a damaged BEGIN or END line";
                 }
@@ -485,16 +539,15 @@ private:
                 DecodeQuotedPrintable(quoted);
                 value = quoted;
             }
-            property.value = ToUtf8(value, charset);
+            ToUtf8(value, charset, property.value);
             property.raw.assign(m_text.substr(pos, next - pos));
             if (property.name == "VERSION" && property.group.empty() && version.empty()) {
-                std::string trimmed = property.value;
+                std::string_view trimmed = property.value;
                 while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) {
-                    trimmed.pop_back();
+                    trimmed.remove_suffix(1);
                 }
-                version = trimmed;
+                version.assign(trimmed);
             }
-            properties.push_back(std::move(property));
             pos = next;
         }
         reason = "no END:VCARD";
