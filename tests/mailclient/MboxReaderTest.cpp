@@ -184,3 +184,39 @@ TEST(MboxReader, NestedPartsQuotingLevelsAndMailsWithoutBodies) {
     EXPECT_EQ(SenderDisplay(folder.mails[2].from), "c@x");
     EXPECT_EQ(SenderDisplay("Name Only (comment) "), "Name Only");
 }
+
+TEST(MboxWriter, WrittenFoldersReadBackTheSameMails) {
+    // The sample, and mails whose texts would break a plain header or body: line ends, a
+    // "From " body line, encoded-word syntax, an empty mail, zero bytes, base64 padding of
+    // every length.
+    std::vector<MailItem> mails = ReadMbox(Sample()).mails;
+    MailItem odd;
+    odd.from = "\"A, B\" <a@example.org>";
+    odd.subject = std::string("=?utf-8?Q?not_a_word?= line\nend \xC3\xA4") + '\0' + "!";
+    odd.body = "From here\n>From there\n\nend\n";
+    odd.read = true;
+    mails.push_back(odd);
+    mails.push_back(MailItem{});
+    for (const char* body : {"a", "ab", "abc", "abcd"}) {
+        MailItem mail;
+        mail.to = body;
+        mail.body = body;
+        mails.push_back(mail);
+    }
+    const MboxContents again = ReadMbox(WriteMbox(mails));
+    EXPECT_TRUE(again.problems.empty()) << again.problems.front();
+    ASSERT_EQ(again.mails.size(), mails.size());
+    for (std::size_t i = 0; i < mails.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(again.mails[i].from, mails[i].from);
+        EXPECT_EQ(again.mails[i].to, mails[i].to);
+        EXPECT_EQ(again.mails[i].subject, mails[i].subject);
+        EXPECT_EQ(again.mails[i].date, mails[i].date);
+        EXPECT_EQ(again.mails[i].body, mails[i].body);
+        EXPECT_EQ(again.mails[i].read, mails[i].read);
+    }
+    EXPECT_EQ(EncodeBase64(""), "");
+    EXPECT_EQ(EncodeBase64(std::string_view("\xFF\x00", 2)), "/wA=");
+    EXPECT_EQ(DecodeBase64(EncodeBase64(std::string("\0\x01\xFE", 3))),
+              std::string("\0\x01\xFE", 3));
+}
