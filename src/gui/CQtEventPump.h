@@ -3,7 +3,8 @@
 // the loop through the queue's wake hook; the loop then dispatches every waiting message.
 // Platform timers of the GUI thread are served by a Qt timer set to the next one due. Nested
 // loops (modal dialogs, message boxes) run the same dispatcher, so the queue keeps moving
-// while they are open.
+// while they are open. The stand-in mail client runs its windows and its Qt mirror through
+// the same pump.
 #pragma once
 
 #include "platform/Win.h"

@@ -10,10 +10,10 @@
 // made, 2 for a wrong command line.
 #include "CMailClient.h"
 #include "CMirrorWindow.h"
-#include "CPlatformPump.h"
 #include "CScriptRunner.h"
 #include "MboxReader.h"
 
+#include "gui/CQtEventPump.h"
 #include "platform/Win.h"
 
 #include <QApplication>
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
 
     int code = 0;
     if (line.show) {
-        CPlatformPump pump;
+        CQtEventPump pump;
         CMirrorWindow window(client);
         mirror = &window;
         client.SetReadWindowObserver([&window](int row) { window.ShowMail(row); });
