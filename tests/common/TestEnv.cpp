@@ -71,4 +71,17 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
+std::size_t CountInFile(const std::string& path, const std::string& text) {
+    if (text.empty()) {
+        return 0;
+    }
+    const std::string content = ReadFile(path);
+    std::size_t count = 0;
+    for (std::size_t at = content.find(text); at != std::string::npos;
+         at = content.find(text, at + text.size())) {
+        ++count;
+    }
+    return count;
+}
+
 } // namespace twtest

@@ -1,6 +1,7 @@
 // Private folders for test processes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace twtest {
@@ -23,5 +24,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // Reads the whole file, or an empty text when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// Number of times `text` occurs in the file, not overlapping (0 for an empty text or a file
+// that cannot be read).
+std::size_t CountInFile(const std::string& path, const std::string& text);
 
 } // namespace twtest

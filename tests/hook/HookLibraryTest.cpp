@@ -226,8 +226,7 @@ TEST_F(HookLibraryTest, TheMailClientWindowIsFoundServedAndGivenUp) {
                   std::string::npos)
             << row.logText;
     }
-    EXPECT_EQ(hooktest::CountInFile(HandlerLog(), "\tHookWindow::OnSmsCopyData\tWM_COPYDATA\n"),
-              4u);
+    EXPECT_EQ(twtest::CountInFile(HandlerLog(), "\tHookWindow::OnSmsCopyData\tWM_COPYDATA\n"), 4u);
 
     // The served window goes: its hook window ends, and the other main window is taken up.
     EXPECT_EQ(mailClient.Ask("close " + std::to_string(first)), "closed " + std::to_string(first));

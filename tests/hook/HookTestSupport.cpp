@@ -128,14 +128,4 @@ bool WaitForFileText(const std::string& path, const std::string& text, int timeo
     return found;
 }
 
-std::size_t CountInFile(const std::string& path, const std::string& text) {
-    const std::string content = twtest::ReadFile(path);
-    std::size_t count = 0;
-    for (std::size_t pos = content.find(text); pos != std::string::npos;
-         pos = content.find(text, pos + text.size())) {
-        ++count;
-    }
-    return count;
-}
-
 } // namespace hooktest

@@ -65,7 +65,4 @@ private:
 // after `timeoutMs` (a guard against a hang, not a measure of time).
 bool WaitForFileText(const std::string& path, const std::string& text, int timeoutMs = 10000);
 
-// Number of times `text` occurs in the file.
-std::size_t CountInFile(const std::string& path, const std::string& text);
-
 } // namespace hooktest

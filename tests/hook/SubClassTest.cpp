@@ -222,9 +222,9 @@ TEST_F(SubClassTest, TheButtonAndMenuItemsAppearAndTheirClicksReachTheProgram) {
     ASSERT_EQ(m_client->Command("delete-button 0"), "ok");
     EXPECT_EQ(Button(33988).at(0), "1");
     EXPECT_TRUE(Button(40140).empty());
-    const std::size_t inserts = hooktest::CountInFile(HookLog(), "\tInsert Button Success: ");
+    const std::size_t inserts = twtest::CountInFile(HookLog(), "\tInsert Button Success: ");
     Button(33988); // a count with the button in place changes nothing
-    EXPECT_EQ(hooktest::CountInFile(HookLog(), "\tInsert Button Success: "), inserts);
+    EXPECT_EQ(twtest::CountInFile(HookLog(), "\tInsert Button Success: "), inserts);
 
     // The client rebuilds its toolbar: the button comes back on the new one.
     const std::string recreated = m_client->Command("recreate-toolbar");

@@ -67,16 +67,6 @@ bool FileHas(const std::string& path, const std::string& text,
                              limit, std::chrono::milliseconds(5));
 }
 
-std::size_t Count(const std::string& path, const std::string& text) {
-    const std::string content = twtest::ReadFile(path);
-    std::size_t n = 0;
-    for (std::size_t at = content.find(text); at != std::string::npos;
-         at = content.find(text, at + text.size())) {
-        ++n;
-    }
-    return n;
-}
-
 // Milliseconds since local midnight of the hook library's stamp ("hh:mm:ss.mmm" at the start
 // of the line) on the first line holding `text`; -1 when there is none.
 long StampOf(const std::string& path, const std::string& text) {
@@ -338,7 +328,7 @@ TEST_F(MailClientEdition, TheProgramHooksTheMailClientCarriesItsEventsAndLetsGoA
     EXPECT_NE(twtest::ReadFile(HandlerLog()).find(" serves HWND:" + std::to_string(secondMain)),
               std::string::npos)
         << twtest::ReadFile(HandlerLog());
-    EXPECT_EQ(Count(HandlerLog(), "\tHookHandler::HookHandler\tLog opened"), 1u);
+    EXPECT_EQ(twtest::CountInFile(HandlerLog(), "\tHookHandler::HookHandler\tLog opened"), 1u);
     ASSERT_TRUE(FileHas(HookLog(second.Pid()), "\tHook::UnHook\tLeave\n"))
         << twtest::ReadFile(HookLog(second.Pid()));
     const std::string unhooked = twtest::ReadFile(HookLog(second.Pid()));
@@ -413,7 +403,8 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     }
 
     // Row 1 is an ordinary mail: the mail client opens it itself, the program hears nothing.
-    const std::size_t actions = Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ");
+    const std::size_t actions =
+        twtest::CountInFile(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ");
     events.clear();
     EXPECT_EQ(client.Command("dblclick 1", &events).rfind("ok", 0), 0u);
     bool opened = false;
@@ -425,9 +416,11 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     // open would have arrived before it.
     EXPECT_EQ(client.Command("click-toolbar 33988").rfind("ok", 0), 0u);
     EXPECT_TRUE(twtest::WaitUntil([&] {
-        return Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ") == actions + 1;
+        return twtest::CountInFile(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action ") ==
+               actions + 1;
     }));
-    EXPECT_EQ(Count(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action "), actions + 1)
+    EXPECT_EQ(twtest::CountInFile(ProgramLog(), "[CMgmtGUI::OnMailClientAction] Action "),
+              actions + 1)
         << twtest::ReadFile(ProgramLog());
 
     EXPECT_EQ(program.Stop(), 0);
