@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace mailclient {
 
@@ -38,6 +39,21 @@ constexpr std::array<signed char, 256> kBase64Values = [] {
 
 int Base64Value(char c) {
     return kBase64Values[static_cast<unsigned char>(c)];
+}
+
+// True when every byte is below 0x80; looks at eight bytes at a time.
+bool IsAscii(std::string_view text) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        any |= word;
+    }
+    for (; i < text.size(); ++i) {
+        any |= static_cast<unsigned char>(text[i]);
+    }
+    return (any & 0x8080808080808080ULL) == 0;
 }
 
 // Windows-1252 characters of 0x80..0x9F; 0 where the code page leaves a hole.
@@ -150,6 +166,10 @@ std::string DecodeBase64(std::string_view text) {
 }
 
 std::string ToUtf8(std::string_view bytes, std::string_view charset) {
+    // ASCII is the same in every known character set; most headers and bodies are ASCII.
+    if (IsAscii(bytes)) {
+        return std::string(bytes);
+    }
     const Charset set = CharsetOf(charset);
     std::string out;
     out.reserve(bytes.size());
@@ -163,6 +183,9 @@ std::string ToUtf8(std::string_view bytes, std::string_view charset) {
             platform::AppendUtf8(out, cp);
         }
         return out;
+    }
+    if (platform::IsValidUtf8(bytes)) {
+        return std::string(bytes);
     }
     std::size_t pos = 0;
     while (pos < bytes.size()) {

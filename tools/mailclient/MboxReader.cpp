@@ -148,7 +148,12 @@ ContentType ParseContentType(const std::string* value) {
 }
 
 std::string JoinLines(const std::vector<std::string_view>& lines) {
+    std::size_t size = 0;
+    for (std::string_view line : lines) {
+        size += line.size() + 1;
+    }
     std::string text;
+    text.reserve(size);
     for (std::string_view line : lines) {
         text.append(line);
         text.push_back('\n');
@@ -169,6 +174,9 @@ std::string DecodeTextBody(const Entity& entity, const ContentType& ct) {
     }
     std::string text = ToUtf8(raw, ct.charset);
     // One line-end form inside the program.
+    if (std::memchr(text.data(), '\r', text.size()) == nullptr) {
+        return text;
+    }
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -201,7 +209,7 @@ bool FindPlainText(const Entity& entity, int depth, const std::string& where,
     }
     const std::string open = "--" + ct.boundary;
     const std::string close = open + "--";
-    std::vector<std::string_view> lines = entity.body;
+    const std::vector<std::string_view>& lines = entity.body;
     std::size_t partStart = std::string::npos;
     for (std::size_t i = 0; i <= lines.size(); ++i) {
         const bool atEnd = i == lines.size();
@@ -235,10 +243,8 @@ MailItem BuildMail(const std::vector<std::string_view>& lines, std::size_t begin
                    std::size_t number, std::vector<std::string>& problems) {
     const std::string where = "mail " + std::to_string(number);
     Entity entity = SplitEntity(lines, begin, end, where, problems);
-    // mboxrd: ">From ", ">>From " ... lose one ">".
-    std::vector<std::string> unquoted;
-    unquoted.reserve(entity.body.size());
-    for (std::string_view line : entity.body) {
+    // mboxrd: ">From ", ">>From " ... lose one ">" (the body lines are views of the folder).
+    for (std::string_view& line : entity.body) {
         std::size_t quotes = 0;
         while (quotes < line.size() && line[quotes] == '>') {
             ++quotes;
@@ -246,9 +252,7 @@ MailItem BuildMail(const std::vector<std::string_view>& lines, std::size_t begin
         if (quotes > 0 && StartsWith(line.substr(quotes), "From ")) {
             line.remove_prefix(1);
         }
-        unquoted.emplace_back(line);
     }
-    entity.body.assign(unquoted.begin(), unquoted.end());
 
     MailItem mail;
     mail.from = HeaderText(entity, "from");
