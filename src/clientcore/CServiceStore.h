@@ -77,9 +77,10 @@ struct GatewayRow {
     std::string originator;
     bool flash = false;
     bool ucs2 = false;
-    std::int32_t requests = 1; // one request per part
-    std::int32_t part = 0;     // the part this request carries
-    std::string text;          // its text
+    std::uint64_t serviceId = 0; // waiting messages are submitted in its order
+    std::int32_t requests = 1;   // one request per part
+    std::int32_t part = 0;       // the part this request carries
+    std::string text;            // its text
     std::vector<std::string> numbers;
 };
 
@@ -205,7 +206,12 @@ private:
     };
 
     bool Prepare();
-    bool CreateSchema(std::string& error);
+    // Creates the tables, upgrading an older file in place. `damaged` tells that the failure
+    // came from the file itself (not a database, or corrupt): only such a file is moved aside;
+    // a newer, busy or not yet writable one stays as it is.
+    bool CreateSchema(std::string& error, bool& damaged);
+    bool Upgrade(int version);
+    bool TableExists(const char* table);
     bool Exec(const char* sql);
     CSqlStatement::Use Stmt(int which);
 
