@@ -414,8 +414,14 @@ bool CServiceStore::CreateSchema(std::string& error, bool& damaged) {
     };
     sqlite3_busy_timeout(m_db.get(), 5000);
     // Savepoints keep what they may undo in memory: no temporary files while writing.
+    // A commit in WAL mode with synchronous=NORMAL writes the log without waiting for the disk
+    // (a crash of the process loses nothing committed); the disk is flushed at checkpoints,
+    // which run inside a commit with the store's lock held. Checkpointing every 4000 pages
+    // instead of every 1000 stalls the senders a quarter as often; the log is cut back to 16 MiB
+    // after each checkpoint.
     if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=NORMAL") ||
-        !Exec("PRAGMA temp_store=MEMORY")) {
+        !Exec("PRAGMA temp_store=MEMORY") || !Exec("PRAGMA wal_autocheckpoint=4000") ||
+        !Exec("PRAGMA journal_size_limit=16777216")) {
         return fail("cannot set up the database");
     }
     {
