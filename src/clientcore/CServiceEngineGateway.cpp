@@ -86,7 +86,6 @@ bool CServiceEngine::StoreGatewayMessage(const SendInput& input, const CSmsText&
     }
     GatewayRow g;
     g.guid = m.guid;
-    g.serviceId = m.serviceId;
     g.secret = CKannelProtocol::NewSecret();
     g.originator = OriginatorFor(input.originator);
     g.flash = input.flash;

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 4;
+constexpr int kSchemaVersion = 3;
 
 enum Statement {
     kInsertAccount,
@@ -146,11 +146,11 @@ const char* const kSql[kStatementCount] = {
     "UPDATE messages SET error_report_posted = 0 WHERE error_report_posted = 1",
     "UPDATE recipients SET reported = 0 WHERE reported = 2",
     "INSERT INTO gateway_messages(guid, secret, originator, flash, ucs2, requests, state,"
-    " next_part, retry_ms, seq) VALUES(?1,?2,?3,?4,?5,?6,0,0,0,?7)",
+    " next_part, retry_ms) VALUES(?1,?2,?3,?4,?5,?6,0,0,0)",
     "INSERT INTO gateway_parts(guid, part, text) VALUES(?1,?2,?3)",
     "SELECT g.guid, g.secret, g.originator, g.flash, g.ucs2, g.requests, g.next_part, p.text"
     " FROM gateway_messages g JOIN gateway_parts p ON p.guid = g.guid AND p.part = g.next_part"
-    " WHERE g.state < 2 AND g.state = 0 AND g.retry_ms <= ?1 ORDER BY g.seq LIMIT 1",
+    " WHERE g.state < 2 AND g.state = 0 AND g.retry_ms <= ?1 ORDER BY g.rowid LIMIT 1",
     "UPDATE gateway_messages SET state = ?2, next_part = ?3, retry_ms = ?4 WHERE guid = ?1",
     "SELECT idx, number FROM recipients WHERE message_guid = ?1 ORDER BY idx",
     "UPDATE messages SET result_due_ms = ?2, error_label = ?3, error_description = ?4,"
@@ -177,35 +177,6 @@ const char* const kSql[kStatementCount] = {
     "ROLLBACK TO unit",
 };
 
-// The tables keyed by a message's GUID keep their rows in the key's own b-tree (WITHOUT ROWID):
-// a random GUID puts each message on pages of its own, and a separate rowid table would be one
-// more page to write for every row written. Each table is declared once here; the upgrade from
-// an older file creates it from the same text.
-const char* const kRecipientsTable =
-    "CREATE TABLE IF NOT EXISTS recipients(message_guid TEXT NOT NULL, idx INTEGER NOT NULL,"
-    " service_id INTEGER NOT NULL, number TEXT NOT NULL, stage INTEGER NOT NULL,"
-    " code TEXT NOT NULL, text TEXT NOT NULL, status_ms INTEGER NOT NULL, due_ms INTEGER,"
-    " first_code TEXT NOT NULL, first_text TEXT NOT NULL, second_due_ms INTEGER,"
-    " second_code TEXT NOT NULL, second_text TEXT NOT NULL, reported INTEGER NOT NULL,"
-    " announced INTEGER NOT NULL, PRIMARY KEY(message_guid, idx)) WITHOUT ROWID;";
-// Messages sent through a gateway: what is left to submit (one request per part) and the
-// secret their delivery reports must carry; state 0 waits, 1 is being submitted, 2 is
-// submitted, 3 was refused. Waiting messages are submitted in the order of `seq` (the
-// message's service id).
-const char* const kGatewayMessagesTable =
-    "CREATE TABLE IF NOT EXISTS gateway_messages(guid TEXT PRIMARY KEY, secret TEXT NOT NULL,"
-    " originator TEXT NOT NULL, flash INTEGER NOT NULL, ucs2 INTEGER NOT NULL,"
-    " requests INTEGER NOT NULL, state INTEGER NOT NULL, next_part INTEGER NOT NULL,"
-    " retry_ms INTEGER NOT NULL, seq INTEGER NOT NULL) WITHOUT ROWID;";
-const char* const kGatewayPartsTable =
-    "CREATE TABLE IF NOT EXISTS gateway_parts(guid TEXT NOT NULL, part INTEGER NOT NULL,"
-    " text TEXT NOT NULL, PRIMARY KEY(guid, part)) WITHOUT ROWID;";
-// The highest report so far of each recipient and part.
-const char* const kGatewayRanksTable =
-    "CREATE TABLE IF NOT EXISTS gateway_ranks(guid TEXT NOT NULL, idx INTEGER NOT NULL,"
-    " part INTEGER NOT NULL, rank INTEGER NOT NULL, type INTEGER NOT NULL,"
-    " PRIMARY KEY(guid, idx, part)) WITHOUT ROWID;";
-
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS accounts(id TEXT PRIMARY KEY, account_type TEXT NOT NULL,"
@@ -225,33 +196,30 @@ const char* const kSchema =
     "CREATE INDEX IF NOT EXISTS messages_result_due ON messages(result_due_ms)"
     " WHERE result_posted = 0;"
     "CREATE INDEX IF NOT EXISTS messages_error_due ON messages(error_report_due_ms)"
-    " WHERE error_report_due_ms IS NOT NULL;";
-
-const char* const kIndexes =
+    " WHERE error_report_due_ms IS NOT NULL;"
+    "CREATE TABLE IF NOT EXISTS recipients(message_guid TEXT NOT NULL, idx INTEGER NOT NULL,"
+    " service_id INTEGER NOT NULL, number TEXT NOT NULL, stage INTEGER NOT NULL,"
+    " code TEXT NOT NULL, text TEXT NOT NULL, status_ms INTEGER NOT NULL, due_ms INTEGER,"
+    " first_code TEXT NOT NULL, first_text TEXT NOT NULL, second_due_ms INTEGER,"
+    " second_code TEXT NOT NULL, second_text TEXT NOT NULL, reported INTEGER NOT NULL,"
+    " announced INTEGER NOT NULL, PRIMARY KEY(message_guid, idx));"
     "CREATE INDEX IF NOT EXISTS recipients_due ON recipients(due_ms) WHERE due_ms IS NOT NULL;"
     "CREATE INDEX IF NOT EXISTS recipients_unreported ON recipients(service_id)"
     " WHERE reported = 0;"
-    "CREATE INDEX IF NOT EXISTS gateway_waiting ON gateway_messages(state, seq) WHERE state < 2;";
-
-// Version 3 files kept these tables with rowids; version 4 copies them into the tables above.
-// The copy of gateway_messages keeps the order of submission: its old rowids become `seq`,
-// below every service id handed out since.
-struct Upgrade {
-    const char* table;
-    const char* create;
-    const char* columns; // copied as they are
-    const char* extra;   // the new columns' values, after `columns`
-};
-const Upgrade kUpgrades[] = {
-    {"recipients", kRecipientsTable,
-     "message_guid, idx, service_id, number, stage, code, text, status_ms, due_ms, first_code,"
-     " first_text, second_due_ms, second_code, second_text, reported, announced",
-     ""},
-    {"gateway_messages", kGatewayMessagesTable,
-     "guid, secret, originator, flash, ucs2, requests, state, next_part, retry_ms", ", rowid"},
-    {"gateway_parts", kGatewayPartsTable, "guid, part, text", ""},
-    {"gateway_ranks", kGatewayRanksTable, "guid, idx, part, rank, type", ""},
-};
+    // Messages sent through a gateway: what is left to submit (one request per part) and the
+    // secret their delivery reports must carry; state 0 waits, 1 is being submitted, 2 is
+    // submitted, 3 was refused.
+    "CREATE TABLE IF NOT EXISTS gateway_messages(guid TEXT PRIMARY KEY, secret TEXT NOT NULL,"
+    " originator TEXT NOT NULL, flash INTEGER NOT NULL, ucs2 INTEGER NOT NULL,"
+    " requests INTEGER NOT NULL, state INTEGER NOT NULL, next_part INTEGER NOT NULL,"
+    " retry_ms INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS gateway_waiting ON gateway_messages(state) WHERE state < 2;"
+    "CREATE TABLE IF NOT EXISTS gateway_parts(guid TEXT NOT NULL, part INTEGER NOT NULL,"
+    " text TEXT NOT NULL, PRIMARY KEY(guid, part));"
+    // The highest report so far of each recipient and part.
+    "CREATE TABLE IF NOT EXISTS gateway_ranks(guid TEXT NOT NULL, idx INTEGER NOT NULL,"
+    " part INTEGER NOT NULL, rank INTEGER NOT NULL, type INTEGER NOT NULL,"
+    " PRIMARY KEY(guid, idx, part));";
 
 // Binds text; SQLite copies it.
 void BindText(sqlite3_stmt* s, int i, const std::string& text) {
@@ -366,42 +334,6 @@ bool CServiceStore::Prepare() {
     return true;
 }
 
-bool CServiceStore::TableExists(const char* table) {
-    CSqlStatement statement =
-        CSqlStatement::Prepare(m_db.get(), "SELECT 1 FROM sqlite_master WHERE type = 'table' AND"
-                                           " name = ?1");
-    if (!statement) {
-        return false;
-    }
-    sqlite3_bind_text(statement.Get(), 1, table, -1, SQLITE_STATIC);
-    return sqlite3_step(statement.Get()) == SQLITE_ROW;
-}
-
-bool CServiceStore::Upgrade(int version) {
-    // Version 1 files lack the column that tells a posted error report from a due one.
-    if (version == 1 &&
-        !Exec("ALTER TABLE messages ADD COLUMN error_report_posted INTEGER NOT NULL DEFAULT 0")) {
-        return false;
-    }
-    if (version >= 4) {
-        return true;
-    }
-    for (const auto& u : kUpgrades) {
-        if (!TableExists(u.table)) {
-            continue; // an older file without the gateway's tables: created afresh below
-        }
-        // The old table's indexes go with it; the new ones are created with the schema.
-        const std::string old = std::string(u.table) + "_v3";
-        const std::string copy = "ALTER TABLE " + std::string(u.table) + " RENAME TO " + old + ";" +
-                                 u.create + "INSERT INTO " + u.table + " SELECT " + u.columns +
-                                 u.extra + " FROM " + old + ";DROP TABLE " + old + ";";
-        if (!Exec(copy.c_str())) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool CServiceStore::CreateSchema(std::string& error, bool& damaged) {
     damaged = false;
     // Only what SQLite itself calls damage moves the file aside; a file that is busy, locked,
@@ -441,15 +373,16 @@ bool CServiceStore::CreateSchema(std::string& error, bool& damaged) {
         return false;
     }
     // The upgrade, the schema and the new version are written together or not at all: a file
-    // that cannot be upgraded now (the disk is full, another process holds it) stays as it is,
-    // with its messages, for the next start.
+    // that cannot be written now (the disk is full, another process holds it) stays as it is,
+    // with its messages, for the next start, and an upgrade cut short is never half done.
     if (!Exec("BEGIN IMMEDIATE")) {
         return fail("cannot write the database");
     }
-    const bool upgraded = Upgrade(version) && Exec(kSchema) && Exec(kRecipientsTable) &&
-                          Exec(kGatewayMessagesTable) && Exec(kGatewayPartsTable) &&
-                          Exec(kGatewayRanksTable) && Exec(kIndexes) &&
-                          Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    // Version 1 files lack the column that tells a posted error report from a due one.
+    const bool upgraded =
+        (version != 1 ||
+         Exec("ALTER TABLE messages ADD COLUMN error_report_posted INTEGER NOT NULL DEFAULT 0")) &&
+        Exec(kSchema) && Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     if (!upgraded || !Exec("COMMIT")) {
         fail("cannot bring the database to version " + std::to_string(kSchemaVersion));
         Exec("ROLLBACK");
@@ -861,7 +794,6 @@ bool CServiceStore::InsertGateway(const GatewayRow& g, const std::vector<std::st
         sqlite3_bind_int(s, 4, g.flash ? 1 : 0);
         sqlite3_bind_int(s, 5, g.ucs2 ? 1 : 0);
         sqlite3_bind_int(s, 6, static_cast<int>(parts.size()));
-        sqlite3_bind_int64(s, 7, static_cast<std::int64_t>(g.serviceId));
         if (!Done(s)) {
             return false;
         }

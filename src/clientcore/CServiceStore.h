@@ -77,10 +77,9 @@ struct GatewayRow {
     std::string originator;
     bool flash = false;
     bool ucs2 = false;
-    std::uint64_t serviceId = 0; // waiting messages are submitted in its order
-    std::int32_t requests = 1;   // one request per part
-    std::int32_t part = 0;       // the part this request carries
-    std::string text;            // its text
+    std::int32_t requests = 1; // one request per part
+    std::int32_t part = 0;     // the part this request carries
+    std::string text;          // its text
     std::vector<std::string> numbers;
 };
 
@@ -210,8 +209,6 @@ private:
     // came from the file itself (not a database, or corrupt): only such a file is moved aside;
     // a newer, busy or not yet writable one stays as it is.
     bool CreateSchema(std::string& error, bool& damaged);
-    bool Upgrade(int version);
-    bool TableExists(const char* table);
     bool Exec(const char* sql);
     CSqlStatement::Use Stmt(int which);
 

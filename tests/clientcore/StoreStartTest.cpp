@@ -1,6 +1,6 @@
-// The service database across versions and failures: a version-3 file with gateway messages in
-// it opens as the current version with every row kept and its waiting messages in their old
-// order, and a file that is only busy is neither upgraded half-way nor moved aside.
+// The service database at start: a file that another process holds is only busy, not damaged,
+// and is neither changed nor moved aside (it opens once the other process lets go); a
+// version-1 file is upgraded with its messages kept.
 #include "clientcore/CServiceStore.h"
 #include "common/TestEnv.h"
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-// A version-3 file as the core of that version wrote it (rowid tables, no `seq`).
+// A version-3 file with two messages in it, as the core writes it.
 const char* const kVersion3 =
     "PRAGMA journal_mode=WAL;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value INTEGER NOT NULL);"
@@ -48,8 +48,7 @@ const char* const kVersion3 =
     "CREATE TABLE gateway_ranks(guid TEXT NOT NULL, idx INTEGER NOT NULL,"
     " part INTEGER NOT NULL, rank INTEGER NOT NULL, type INTEGER NOT NULL,"
     " PRIMARY KEY(guid, idx, part));"
-    // Two waiting messages; "b..." was handed over first, so it goes first although its GUID
-    // sorts last. "a..." has a delivered first part.
+    // Two waiting messages, one with a delivered first part.
     "INSERT INTO messages VALUES('bbbbbbbb-0000-4000-8000-000000000001','TWD',1001,10,10,2,'',"
     "'',2,NULL,'','',0);"
     "INSERT INTO messages VALUES('aaaaaaaa-0000-4000-8000-000000000002','TWD',1002,11,11,2,'',"
@@ -68,9 +67,6 @@ const char* const kVersion3 =
     "INSERT INTO gateway_parts VALUES('aaaaaaaa-0000-4000-8000-000000000002',1,'second a');"
     "INSERT INTO gateway_ranks VALUES('aaaaaaaa-0000-4000-8000-000000000002',0,0,3,1);"
     "PRAGMA user_version=3;";
-
-const std::string kFirst = "bbbbbbbb-0000-4000-8000-000000000001";
-const std::string kSecond = "aaaaaaaa-0000-4000-8000-000000000002";
 
 // A raw connection of its own, as another process would have.
 class CRawDb {
@@ -98,68 +94,11 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-TEST(StoreUpgrade, AVersion3FileOpensAsVersion4WithEveryMessageKeptInItsOrder) {
-    const std::string path = twtest::MakeTempDir("storeupgrade") + "/service.db";
-    {
-        CRawDb old(path);
-        ASSERT_TRUE(old.Exec(kVersion3));
-    }
-    CServiceStore store;
-    std::string error;
-    ASSERT_TRUE(store.Open(path, error)) << error;
-    EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
-
-    // Both messages wait, the older first, each at its own next part.
-    auto next = store.NextSubmission(100);
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->guid, kFirst);
-    EXPECT_EQ(next->part, 0);
-    EXPECT_EQ(next->text, "first b");
-    ASSERT_TRUE(store.SetGatewayState(kFirst, 2, 2, 0));
-    next = store.NextSubmission(100);
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->guid, kSecond);
-    EXPECT_EQ(next->part, 1);
-    EXPECT_EQ(next->text, "second a");
-    EXPECT_EQ(next->secret, "s2");
-
-    // Recipients, secrets and report ranks came along.
-    auto numbers = store.RecipientNumbers(kSecond);
-    ASSERT_EQ(numbers.size(), 1u);
-    EXPECT_EQ(numbers[0].second, "+4477002");
-    auto secret = store.LoadGatewaySecret(kFirst);
-    ASSERT_TRUE(secret);
-    EXPECT_EQ(secret->first, "s1");
-    EXPECT_EQ(secret->second, 2);
-    auto ranks = store.PartRanks(kSecond, 0);
-    ASSERT_EQ(ranks.size(), 1u);
-    EXPECT_EQ(ranks[0].rank, 3);
-
-    // A message handed over after the upgrade (its service id as order) waits behind them.
-    GatewayRow later;
-    later.guid = "00000000-0000-4000-8000-000000000003";
-    later.secret = "s3";
-    later.serviceId = 1'700'000'000'000'000ull;
-    ASSERT_TRUE(store.InsertGateway(later, {"third"}));
-    ASSERT_TRUE(store.SetGatewayState(kSecond, 2, 2, 0));
-    next = store.NextSubmission(100);
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->guid, later.guid);
-    store.Close();
-
-    CRawDb upgraded(path);
-    EXPECT_EQ(upgraded.Text("PRAGMA user_version"), "4");
-    EXPECT_EQ(upgraded.Text("SELECT count(*) FROM sqlite_master WHERE name LIKE '%_v3'"), "0");
-    EXPECT_EQ(upgraded.Text("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND"
-                            " sql LIKE '%WITHOUT ROWID'"),
-              "4");
-}
-
-TEST(StoreUpgrade, ABusyFileIsNeitherUpgradedNorMovedAside) {
+TEST(StoreStart, ABusyFileIsNeitherChangedNorMovedAside) {
     const std::string path = twtest::MakeTempDir("storebusy") + "/service.db";
     CRawDb other(path);
     ASSERT_TRUE(other.Exec(kVersion3));
-    // Another process holds the write lock: the upgrade cannot begin.
+    // Another process holds the write lock: the start cannot write its schema.
     ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE; UPDATE meta SET value = 0 WHERE 0;"));
     {
         CServiceStore store;
@@ -168,16 +107,40 @@ TEST(StoreUpgrade, ABusyFileIsNeitherUpgradedNorMovedAside) {
         EXPECT_NE(error.find("cannot write the database"), std::string::npos) << error;
     }
     EXPECT_FALSE(std::filesystem::exists(path + ".damaged"));
-    EXPECT_EQ(other.Text("PRAGMA user_version"), "3");
     EXPECT_EQ(other.Text("SELECT count(*) FROM gateway_messages"), "2");
 
-    // Once the other process lets go, the same file opens and is upgraded.
+    // Once the other process lets go, the same file opens with its messages.
     ASSERT_TRUE(other.Exec("COMMIT"));
     CServiceStore store;
     std::string error;
     ASSERT_TRUE(store.Open(path, error)) << error;
-    ASSERT_TRUE(store.NextSubmission(100));
-    EXPECT_EQ(other.Text("PRAGMA user_version"), "4");
+    auto next = store.NextSubmission(100);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->guid, "bbbbbbbb-0000-4000-8000-000000000001");
+    EXPECT_EQ(other.Text("PRAGMA user_version"), "3");
+}
+
+TEST(StoreStart, AVersion1FileIsUpgradedWithItsMessagesKept) {
+    const std::string path = twtest::MakeTempDir("storev1") + "/service.db";
+    {
+        CRawDb old(path);
+        ASSERT_TRUE(old.Exec(kVersion3));
+        // Version 1 lacked the column for a posted error report.
+        ASSERT_TRUE(old.Exec("ALTER TABLE messages DROP COLUMN error_report_posted;"
+                             "PRAGMA user_version=1;"));
+    }
+    CServiceStore store;
+    std::string error;
+    ASSERT_TRUE(store.Open(path, error)) << error;
+    auto state = store.LoadMessageState("aaaaaaaa-0000-4000-8000-000000000002");
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->serviceId, 1002u);
+    store.Close();
+    CRawDb upgraded(path);
+    EXPECT_EQ(upgraded.Text("PRAGMA user_version"), "3");
+    EXPECT_EQ(upgraded.Text("SELECT count(*) FROM pragma_table_info('messages')"
+                            " WHERE name = 'error_report_posted'"),
+              "1");
 }
 
 } // namespace
