@@ -48,6 +48,28 @@ std::mutex g_lock;
 std::condition_variable g_changed;
 int g_results = 0;
 int g_failed = 0;
+std::string g_firstFailure; // why the first refused message was refused, for the error line
+
+// When the core's last event or the direct listener's last report came (steady clock, ms).
+std::atomic<std::int64_t> g_lastTraffic{0};
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Waits (outside the measured time) until the gateway has stopped calling back: Kannel's
+// smsbox keeps its report connections open, and closing the listener while it still writes
+// delivery reports into them can make smsbox abort (a "conn_unregister" panic), which leaves
+// every later run without sendsms. A report comes within milliseconds or after a retry delay
+// of a second, so 1.5 s without any is quiet.
+void WaitForQuiet() {
+    const std::int64_t deadline = NowMs() + 30000;
+    while (NowMs() - g_lastTraffic.load() < 1500 && NowMs() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 double Seconds(const timeval& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
@@ -111,17 +133,21 @@ private:
 };
 
 void Sink(void*, QVHWND, std::uint32_t, std::uintptr_t code, std::intptr_t lParam) {
+    g_lastTraffic = NowMs();
     if (code != QVStatusSendMessageInfoID || lParam == 0) {
         return;
     }
     std::string guid = reinterpret_cast<const char*>(lParam);
-    char label[256], description[256];
+    char label[256] = {}, description[256] = {};
     QVSendResult r{sizeof r, 256, 0, 0, 0, 0, label, description, guid.c_str(), 37};
     bool ok = QVGetStatusSendMessageInfo(&r) == 1 && r.errorFlag == 0;
     QVConfirmEvent(QVStatusSendMessageInfoID, guid.c_str());
     std::lock_guard<std::mutex> guard(g_lock);
     ++g_results;
     g_failed += ok ? 0 : 1;
+    if (!ok && g_firstFailure.empty()) {
+        g_firstFailure = guid + ": " + label + ": " + description;
+    }
     g_changed.notify_all();
 }
 
@@ -150,6 +176,7 @@ void BM_ThroughTheCore(benchmark::State& state) {
             std::lock_guard<std::mutex> guard(g_lock);
             g_results = 0;
             g_failed = 0;
+            g_firstFailure.clear();
         }
         for (int i = 0; i < kBatch; ++i) {
             char guid[QV_GUID_BUFFER_SIZE] = {};
@@ -161,7 +188,10 @@ void BM_ThroughTheCore(benchmark::State& state) {
         if (!g_changed.wait_for(lock, std::chrono::seconds(60),
                                 [] { return g_results >= kBatch; }) ||
             g_failed != 0) {
-            state.SkipWithError("not every message was accepted");
+            std::string why = "not every message was accepted (" + std::to_string(g_results) +
+                              " results, " + std::to_string(g_failed) +
+                              " failed; first: " + g_firstFailure + ")";
+            state.SkipWithError(why.c_str());
             break;
         }
     }
@@ -178,6 +208,7 @@ void BM_ThroughTheCore(benchmark::State& state) {
                                                        static_cast<double>(commitsAfter - commits)
                                                  : 0;
     }
+    WaitForQuiet();
     QVShutdown();
     QVTestSetEventSink(nullptr, nullptr);
 }
@@ -186,6 +217,7 @@ BENCHMARK(BM_ThroughTheCore)->Unit(benchmark::kMillisecond)->UseRealTime()->MinT
 MHD_Result Answer(void*, MHD_Connection* connection, const char*, const char*, const char*,
                   const char*, std::size_t*, void** state) {
     static int seen;
+    g_lastTraffic = NowMs();
     if (*state == nullptr) {
         *state = &seen;
         return MHD_YES;
@@ -204,7 +236,11 @@ std::string Escape(CURL* curl, const std::string& text) {
     return out;
 }
 
-std::size_t Ignore(char*, std::size_t size, std::size_t count, void*) {
+// Keeps the start of an answer's body (for the error line of a refusal).
+std::size_t Keep(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* body = static_cast<std::string*>(context);
+    body->append(
+        data, std::min<std::size_t>(size * count, 200 - std::min<std::size_t>(200, body->size())));
     return size * count;
 }
 
@@ -219,6 +255,8 @@ void BM_DirectSendsms(benchmark::State& state) {
         return;
     }
     std::atomic<int> failed{0};
+    std::mutex whyLock;
+    std::string why; // the first refusal: transport error or HTTP status and body
     CpuMeter meter;
     for (auto _ : state) {
         std::atomic<int> next{0};
@@ -237,14 +275,22 @@ void BM_DirectSendsms(benchmark::State& state) {
                     "&from=Tidewell&to=%2B447700900111&text=" +
                     Escape(curl, "Benchmark message text") +
                     "&charset=UTF-8&coding=0&dlr-mask=31&dlr-url=" + Escape(curl, dlr);
-                curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Ignore);
+                std::string body;
+                curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Keep);
+                curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
                 while (next.fetch_add(1) < kBatch) {
                     curl_easy_setopt(curl, CURLOPT_URL, base.c_str());
                     long status = 0;
-                    if (curl_easy_perform(curl) != CURLE_OK ||
-                        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
-                        status != 202) {
+                    body.clear();
+                    CURLcode rc = curl_easy_perform(curl);
+                    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+                    if (rc != CURLE_OK || status != 202) {
                         ++failed;
+                        std::lock_guard<std::mutex> guard(whyLock);
+                        if (why.empty()) {
+                            why = rc != CURLE_OK ? curl_easy_strerror(rc)
+                                                 : "HTTP " + std::to_string(status) + " " + body;
+                        }
                     }
                 }
                 curl_easy_cleanup(curl);
@@ -254,12 +300,15 @@ void BM_DirectSendsms(benchmark::State& state) {
             t.join();
         }
         if (failed != 0) {
-            state.SkipWithError("sendsms refused a message");
+            std::string line =
+                "sendsms refused " + std::to_string(failed.load()) + " messages; first: " + why;
+            state.SkipWithError(line.c_str());
             break;
         }
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
     g_directRate = meter.Finish(state);
+    WaitForQuiet();
     MHD_stop_daemon(daemon);
 }
 BENCHMARK(BM_DirectSendsms)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);

@@ -48,7 +48,10 @@ void CGatewayTransport::Stop() {
 void CGatewayTransport::Wake() {
     std::lock_guard<std::mutex> guard(m_lock);
     ++m_wakes;
-    m_wake.notify_all();
+    // One new request needs one worker. A worker that is busy now sees the count changed when
+    // it next looks and takes the request itself, so none is missed; waking every idle worker
+    // would only have them race for the same row, each with a transaction of its own.
+    m_wake.notify_one();
 }
 
 void CGatewayTransport::Work() {

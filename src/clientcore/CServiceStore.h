@@ -205,7 +205,10 @@ private:
     };
 
     bool Prepare();
-    bool CreateSchema(std::string& error);
+    // Creates the tables, upgrading an older file in place. `damaged` tells that the failure
+    // came from the file itself (not a database, or corrupt): only such a file is moved aside;
+    // a newer, busy or not yet writable one stays as it is.
+    bool CreateSchema(std::string& error, bool& damaged);
     bool Exec(const char* sql);
     CSqlStatement::Use Stmt(int which);
 
