@@ -1,9 +1,12 @@
 #include "CMirrorWindow.h"
 
+#include "CPlatformPump.h"
+
 #include "platform/WinImageList.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDialog>
 #include <QFormLayout>
@@ -319,7 +322,14 @@ void CMirrorWindow::ShowMail(int row) {
 }
 
 std::string CMirrorWindow::SaveScreenshot(const std::string& path) {
+    // What is still queued for the platform windows goes first: a library hooked into the
+    // client adds its toolbar button from a message of its own, which may be waiting behind
+    // the command that asked for this picture. Then the mirror is rebuilt, and the layouts
+    // its rebuild requested run before the window is drawn into the picture.
+    CPlatformPump::DispatchWaiting();
     Refresh();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
     const QPixmap picture = grab();
     if (picture.isNull() || !picture.save(Q(path), "PNG")) {
         return "cannot save the picture to " + path;

@@ -82,6 +82,19 @@ void CPlatformPump::Drain() {
     }
 }
 
+bool CPlatformPump::DispatchWaiting(int limit) {
+    win::MSG msg;
+    for (int handled = 0; handled < limit && win::PeekMessage(&msg, 0, 0, 0, win::PM_REMOVE);
+         ++handled) {
+        if (msg.message == win::WM_QUIT) {
+            win::PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        win::DispatchMessage(msg);
+    }
+    return true;
+}
+
 void CPlatformPump::ArmTimer() {
     const win::DWORD delay = win::NextTimerDelay();
     if (delay == 0xFFFFFFFF) {

@@ -29,6 +29,12 @@ public:
     // Dispatches what is waiting now (a batch at most, so Qt's own events keep moving).
     void Drain();
 
+    // Dispatches the messages waiting on the calling thread's platform queue until it is
+    // empty (at most `limit`, so a message that queues itself again cannot hold the caller),
+    // for a caller that must see their effect at once (a picture of the windows). A WM_QUIT
+    // found is queued again and ends the dispatching; false then.
+    static bool DispatchWaiting(int limit = 1024);
+
 private:
     void ScheduleDrain();
     void ArmTimer();
