@@ -218,8 +218,8 @@ protected:
         const std::string id = accounts.QueryString("DefaultAccount").value_or("");
         ASSERT_FALSE(id.empty());
         platform::RegKey account;
-        ASSERT_TRUE(account.Open(platform::RegRoot::CurrentUser,
-                                 std::string(QVRegistry::kRoot) + "\\Accounts\\" + id));
+        ASSERT_TRUE(account.Create(platform::RegRoot::CurrentUser,
+                                   std::string(QVRegistry::kRoot) + "\\Accounts\\" + id));
         ASSERT_TRUE(twtest::WaitUntil([&] {
             return account.QueryString("ReplyEmailSenderDomain").value_or("") == kReplyDomain;
         }));
