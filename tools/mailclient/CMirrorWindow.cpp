@@ -24,6 +24,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace mailclient {
 
 namespace {
@@ -290,7 +292,11 @@ bool CMirrorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMirrorWindow::ShowEvent(const std::string& line) {
-    statusBar()->showMessage(Q(line), 8000);
+    // A long event line (a menu with all its items) ends in "..." before the counts, so the
+    // two never run into each other.
+    const int room = statusBar()->width() - m_counts->width() - 4 * statusBar()->height();
+    statusBar()->showMessage(
+        statusBar()->fontMetrics().elidedText(Q(line), Qt::ElideRight, std::max(room, 0)), 8000);
 }
 
 void CMirrorWindow::ShowMail(int row) {
