@@ -34,10 +34,17 @@ bool InRange(UINT message, UINT filterMin, UINT filterMax) {
 
 } // namespace
 
+namespace {
+// Set once the thread's holder below is destroyed. Trivially destructible, so it can still be
+// read by the destructors of thread-local and static objects that run after the holder's.
+thread_local bool t_holderGone = false;
+} // namespace
+
 // Ends the thread's state when the thread ends.
 struct WinThreadStateHolder {
     std::shared_ptr<WinThreadState> state;
     ~WinThreadStateHolder() {
+        t_holderGone = true;
         if (state) {
             state->End();
         }
@@ -59,6 +66,14 @@ WinThreadState::WinThreadState(DWORD id) : m_id(id) {}
 WinThreadState::~WinThreadState() = default;
 
 std::shared_ptr<WinThreadState> WinThreadState::Current() {
+    if (t_holderGone) {
+        // The thread is ending (or the process exits from it) and its state has ended: an
+        // object destroyed after the holder gets an ended state of its own, on which every
+        // call does nothing, instead of the holder's freed one.
+        std::shared_ptr<WinThreadState> ended(new WinThreadState(static_cast<DWORD>(::gettid())));
+        ended->End();
+        return ended;
+    }
     if (!t_holder.state) {
         std::shared_ptr<WinThreadState> state(new WinThreadState(static_cast<DWORD>(::gettid())));
         Registry& reg = TheRegistry();

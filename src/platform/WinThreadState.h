@@ -47,7 +47,10 @@ public:
     WinThreadState& operator=(const WinThreadState&) = delete;
     ~WinThreadState();
 
-    // State of the calling thread, created (and registered) on first use.
+    // State of the calling thread, created (and registered) on first use. Called by a
+    // destructor that runs after the thread's own state ended (a thread-local object made
+    // before it, a static object destroyed by exit()), it gives an ended state, which is never
+    // registered and on which every call does nothing.
     static std::shared_ptr<WinThreadState> Current();
     // State of a live thread of this process; null when there is none.
     static std::shared_ptr<WinThreadState> Find(DWORD threadId);

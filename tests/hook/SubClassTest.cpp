@@ -17,8 +17,10 @@
 #include "platform/SafeFile.h"
 #include "platform/SharedBlock.h"
 #include "platform/Win.h"
+#include "platform/WinBitmap.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -137,6 +139,58 @@ protected:
             }
         }
         return {};
+    }
+
+    // One picture of the client's toolbar as its script lists it ("width height pixels", the
+    // pixels as 8 hex digits each); empty after an error.
+    std::string ToolbarImage(int index, bool hot) {
+        const std::string answer =
+            m_client->Command("toolbar-image " + std::to_string(index) + (hot ? " hot" : ""));
+        EXPECT_EQ(answer.substr(0, 3), "ok ") << answer;
+        return answer.rfind("ok ", 0) == 0 ? answer.substr(3) : std::string();
+    }
+
+    // What the toolbar should show for one of our bitmap files, written as ToolbarImage
+    // answers: the file's pixels with its magenta ones transparent (all zero). Counts the
+    // transparent pixels into `transparent`.
+    static std::string ExpectedImage(const std::string& file, int* transparent) {
+        const auto bitmap = static_cast<win::HBITMAP>(
+            win::LoadImage(nullptr, std::string(TW_BUTTON_BITMAPS) + "/" + file, win::IMAGE_BITMAP,
+                           0, 0, win::LR_LOADFROMFILE));
+        win::BitmapPixels picture;
+        const bool read = bitmap != 0 && win::GetBitmapPixels(bitmap, &picture);
+        if (bitmap != 0) {
+            win::DeleteObject(bitmap);
+        }
+        EXPECT_TRUE(read) << file;
+        std::string out =
+            std::to_string(picture.width) + " " + std::to_string(picture.height) + " ";
+        char digits[9];
+        for (std::uint32_t pixel : picture.pixels) {
+            if ((pixel & 0x00FFFFFFu) == 0x00FF00FFu) {
+                pixel = 0;
+                ++*transparent;
+            }
+            std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(pixel));
+            out += digits;
+        }
+        return out;
+    }
+
+    // The button's image 61 in the normal and the hot list is our Normal and Hot picture of
+    // that size ("Small" or "Big"), magenta left out.
+    void ExpectOurPictures(const std::string& size) {
+        const std::vector<std::string> sms = Button(33988);
+        ASSERT_EQ(sms.size(), 6u);
+        EXPECT_EQ(sms[2], "61");
+        for (const bool hot : {false, true}) {
+            const std::string file =
+                std::string("btnCreateSms") + (hot ? "Hot" : "Normal") + size + ".bmp";
+            int transparent = 0;
+            const std::string expected = ExpectedImage(file, &transparent);
+            EXPECT_GT(transparent, 0) << file << " has no magenta to leave out";
+            EXPECT_EQ(ToolbarImage(61, hot), expected) << file;
+        }
     }
 
     std::size_t CountItems(int popup, int command) {
@@ -341,6 +395,27 @@ TEST_F(SubClassTest, SmsRepliesGoToTheProgramAndOtherMailsStayWithTheClient) {
               std::string::npos);
     EXPECT_NE(log.find("\tMessageViewSubClass::HandleSelectItemEvent\tCommand: 1\n"),
               std::string::npos);
+}
+
+TEST_F(SubClassTest, TheButtonShowsOurSmallPicturesOnTheSmallSet) {
+    StartHooked(0);
+    ExpectOurPictures("Small");
+    // The client's own pictures stay as they were around ours.
+    EXPECT_EQ(ToolbarImage(60, false).substr(0, 6), "16 16 ");
+    EXPECT_NE(ToolbarImage(60, false), ToolbarImage(61, false));
+}
+
+TEST_F(SubClassTest, TheButtonShowsOurBigPicturesOnLargerToolbarImages) {
+    StartHooked(0, {"--toolbar-image-size", "24"});
+    ExpectOurPictures("Big");
+    // The larger set with big pictures: 91 normal ones cut back to the hot list's 61.
+    m_client->Command("quit");
+    m_client->Wait();
+    m_client.reset();
+    m_library.Close();
+    StartHooked(0, {"--toolbar-images", "91", "--toolbar-image-size", "24"});
+    EXPECT_NE(m_client->Command("toolbar-buttons").find(" images 62 62 |"), std::string::npos);
+    ExpectOurPictures("Big");
 }
 
 TEST_F(SubClassTest, ToolbarsWithOtherPictureSetsStillGetTheButton) {

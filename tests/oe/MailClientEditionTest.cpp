@@ -36,8 +36,10 @@ namespace {
 
 constexpr const char* kReplyDomain = "sms.tidewell.invalid";
 // The SMS reply mail of the sample folder (row 0) and an ordinary mail (row 1).
-constexpr const char* kSmsSender = "+447700900123";
+constexpr const char* kSmsSender = "+447400123456";
 constexpr const char* kSmsText = "Yes, 7 pm at the station works for me";
+// The user's own mail address: the incoming-message viewer shows it as the SMS's recipient.
+constexpr const char* kUserEmail = "ada@example.org";
 
 std::string ProgramPath() {
     return TW_OE_PROGRAM;
@@ -194,6 +196,24 @@ protected:
         const std::string log = twtest::ReadFile(ProgramLog());
         const std::size_t at = log.find(start);
         return log.substr(at, log.find("\r\n", at) - at);
+    }
+
+    // The signed-up account's mail address, which a new user enters in the mail client's
+    // account and the library reads there as the recipient of an SMS reply mail. Written once
+    // the service's details have arrived, so their store does not go over it.
+    static void SetUserEmail() {
+        platform::RegKey accounts;
+        ASSERT_TRUE(accounts.Open(platform::RegRoot::CurrentUser,
+                                  std::string(QVRegistry::kRoot) + "\\Accounts"));
+        const std::string id = accounts.QueryString("DefaultAccount").value_or("");
+        ASSERT_FALSE(id.empty());
+        platform::RegKey account;
+        ASSERT_TRUE(account.Create(platform::RegRoot::CurrentUser,
+                                   std::string(QVRegistry::kRoot) + "\\Accounts\\" + id));
+        ASSERT_TRUE(twtest::WaitUntil([&] {
+            return account.QueryString("ReplyEmailSenderDomain").value_or("") == kReplyDomain;
+        }));
+        ASSERT_TRUE(account.SetString("UserEmail", kUserEmail));
     }
 
     static std::string ActionLine(int action) {
@@ -353,6 +373,7 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
     const win::HWND hookWindow = HookWindowFor(static_cast<win::HWND>(client.MainWindow()));
     ASSERT_NE(hookWindow, 0u) << twtest::ReadFile(HandlerLog());
     ASSERT_TRUE(Subclassed(client, hookWindow)) << twtest::ReadFile(HookLog(client.Pid()));
+    ASSERT_NO_FATAL_FAILURE(SetUserEmail());
 
     // The toolbar is subclassed on the mail client's thread after the main window; the
     // button is there once the client counts its buttons again.
@@ -386,7 +407,7 @@ TEST_F(MailClientEdition, ClicksInTheMailClientOpenTheProgramsDialogs) {
         const char* dialogTitle;
     };
     const Click clicks[] = {
-        {"", 2, Record(kSmsSender, "", kSmsText), "Incoming SMS"},
+        {"", 2, Record(kSmsSender, kUserEmail, kSmsText), "Incoming SMS"},
         {"context 0 choose 40176", 3, Record("", kSmsSender, ""), "Reply SMS"},
         {"context 0 choose 40180", 4, Record("", "", kSmsText), "Forward SMS"},
     };
@@ -445,6 +466,7 @@ TEST_F(MailClientEdition, PicturesOfTheMailClientAndTheDialogsItOpens) {
     const win::HWND hookWindow = HookWindowFor(static_cast<win::HWND>(client.MainWindow()));
     ASSERT_NE(hookWindow, 0u);
     ASSERT_TRUE(Subclassed(client, hookWindow));
+    ASSERT_NO_FATAL_FAILURE(SetUserEmail());
     ASSERT_TRUE(twtest::WaitUntil([&] {
         return client.Command("toolbar-buttons").find("\"Create SMS\"") != std::string::npos;
     }));

@@ -285,6 +285,29 @@ TEST(WinQueue, WindowsOfAnEndedThreadDisappear) {
     EXPECT_EQ(FindWindow("", "short-lived"), 0u);
 }
 
+// An object whose destructor reaches the platform after the thread's own state has ended, as
+// a thread-local made before that state, or a static event pump destroyed when a library
+// calls exit() (Qt's X back-end does when the display goes away).
+struct LateUser {
+    std::atomic<bool>* posted = nullptr;
+    ~LateUser() {
+        SetQueueWakeHook(0, nullptr);
+        *posted = PostThreadMessage(GetCurrentThreadId(), WM_USER, 0, 0);
+    }
+};
+
+TEST(WinQueue, ADestructorAfterTheThreadsEndFindsAnEndedState) {
+    std::atomic<bool> posted{true};
+    std::thread t([&] {
+        // Made before the thread's state, so destroyed after it.
+        thread_local LateUser late;
+        late.posted = &posted;
+        EXPECT_TRUE(PostThreadMessage(GetCurrentThreadId(), WM_USER, 0, 0));
+    });
+    t.join();
+    EXPECT_FALSE(posted); // nothing goes to an ended thread
+}
+
 TEST(WinQueue, CopyDataCannotBePosted) {
     HWND hwnd = MakeWindow(DefWindowProc);
     EXPECT_FALSE(PostMessage(hwnd, WM_COPYDATA, 0, 0));

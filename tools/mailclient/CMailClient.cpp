@@ -164,8 +164,9 @@ win::HMENU CMailClient::MenuBar() const {
 }
 
 bool CMailClient::CreateToolbar() {
-    m_images = CreateToolbarImageList(m_options.toolbarImages, false);
-    m_hotImages = CreateToolbarImageList(HotImageCount(m_options.toolbarImages), true);
+    m_images = CreateToolbarImageList(m_options.toolbarImages, false, m_options.toolbarImageSize);
+    m_hotImages = CreateToolbarImageList(HotImageCount(m_options.toolbarImages), true,
+                                         m_options.toolbarImageSize);
     win::WindowDesc desc;
     desc.className = win::TOOLBARCLASSNAME;
     desc.parent = m_rebar;
@@ -742,6 +743,13 @@ win::HIMAGELIST CMailClient::ToolbarImageList() const {
 
 int CMailClient::ToolbarImageCount() const {
     return win::ImageList_GetImageCount(ToolbarImageList());
+}
+
+win::HIMAGELIST CMailClient::ToolbarHotImageList() const {
+    if (m_toolbar == 0) {
+        return 0;
+    }
+    return static_cast<win::HIMAGELIST>(win::SendMessage(m_toolbar, win::TB_GETHOTIMAGELIST, 0, 0));
 }
 
 int CMailClient::ToolbarHotImageCount() const {

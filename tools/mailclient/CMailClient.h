@@ -35,6 +35,8 @@ public:
     struct Options {
         std::string title = "Inbox - Mail";
         int toolbarImages = 61;
+        // The side of the toolbar's pictures (16: the small set; larger: the large one).
+        int toolbarImageSize = 16;
         // The date column shows the Date header as written instead of "dd/mm/yyyy hh:mm".
         bool headerDates = false;
     };
@@ -107,6 +109,7 @@ public:
     // With `tooltips`, each button's tooltip is asked for as the tooltip control would.
     std::vector<Button> ToolbarButtons(bool tooltips) const;
     win::HIMAGELIST ToolbarImageList() const;
+    win::HIMAGELIST ToolbarHotImageList() const;
     int ToolbarImageCount() const;
     int ToolbarHotImageCount() const;
 

@@ -1,9 +1,12 @@
 #include "CMirrorWindow.h"
 
+#include "gui/CQtEventPump.h"
+
 #include "platform/WinImageList.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDialog>
 #include <QFormLayout>
@@ -20,6 +23,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace mailclient {
 
@@ -287,7 +292,11 @@ bool CMirrorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMirrorWindow::ShowEvent(const std::string& line) {
-    statusBar()->showMessage(Q(line), 8000);
+    // A long event line (a menu with all its items) ends in "..." before the counts, so the
+    // two never run into each other.
+    const int room = statusBar()->width() - m_counts->width() - 4 * statusBar()->height();
+    statusBar()->showMessage(
+        statusBar()->fontMetrics().elidedText(Q(line), Qt::ElideRight, std::max(room, 0)), 8000);
 }
 
 void CMirrorWindow::ShowMail(int row) {
@@ -319,7 +328,15 @@ void CMirrorWindow::ShowMail(int row) {
 }
 
 std::string CMirrorWindow::SaveScreenshot(const std::string& path) {
+    // What is still queued for the platform windows goes first: a library hooked into the
+    // client adds its toolbar button from a message of its own, which may be waiting behind
+    // the command that asked for this picture (a batch at most). Then the mirror is rebuilt, and
+    // the layouts its rebuild requested run before the window is drawn into the picture.
+    if (CQtEventPump* pump = CQtEventPump::Instance())
+        pump->Drain();
     Refresh();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
     const QPixmap picture = grab();
     if (picture.isNull() || !picture.save(Q(path), "PNG")) {
         return "cannot save the picture to " + path;

@@ -34,7 +34,8 @@ public:
     void ShowEvent(const std::string& line);
     // Shows the mail of the row in a read window of its own.
     void ShowMail(int row);
-    // Saves a picture of the window (after a refresh); an error text, empty on success.
+    // Saves a picture of the window once the platform messages waiting have been dispatched,
+    // the mirror refreshed and its layouts done; an error text, empty on success.
     std::string SaveScreenshot(const std::string& path);
 
 protected:

@@ -1,8 +1,10 @@
 #include "CScriptRunner.h"
 
 #include "platform/WinChildren.h"
+#include "platform/WinImageList.h"
 
 #include <charconv>
+#include <cstdio>
 #include <unistd.h>
 
 namespace mailclient {
@@ -60,6 +62,10 @@ const std::vector<CScriptRunner::Command>& CScriptRunner::Commands() {
         {{"toolbar-buttons", "", 0, 0,
           "the toolbar's image counts and buttons: index, command, image, text, tooltip, state"},
          &CScriptRunner::OnToolbarButtons},
+        {{"toolbar-image", "<index> [hot]", 1, 2,
+          "the pixels of one picture of the toolbar's normal (or hot) list: width, height, "
+          "then every pixel as 8 hex digits AARRGGBB, row by row from the top"},
+         &CScriptRunner::OnToolbarImage},
         {{"click-toolbar", "<index|command>", 1, 1,
           "clicks the button at that position (below 1000) or with that command"},
          &CScriptRunner::OnClickToolbar},
@@ -308,6 +314,30 @@ std::string CScriptRunner::OnToolbarButtons(const std::vector<std::string>&) {
         }
     }
     return Ok(out);
+}
+
+std::string CScriptRunner::OnToolbarImage(const std::vector<std::string>& args) {
+    long index = 0;
+    if (!ParseNumber(args[0], index) || index < 0) {
+        return Error("bad image " + QuoteField(args[0]));
+    }
+    const bool hot = args.size() > 1;
+    if (hot && args[1] != "hot") {
+        return Error("unknown list " + QuoteField(args[1]));
+    }
+    const win::HIMAGELIST list = hot ? m_client.ToolbarHotImageList() : m_client.ToolbarImageList();
+    win::BitmapPixels picture;
+    if (!win::ImageList_GetImagePixels(list, static_cast<int>(index), &picture)) {
+        return Error("no image " + std::to_string(index));
+    }
+    std::string hex;
+    hex.reserve(picture.pixels.size() * 8);
+    char digits[9];
+    for (const std::uint32_t pixel : picture.pixels) {
+        std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(pixel));
+        hex += digits;
+    }
+    return Ok(std::to_string(picture.width) + " " + std::to_string(picture.height) + " " + hex);
 }
 
 std::string CScriptRunner::OnClickToolbar(const std::vector<std::string>& args) {

@@ -57,6 +57,7 @@ private:
     std::string OnMenuBar(const std::vector<std::string>& args);
     std::string OnMenuItems(const std::vector<std::string>& args);
     std::string OnToolbarButtons(const std::vector<std::string>& args);
+    std::string OnToolbarImage(const std::vector<std::string>& args);
     std::string OnClickToolbar(const std::vector<std::string>& args);
     std::string OnRecreateToolbar(const std::vector<std::string>& args);
     std::string OnDeleteButton(const std::vector<std::string>& args);

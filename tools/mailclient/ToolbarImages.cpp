@@ -63,11 +63,18 @@ public:
             }
         }
     }
-    win::HBITMAP Bitmap() const {
+    // The picture `size` pixels square: each pixel repeated (nearest neighbour) when larger.
+    win::HBITMAP Bitmap(int size) const {
         win::BitmapPixels pixels;
-        pixels.width = N;
-        pixels.height = N;
-        pixels.pixels = m_pixels;
+        pixels.width = size;
+        pixels.height = size;
+        pixels.pixels.resize(static_cast<std::size_t>(size * size));
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                pixels.pixels[static_cast<std::size_t>(y * size + x)] =
+                    m_pixels[static_cast<std::size_t>((y * N / size) * N + x * N / size)];
+            }
+        }
         return win::CreateBitmapFromPixels(pixels);
     }
 
@@ -178,16 +185,19 @@ void Draw(Canvas& c, int image, bool hot) {
 
 } // namespace
 
-win::HIMAGELIST CreateToolbarImageList(int count, bool hot) {
+win::HIMAGELIST CreateToolbarImageList(int count, bool hot, int size) {
+    if (size < kToolbarImageSize || size > kMaxToolbarImageSize) {
+        return 0;
+    }
     const win::HIMAGELIST list =
-        win::ImageList_Create(N, N, win::ILC_COLOR32 | win::ILC_MASK, count, 8);
+        win::ImageList_Create(size, size, win::ILC_COLOR32 | win::ILC_MASK, count, 8);
     if (list == 0) {
         return 0;
     }
     for (int i = 0; i < count; ++i) {
         Canvas canvas;
         Draw(canvas, i, hot);
-        const win::HBITMAP bitmap = canvas.Bitmap();
+        const win::HBITMAP bitmap = canvas.Bitmap(size);
         win::ImageList_Add(list, bitmap, 0);
         win::DeleteObject(bitmap);
     }

@@ -1,4 +1,5 @@
-// The pictures of the mail client's toolbar: image lists of 16 by 16 pixels whose first
+// The pictures of the mail client's toolbar: image lists of 16 by 16 pixels (or larger, the
+// same pictures scaled up, for the client's large-button set) whose first
 // images are drawn for the toolbar's own buttons (new mail, reply, reply to all, forward,
 // print, delete, send and receive, address book, find: kToolbarImage...) and whose others
 // are plain tiles standing for the pictures of buttons the user has not put on the toolbar.
@@ -10,6 +11,8 @@
 namespace mailclient {
 
 constexpr int kToolbarImageSize = 16;
+// The largest side a toolbar picture may be given.
+constexpr int kMaxToolbarImageSize = 64;
 
 enum ToolbarImage : int {
     kImageNewMail = 0,
@@ -24,8 +27,9 @@ enum ToolbarImage : int {
     kDrawnImageCount
 };
 
-// A new image list of `count` images (0 when the platform cannot make one); `hot` draws the
+// A new image list of `count` images `size` pixels square (kToolbarImageSize up to
+// kMaxToolbarImageSize; 0 when out of range or the platform cannot make one); `hot` draws the
 // brighter pictures shown under the mouse.
-win::HIMAGELIST CreateToolbarImageList(int count, bool hot);
+win::HIMAGELIST CreateToolbarImageList(int count, bool hot, int size = kToolbarImageSize);
 
 } // namespace mailclient

@@ -1,7 +1,8 @@
 // twmailclient: the stand-in mail client that the hook library joins.
 //
 //   twmailclient [--script FIFO | --stdin-script] [--show [--screenshot FILE]]
-//                [--toolbar-images N] [--header-dates] [--title TEXT] FOLDER.mbox
+//                [--toolbar-images N] [--toolbar-image-size PIXELS] [--header-dates]
+//                [--title TEXT] FOLDER.mbox
 //
 // Reads the mbox folder, builds its windows on the main thread and runs a platform message
 // loop there (with --show, the Qt loop pumps the platform queue and a Qt window mirrors the
@@ -12,6 +13,7 @@
 #include "CMirrorWindow.h"
 #include "CScriptRunner.h"
 #include "MboxReader.h"
+#include "ToolbarImages.h"
 
 #include "gui/CQtEventPump.h"
 #include "platform/Win.h"
@@ -68,6 +70,17 @@ bool Parse(int argc, char** argv, CommandLine& line) {
                 return false;
             }
             line.options.toolbarImages = n;
+        } else if (arg == "--toolbar-image-size" && hasValue) {
+            const std::string value = argv[++i];
+            int n = 0;
+            auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
+            if (ec != std::errc() || ptr != value.data() + value.size() ||
+                n < mailclient::kToolbarImageSize || n > mailclient::kMaxToolbarImageSize) {
+                std::fprintf(stderr, "twmailclient: --toolbar-image-size takes %d to %d\n",
+                             mailclient::kToolbarImageSize, mailclient::kMaxToolbarImageSize);
+                return false;
+            }
+            line.options.toolbarImageSize = n;
         } else if (arg == "--header-dates") {
             line.options.headerDates = true;
         } else if (arg == "--title" && hasValue) {
