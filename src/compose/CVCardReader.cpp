@@ -1,4 +1,5 @@
 #include "compose/CVCardReader.h"
+#include "platform/AsciiScan.h"
 #include "platform/Utf8.h"
 
 #include <array>
@@ -62,20 +63,7 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
-// True when every byte is below 0x80; looks at eight bytes at a time.
-bool IsAscii(std::string_view text) {
-    std::uint64_t any = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        any |= word;
-    }
-    for (; i < text.size(); ++i) {
-        any |= static_cast<unsigned char>(text[i]);
-    }
-    return (any & 0x8080808080808080ULL) == 0;
-}
+using platform::IsAscii;
 
 // Any text to valid UTF-8, into `out`: the named character set where it is a single-byte
 // one, else the text as it is when it is valid UTF-8, else Windows-1252.

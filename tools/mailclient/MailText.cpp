@@ -1,4 +1,5 @@
 #include "MailText.h"
+#include "platform/AsciiScan.h"
 
 #include "platform/StringUtil.h"
 #include "platform/Utf8.h"
@@ -41,20 +42,7 @@ int Base64Value(char c) {
     return kBase64Values[static_cast<unsigned char>(c)];
 }
 
-// True when every byte is below 0x80; looks at eight bytes at a time.
-bool IsAscii(std::string_view text) {
-    std::uint64_t any = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        any |= word;
-    }
-    for (; i < text.size(); ++i) {
-        any |= static_cast<unsigned char>(text[i]);
-    }
-    return (any & 0x8080808080808080ULL) == 0;
-}
+using platform::IsAscii;
 
 // Windows-1252 characters of 0x80..0x9F; 0 where the code page leaves a hole.
 constexpr std::array<char16_t, 32> kCp1252High = {
