@@ -84,6 +84,7 @@ TEST(WinSend, SentMessagesAreHandledBeforePostedOnes) {
     std::vector<UINT> order;
     std::mutex m;
     Event inFirst(true, false);
+    Event postedHandled(true, false);
     LoopThread target([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
         if (msg == WM_USER) {
             // Holds the loop until the test has posted one message and sent another.
@@ -94,6 +95,9 @@ TEST(WinSend, SentMessagesAreHandledBeforePostedOnes) {
             std::lock_guard<std::mutex> lock(m);
             order.push_back(msg);
         }
+        if (msg == WM_USER + 1) {
+            postedHandled.Set();
+        }
         return 0;
     });
     HWND hwnd = target.Window();
@@ -102,9 +106,11 @@ TEST(WinSend, SentMessagesAreHandledBeforePostedOnes) {
     PostMessage(hwnd, WM_USER + 1, 0, 0);
     std::thread sender([hwnd] { SendMessage(hwnd, WM_USER + 2, 0, 0); });
     sender.join();
-    SendMessage(hwnd, WM_NULL, 0, 0); // the posted message is handled before this returns
+    // Waits for the posted message itself: a message sent from here could rightly
+    // overtake it too.
+    ASSERT_EQ(WaitForSingleObject(postedHandled, 5000), WAIT_OBJECT_0);
     std::lock_guard<std::mutex> lock(m);
-    ASSERT_EQ(order.size(), 4u);
+    ASSERT_EQ(order.size(), 3u);
     EXPECT_EQ(order[0], WM_USER);
     EXPECT_EQ(order[1], WM_USER + 2) << "the sent message overtakes the posted one";
     EXPECT_EQ(order[2], WM_USER + 1);
@@ -271,9 +277,13 @@ TEST(WinSend, DestroyWhileASendIsQueuedAnswersZero) {
 
 TEST(WinSend, ManyThreadsPostAndSendToOneLoop) {
     std::atomic<long> total{0};
+    Event drained(true, false);
     LoopThread target([&](HWND, UINT m, WPARAM w, LPARAM) -> LRESULT {
         if (m == WM_USER) {
             total += static_cast<long>(w);
+        }
+        if (m == WM_USER + 1) {
+            drained.Set();
         }
         return static_cast<LRESULT>(w);
     });
@@ -293,10 +303,8 @@ TEST(WinSend, ManyThreadsPostAndSendToOneLoop) {
     for (auto& t : threads) {
         t.join();
     }
-    SendMessage(hwnd, WM_NULL, 0, 0);
-    // Posted messages queued before the final send may still be in the queue.
-    for (int i = 0; i < 1000 && total < 2000; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // Every message was posted before this one, so it comes out of the queue last.
+    PostMessage(hwnd, WM_USER + 1, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(drained, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(total, 2000);
 }
