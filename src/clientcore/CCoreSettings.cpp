@@ -122,7 +122,10 @@ bool IsIpv4(const std::string& text) {
 
 bool CCoreSettings::Gateway(const std::string& product, GatewaySettings& settings,
                             std::string& error) {
-    const std::string key = "\"" + KeyPath(product) + "\"";
+    // Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on "..." + a temporary.
+    std::string key = "\"";
+    key += KeyPath(product);
+    key += '"';
     auto text = [&](const char* name) { return platform::Trim(Read(product, name).value_or("")); };
     auto missing = [&](const char* name, const char* what) {
         error = std::string("the core setting ") + name + " (" + what + ") is missing in the key " +

@@ -10,19 +10,21 @@
 
 // What the network transport needs: the gateway's sendsms address and credentials, where the
 // core listens for delivery reports and the address the gateway calls back.
-// Most sendsms requests the transport makes at once ("GatewayRequests").
+// Most sendsms requests the transport makes at once ("GatewayRequests"), and the default: each
+// request waits for its answer to be stored before the worker takes the next, so it takes this
+// many to keep a gateway as busy as a plain client does with a few (bench/gateway).
 constexpr int kMaxGatewayRequests = 32;
 
 struct GatewaySettings {
-    std::string sendUrl;          // "RemoteHost": http:// or https:// address of sendsms
-    std::string user;             // "GatewayUser"
-    std::string password;         // "GatewayPassword"
-    std::string reportAddress;    // "ReportAddress": IPv4 address to listen on
-    std::uint16_t reportPort = 0; // "ReportPort"
-    std::string callbackUrl;      // "ReportCallbackUrl": base of the gateway's dlr-url
-    std::string sender;           // "GatewaySender": the account's own originator
-    bool allowOriginator = true;  // "GatewayAllowOriginator": may the user pick another one
-    int requests = 4;             // "GatewayRequests": sendsms requests made at once
+    std::string sendUrl;                // "RemoteHost": http:// or https:// address of sendsms
+    std::string user;                   // "GatewayUser"
+    std::string password;               // "GatewayPassword"
+    std::string reportAddress;          // "ReportAddress": IPv4 address to listen on
+    std::uint16_t reportPort = 0;       // "ReportPort"
+    std::string callbackUrl;            // "ReportCallbackUrl": base of the gateway's dlr-url
+    std::string sender;                 // "GatewaySender": the account's own originator
+    bool allowOriginator = true;        // "GatewayAllowOriginator": may the user pick another one
+    int requests = kMaxGatewayRequests; // "GatewayRequests": sendsms requests made at once
 };
 
 class CCoreSettings {
