@@ -193,10 +193,6 @@ bool CTidewellWindowsApp::InitInstance() {
         m_instanceLock.reset();
         return false;
     }
-    // Only the instance that runs the program goes on the bus: a start that forwards its verb
-    // never touches it.
-    RegisterAutomation();
-
     // 9.
     if (CCommandLine::IsShutdownVerb(m_verb)) {
         return false;
@@ -216,6 +212,10 @@ bool CTidewellWindowsApp::InitInstance() {
         m_startUpExitCode = 1;
         return false;
     }
+    // Only the instance that runs the program goes on the bus: a start that forwards its verb,
+    // shuts down or writes a generated file never touches it. Qt's bus connection needs the
+    // application object: without one its connection thread is left behind at exit.
+    RegisterAutomation();
 
     // 11. Language tables; later files override earlier ones.
     m_translator = std::make_shared<CLangTranslator>(langEdition);

@@ -62,6 +62,15 @@ protected:
         twtest::UsePrivateFolders(twtest::MakeTempDir("program"));
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // A child that ends with 1 may have met a sanitizer report: its standard error and the
+    // program's log say why.
+    void TearDown() override {
+        if (HasFailure()) {
+            std::printf("children's standard error:\n%s\nTWD.log:\n%s\n",
+                        twtest::ReadFile(ChildErrorsFile()).c_str(),
+                        twtest::ReadFile(LogFile()).c_str());
+        }
+    }
 };
 
 // Answers the first-start window of a running instance through its platform window:
