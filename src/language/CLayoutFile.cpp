@@ -4,6 +4,7 @@
 #include "log/LogManager.h"
 #include "platform/MsgBox.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -64,6 +65,7 @@ void CLayoutFile::Parse(std::string_view text, Values& values) {
         return;
     std::vector<std::string_view> keys;
     const std::string_view names = StripLineEnd(line);
+    keys.reserve(static_cast<size_t>(std::count(names.begin(), names.end(), ',')) + 1);
     size_t begin = 0;
     while (true) {
         const size_t comma = names.find(',', begin);
@@ -74,10 +76,15 @@ void CLayoutFile::Parse(std::string_view text, Values& values) {
         begin = comma + 1;
     }
 
+    // A later line of the same key replaces the earlier one. Each key is inserted with the
+    // place after the previous one as hint: keys in order (as Format writes them) cost no
+    // search of the map, other keys one comparison more than a plain insertion.
     size_t index = 0;
+    auto hint = values.end();
     while (index < keys.size() && nextLine(line)) {
         if (!keys[index].empty())
-            values[std::string(keys[index])] = StripLineEnd(line);
+            hint = std::next(
+                values.insert_or_assign(hint, std::string(keys[index]), StripLineEnd(line)));
         ++index;
     }
 }

@@ -94,7 +94,7 @@ struct Hive {
     }
     // Adds the key (and every missing key above it, from the top down); returns it.
     Key& Ensure(const std::string& path) {
-        const std::string lpath = LowerCopy(path);
+        std::string lpath = LowerCopy(path);
         if (Key* k = Find(lpath)) {
             return *k;
         }
@@ -113,7 +113,7 @@ struct Hive {
             index.emplace(lpath.substr(0, sep), keys.size());
             keys.push_back(Key{path.substr(0, sep), {}});
         }
-        index.emplace(lpath, keys.size());
+        index.emplace(std::move(lpath), keys.size());
         keys.push_back(Key{path, {}});
         return keys.back();
     }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -234,6 +235,10 @@ bool CTemplateHandler::Parse(std::string_view bytes,
         error = "negative count";
         return false;
     }
+    // A later entry of the same name replaces the earlier one. Each entry is inserted with the
+    // place after the previous one as hint: names in order (as Serialize writes them) cost no
+    // search of the map.
+    auto hint = records.end();
     for (std::int32_t i = 0; i < count; ++i) {
         std::string key;
         CTemplateRecord record;
@@ -244,7 +249,7 @@ bool CTemplateHandler::Parse(std::string_view bytes,
                     " cannot be read";
             return false;
         }
-        records[key] = std::move(record);
+        hint = std::next(records.insert_or_assign(hint, std::move(key), std::move(record)));
     }
     return true;
 }
