@@ -53,14 +53,14 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
+// The text in ASCII upper case, into `out` (its buffer is reused).
+void AssignUpperAscii(std::string_view text, std::string& out) {
+    out.assign(text);
     for (char& c : out) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 32);
         }
     }
-    return out;
 }
 
 using platform::IsAscii;
@@ -172,7 +172,7 @@ void AssignUpperName(std::string_view name, std::string& out) {
             return;
         }
     }
-    out = UpperAscii(name);
+    AssignUpperAscii(name, out);
 }
 
 // The vCard 2.1 bare parameters that name an encoding; any other bare word is a type.
@@ -274,12 +274,7 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
         reason = "a line without property name";
         return false;
     }
-    property.name.assign(name);
-    for (char& c : property.name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 32);
-        }
-    }
+    AssignUpperAscii(name, property.name);
     while (i < line.size() && line[i] == ';') {
         ++i;
         const std::size_t paramStart = i;

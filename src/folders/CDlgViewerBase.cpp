@@ -101,7 +101,7 @@ void CDlgViewerBase::Build() {
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(CGuiText::QTr("NewMessage.LabelFrom", "From:"), m_from);
-    form->addRow(CGuiText::QTr("SentSMS.LabelTo", "To:"), m_to);
+    form->addRow(CGuiText::QTr("SentSMS.LabelTo", "To"), m_to);
     form->addRow(CGuiText::Q(m_texts.dateLabel), m_date);
 
     // Menus.

@@ -242,7 +242,7 @@ const TextRowData kBaseTextRows[] = {
     {100, "SentSMS.txtDialogName", "Sent SMS", "Title of the window showing a sent message",
      kSentSms},
     {101, "SentSMS.LabelSent", "Sent", "Label of the date the message was sent", kSentSms},
-    {102, "SentSMS.LabelTo", "To:", "Label of the recipients", kSentSms},
+    {102, "SentSMS.LabelTo", "To", "Label of the recipients", kSentSms},
 
     // Options dialog
     {103, "SMSOptions.txtDialogName", "Options", "Title of the options window", kOptions},

@@ -32,12 +32,10 @@ bool InRange(UINT message, UINT filterMin, UINT filterMax) {
     return message >= filterMin && message <= filterMax;
 }
 
-} // namespace
-
-namespace {
 // Set once the thread's holder below is destroyed. Trivially destructible, so it can still be
 // read by the destructors of thread-local and static objects that run after the holder's.
 thread_local bool t_holderGone = false;
+
 } // namespace
 
 // Ends the thread's state when the thread ends.

@@ -1,6 +1,6 @@
 #include "MailText.h"
-#include "platform/AsciiScan.h"
 
+#include "platform/AsciiScan.h"
 #include "platform/StringUtil.h"
 #include "platform/Utf8.h"
 
