@@ -22,10 +22,7 @@ void Print(const char* what, const CVCardProperty& p) {
     std::fprintf(stderr, "%s group=[%s] name=[%s] value=[%s] params:", what, p.group.c_str(),
                  p.name.c_str(), p.value.c_str());
     for (const CVCardParam& param : p.params) {
-        std::fprintf(stderr, " %s=", param.name.c_str());
-        for (const std::string& v : param.values) {
-            std::fprintf(stderr, "[%s]", v.c_str());
-        }
+        std::fprintf(stderr, " %s=[%s]", param.name.c_str(), param.value.c_str());
     }
     std::fprintf(stderr, "\n");
 }

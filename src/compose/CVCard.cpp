@@ -313,7 +313,7 @@ void CVCard::SetMobile(const std::string& number) {
     }
     CVCardProperty property;
     property.name = "TEL";
-    property.params.push_back({"TYPE", {m_version == "4.0" ? "cell" : "CELL"}});
+    property.params.push_back({"TYPE", m_version == "4.0" ? "cell" : "CELL"});
     property.value = CVCardProperty::Escape(number, m_version);
     m_properties.push_back(std::move(property));
 }

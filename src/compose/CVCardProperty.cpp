@@ -1,26 +1,11 @@
 #include "compose/CVCardProperty.h"
+#include "platform/StringUtil.h"
+
+#include <array>
 
 namespace {
 
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x + 32);
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y + 32);
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
+using platform::EqualsNoCase;
 
 bool IsOldVersion(std::string_view version) {
     return version == "2.1";
@@ -53,15 +38,21 @@ void Unescape(std::string_view escaped, std::string_view version, std::string& o
 
 } // namespace
 
+bool CVCardProperty::IsEncodingWord(std::string_view word) {
+    static constexpr std::array<std::string_view, 4> kEncodingWords = {"QUOTED-PRINTABLE", "BASE64",
+                                                                       "8BIT", "7BIT"};
+    for (const std::string_view known : kEncodingWords) {
+        if (EqualsNoCase(word, known)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CVCardProperty::HasType(std::string_view type) const {
     for (const CVCardParam& param : params) {
-        if (param.name != "TYPE") {
-            continue;
-        }
-        for (const std::string& typeValue : param.values) {
-            if (EqualsAsciiNoCase(typeValue, type)) {
-                return true;
-            }
+        if (param.name == "TYPE" && EqualsNoCase(param.value, type)) {
+            return true;
         }
     }
     return false;
@@ -83,7 +74,7 @@ std::vector<std::string> CVCardProperty::ParamValues(std::string_view paramName)
     std::vector<std::string> values;
     for (const CVCardParam& param : params) {
         if (param.name == paramName) {
-            values.insert(values.end(), param.values.begin(), param.values.end());
+            values.push_back(param.value);
         }
     }
     return values;

@@ -8,8 +8,10 @@
 //  - ENCODING=QUOTED-PRINTABLE and CHARSET are transport details: they are taken out of the
 //    parameters when read and chosen again when a changed property is written.
 //
-// Parameter values are split at commas outside quotes; vCard 2.1 bare parameters ("TEL;CELL:")
-// read as TYPE values, a bare QUOTED-PRINTABLE, BASE64 or 8BIT as ENCODING.
+// Parameter values are split at commas outside quotes, and each value is one entry of the
+// parameter list: "TYPE=cell,voice" reads as two TYPE entries, the second one marked as joined
+// to the one before it, so that the writer gives the list again. vCard 2.1 bare parameters
+// ("TEL;CELL:") read as TYPE values, a bare QUOTED-PRINTABLE, BASE64 or 8BIT as ENCODING.
 #pragma once
 
 #include <string>
@@ -18,17 +20,18 @@
 
 struct CVCardParam {
     std::string name; // upper case
-    std::vector<std::string> values;
+    std::string value;
+    bool joined = false; // a further value of the entry before it ("voice" of "TYPE=cell,voice")
 
     bool operator==(const CVCardParam&) const = default;
 };
 
 class CVCardProperty {
 public:
-    std::string group; // "item1" of "item1.TEL"; empty when none
-    std::string name;  // upper case: "FN", "TEL", "X-ADDRESSBOOKSERVER-MEMBER"
-    std::vector<CVCardParam> params;
-    std::string value; // UTF-8, escapes kept
+    std::string group;               // "item1" of "item1.TEL"; empty when none
+    std::string name;                // upper case: "FN", "TEL", "X-ADDRESSBOOKSERVER-MEMBER"
+    std::vector<CVCardParam> params; // in file order, one entry per value
+    std::string value;               // UTF-8, escapes kept
     // The original bytes (all physical lines with their line ends); empty for a property made
     // or changed by the program, which the writer then formats itself.
     std::string raw;
@@ -51,6 +54,10 @@ public:
     // The escaped form of a structured value, pieces joined with ";".
     static std::string JoinComponents(const std::vector<std::string>& pieces,
                                       std::string_view version);
+
+    // True for the vCard 2.1 bare parameters that name an encoding ("QUOTED-PRINTABLE",
+    // "BASE64", "8BIT", "7BIT", any case); any other bare word is a type.
+    static bool IsEncodingWord(std::string_view word);
 
     // Same meaning (the raw bytes are not compared).
     bool SameMeaning(const CVCardProperty& other) const {

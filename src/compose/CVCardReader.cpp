@@ -1,7 +1,9 @@
 #include "compose/CVCardReader.h"
 #include "platform/AsciiScan.h"
+#include "platform/StringUtil.h"
 #include "platform/Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +11,8 @@
 #include <utility>
 
 namespace {
+
+using namespace std::string_view_literals;
 
 // Windows-1252 characters 0x80..0x9F; the five unassigned bytes keep their C1 code points.
 constexpr std::array<char16_t, 32> kWindows1252 = {
@@ -33,25 +37,7 @@ std::string FromSingleByte(std::string_view text, bool windows1252) {
     return out;
 }
 
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 32);
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 32);
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
+using platform::EqualsNoCase;
 
 // The text in ASCII upper case, into `out` (its buffer is reused).
 void AssignUpperAscii(std::string_view text, std::string& out) {
@@ -72,12 +58,12 @@ void ToUtf8(std::string_view text, std::string_view charset, std::string& out) {
         out.assign(text); // the same in every character set the reader knows
         return;
     }
-    if (EqualsAsciiNoCase(charset, "ISO-8859-1") || EqualsAsciiNoCase(charset, "LATIN1") ||
-        EqualsAsciiNoCase(charset, "ISO_8859-1")) {
+    if (EqualsNoCase(charset, "ISO-8859-1") || EqualsNoCase(charset, "LATIN1") ||
+        EqualsNoCase(charset, "ISO_8859-1")) {
         out = FromSingleByte(text, false);
         return;
     }
-    if (EqualsAsciiNoCase(charset, "WINDOWS-1252") || EqualsAsciiNoCase(charset, "CP1252")) {
+    if (EqualsNoCase(charset, "WINDOWS-1252") || EqualsNoCase(charset, "CP1252")) {
         out = FromSingleByte(text, true);
         return;
     }
@@ -159,35 +145,6 @@ std::size_t NameEnd(std::string_view line, std::size_t from) {
     return static_cast<std::size_t>(p - line.data());
 }
 
-// Upper-case names of the parameters the dialects use; a known name is assigned from here,
-// any other one is converted byte by byte.
-constexpr std::array<std::string_view, 12> kParamNames = {
-    "TYPE",  "ENCODING", "CHARSET", "VALUE", "PREF", "LANGUAGE",
-    "ALTID", "PID",      "LABEL",   "GEO",   "TZ",   "SORT-AS"};
-
-void AssignUpperName(std::string_view name, std::string& out) {
-    for (const std::string_view known : kParamNames) {
-        if (EqualsAsciiNoCase(name, known)) {
-            out.assign(known);
-            return;
-        }
-    }
-    AssignUpperAscii(name, out);
-}
-
-// The vCard 2.1 bare parameters that name an encoding; any other bare word is a type.
-constexpr std::array<std::string_view, 4> kEncodingWords = {"QUOTED-PRINTABLE", "BASE64", "8BIT",
-                                                            "7BIT"};
-
-bool IsEncodingWord(std::string_view word) {
-    for (const std::string_view known : kEncodingWords) {
-        if (EqualsAsciiNoCase(word, known)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // One physical line: its content (without line end) and where the next line starts.
 struct PhysicalLine {
     std::size_t start = 0;
@@ -246,11 +203,15 @@ void ReadLogical(std::string_view text, std::size_t pos, LogicalLine& logical) {
 }
 
 bool IsMarker(std::string_view content, std::string_view marker) {
+    // Most lines are told apart by their first letter.
+    if (content.empty() || (content[0] | 0x20) != (marker[0] | 0x20)) {
+        return false;
+    }
     std::size_t end = content.size();
     while (end > 0 && (content[end - 1] == ' ' || content[end - 1] == '\t')) {
         --end;
     }
-    return EqualsAsciiNoCase(content.substr(0, end), marker);
+    return EqualsNoCase(content.substr(0, end), marker);
 }
 
 // Parses "group.NAME;params" (everything before the value) and finds the ":" that starts the
@@ -275,18 +236,34 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
         return false;
     }
     AssignUpperAscii(name, property.name);
+    // One entry per value: at most one for each ";" and "," before the value.
+    if (i < line.size() && line[i] == ';') {
+        const std::string_view head = line.substr(i, line.find(':', i) - i);
+        property.params.reserve(static_cast<std::size_t>(
+            std::count_if(head.begin(), head.end(), [](char c) { return c == ';' || c == ','; })));
+    }
     while (i < line.size() && line[i] == ';') {
         ++i;
         const std::size_t paramStart = i;
         i = NameEnd(line, paramStart);
         const std::string_view paramName = line.substr(paramStart, i - paramStart);
-        CVCardParam& param = property.params.emplace_back();
         if (i < line.size() && line[i] == '=') {
             if (paramName.empty()) {
                 reason = "a parameter without name";
                 return false;
             }
-            AssignUpperName(paramName, param.name);
+            const std::size_t first = property.params.size();
+            AssignUpperAscii(paramName, property.params.emplace_back().name);
+            const bool type = property.params[first].name == "TYPE"sv;
+            bool firstValue = true;
+            // Appends one value as an entry of the parameter (the first one has its entry).
+            const auto addValue = [&](std::string_view value) {
+                if (!firstValue) {
+                    property.params.push_back({property.params[first].name, {}, true});
+                }
+                firstValue = false;
+                ToUtf8(value, {}, property.params.back().value);
+            };
             ++i;
             // Values separated by ",", each plain or in double quotes.
             while (true) {
@@ -307,19 +284,19 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                     }
                     value = line.substr(valueBegin, i - valueBegin);
                 }
-                if (param.name == "TYPE") {
+                if (type) {
                     // vCard 4.0 quotes type lists: TYPE="cell,voice" is two types.
                     std::size_t from = 0;
                     while (true) {
                         const std::size_t comma = value.find(',', from);
-                        ToUtf8(value.substr(from, comma - from), {}, param.values.emplace_back());
+                        addValue(value.substr(from, comma - from));
                         if (comma == std::string_view::npos) {
                             break;
                         }
                         from = comma + 1;
                     }
                 } else {
-                    ToUtf8(value, {}, param.values.emplace_back());
+                    addValue(value);
                 }
                 if (i < line.size() && line[i] == ',') {
                     ++i;
@@ -333,8 +310,9 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
                 reason = "an empty parameter";
                 return false;
             }
-            param.name.assign(IsEncodingWord(paramName) ? "ENCODING" : "TYPE");
-            param.values.emplace_back(paramName);
+            property.params.push_back(
+                {CVCardProperty::IsEncodingWord(paramName) ? "ENCODING" : "TYPE",
+                 std::string(paramName)});
         }
         if (i < line.size() && line[i] != ';' && line[i] != ':') {
             reason = "a damaged parameter";
@@ -349,38 +327,34 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
     return true;
 }
 
-// Takes ENCODING=QUOTED-PRINTABLE and CHARSET out of the parameters; tells what they said.
+// Takes ENCODING=QUOTED-PRINTABLE and CHARSET out of the parameters; tells what they said (the
+// first CHARSET counts).
 void TakeTransportParams(CVCardProperty& property, bool& quotedPrintable, std::string& charset) {
     quotedPrintable = false;
     charset.clear();
+    bool charsetSeen = false;
+    bool listKept = false; // an entry of the current list is kept
     std::vector<CVCardParam>& params = property.params;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < params.size(); ++i) {
         CVCardParam& param = params[i];
-        if (param.name == "CHARSET") {
-            if (!param.values.empty()) {
-                charset = param.values.front();
+        if (!param.joined) {
+            listKept = false;
+        }
+        if (param.name == "CHARSET"sv) {
+            if (!charsetSeen) {
+                charset = param.value;
+                charsetSeen = true;
             }
             continue;
         }
-        if (param.name == "ENCODING") {
-            std::vector<std::string>& values = param.values;
-            std::size_t keptValues = 0;
-            for (std::size_t v = 0; v < values.size(); ++v) {
-                if (EqualsAsciiNoCase(values[v], "QUOTED-PRINTABLE")) {
-                    quotedPrintable = true;
-                } else {
-                    if (keptValues != v) {
-                        values[keptValues] = std::move(values[v]);
-                    }
-                    ++keptValues;
-                }
-            }
-            values.resize(keptValues);
-            if (values.empty()) {
-                continue;
-            }
+        if (param.name == "ENCODING"sv && EqualsNoCase(param.value, "QUOTED-PRINTABLE")) {
+            quotedPrintable = true;
+            continue;
         }
+        // The first value kept of a list ("ENCODING=QUOTED-PRINTABLE,8BIT") starts it.
+        param.joined = param.joined && listKept;
+        listKept = true;
         if (kept != i) {
             params[kept] = std::move(param);
         }
@@ -393,7 +367,9 @@ class CardParser {
 public:
     CardParser(std::string_view text, std::vector<CVCard>& cards,
                std::vector<CVCardReader::Damage>& damage, std::vector<std::string>* gaps)
-        : m_text(text), m_cards(cards), m_damage(damage), m_gaps(gaps) {}
+        : m_text(text), m_cards(cards), m_damage(damage), m_gaps(gaps) {
+        m_properties.reserve(8); // room for a small card; a larger one grows the table
+    }
 
     void Run() {
         std::size_t pos = 0;
@@ -489,7 +465,8 @@ private:
             }
             // BEGIN and END only mark cards; "END;CHARSET=x:VCARD" would be written back as
             // the card's end.
-            if (property.group.empty() && (property.name == "BEGIN" || property.name == "END")) {
+            if (property.group.empty() &&
+                (property.name == "BEGIN"sv || property.name == "END"sv)) {
                 properties.pop_back();
                 if (!damaged) {
                     reason = "a damaged BEGIN or END line";
@@ -524,7 +501,7 @@ private:
             }
             ToUtf8(value, charset, property.value);
             property.raw.assign(m_text.substr(pos, next - pos));
-            if (property.name == "VERSION" && property.group.empty() && version.empty()) {
+            if (property.name == "VERSION"sv && property.group.empty() && version.empty()) {
                 std::string_view trimmed = property.value;
                 while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) {
                     trimmed.remove_suffix(1);

@@ -22,22 +22,6 @@ bool IsToken(std::string_view text) {
     return true;
 }
 
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 32);
-        }
-    }
-    return out;
-}
-
-// A value the reader would take for an encoding when written as a vCard 2.1 bare parameter.
-bool IsEncodingWord(std::string_view value) {
-    const std::string upper = UpperAscii(value);
-    return upper == "QUOTED-PRINTABLE" || upper == "BASE64" || upper == "8BIT" || upper == "7BIT";
-}
-
 void WriteParamValue(std::string_view value, std::string& out) {
     bool quote = false;
     for (const char c : value) {
@@ -68,22 +52,23 @@ void AppendHead(const CVCardProperty& property, bool old, std::string& head) {
         head.push_back('.');
     }
     head += property.name;
-    for (const CVCardParam& param : property.params) {
+    const std::vector<CVCardParam>& params = property.params;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const CVCardParam& param = params[i];
+        const bool list = i + 1 < params.size() && params[i + 1].joined;
+        head.push_back(';');
         // vCard 2.1 writes a single type bare ("TEL;CELL:"), as its readers expect.
-        if (old && param.name == "TYPE" && param.values.size() == 1 && IsToken(param.values[0]) &&
-            !IsEncodingWord(param.values[0])) {
-            head.push_back(';');
-            head += param.values[0];
+        if (old && !list && param.name == "TYPE" && IsToken(param.value) &&
+            !CVCardProperty::IsEncodingWord(param.value)) {
+            head += param.value;
             continue;
         }
-        head.push_back(';');
         head += param.name;
         head.push_back('=');
-        for (std::size_t i = 0; i < param.values.size(); ++i) {
-            if (i > 0) {
-                head.push_back(',');
-            }
-            WriteParamValue(param.values[i], head);
+        WriteParamValue(param.value, head);
+        while (i + 1 < params.size() && params[i + 1].joined) {
+            head.push_back(',');
+            WriteParamValue(params[++i].value, head);
         }
     }
 }
@@ -178,11 +163,17 @@ void AppendProperty(const CVCardProperty& property, std::string_view version,
         out.append(lineEnd);
         return;
     }
-    std::string line;
-    line.reserve(property.name.size() + property.value.size() + 32);
-    AppendHead(property, old, line);
-    line.push_back(':');
-    line += property.value;
+    // The line is written in place and folded only when it is too long.
+    const std::size_t lineStart = out.size();
+    AppendHead(property, old, out);
+    out.push_back(':');
+    out += property.value;
+    if (out.size() - lineStart <= kFoldWidth) {
+        out.append(lineEnd);
+        return;
+    }
+    const std::string line = out.substr(lineStart);
+    out.resize(lineStart);
     AppendFolded(line, lineEnd, out);
 }
 

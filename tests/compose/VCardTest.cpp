@@ -237,6 +237,28 @@ TEST(VCardWriter, FormatsChangedLinesForEachVersion) {
     }
 }
 
+TEST(VCardWriter, ParameterListsAreWrittenAsTheyWereRead) {
+    // Taking the quoted-printable encoding out of a list leaves the rest of that list a
+    // parameter of its own, not a part of the list before it.
+    const std::string text =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\n"
+        "NOTE;TYPE=a,b;ENCODING=QUOTED-PRINTABLE,8BIT;X-K=\"p,q\":caf=C3=A9\r\n"
+        "TEL;TYPE=cell;TYPE=voice:0170 1\r\nEND:VCARD\r\n";
+    Parsed parsed = Parse(text);
+    ASSERT_EQ(parsed.cards.size(), 1u);
+    for (CVCardProperty& property : parsed.cards[0].MutableProperties()) {
+        property.raw.clear();
+    }
+    const std::string written = CVCardWriter::Write(parsed.cards);
+    EXPECT_NE(written.find("NOTE;TYPE=a,b;ENCODING=8BIT;X-K=\"p,q\":caf\xc3\xa9\r\n"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("TEL;TYPE=cell;TYPE=voice:0170 1\r\n"), std::string::npos) << written;
+    const Parsed again = Parse(written);
+    ASSERT_EQ(again.cards.size(), 1u);
+    EXPECT_TRUE(again.cards[0].SameMeaning(parsed.cards[0]));
+}
+
 TEST(VCardWriter, MembersFollowTheGroupsDialect) {
     Parsed parsed = Parse(Fixture("contacts-30.vcf"));
     CVCard& team = parsed.cards[2];
