@@ -15,10 +15,14 @@ void ReplaceAll(std::string& text, std::string_view token, std::string_view repl
     size_t pos = text.find(token);
     if (pos == std::string::npos)
         return;
-    // Copies into a new text: replacing in place would move the rest of the text once for
-    // every token, which grows with the square of the text's length.
+    // Copies into a new text of the exact size: replacing in place would move the rest of the
+    // text once for every token (work that grows with the square of the text's length), and a
+    // text grown step by step is copied again at every step.
+    size_t count = 0;
+    for (size_t at = pos; at != std::string::npos; at = text.find(token, at + token.size()))
+        ++count;
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() - count * token.size() + count * replacement.size());
     size_t from = 0;
     while (pos != std::string::npos) {
         out.append(text, from, pos - from);
