@@ -6,6 +6,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -164,6 +165,7 @@ struct Hive {
             } else {
                 if (!spelled) {
                     spelled = std::make_shared<const std::string>(path);
+                    MakeRoom(1 + Separators(lpath.substr(start)));
                 }
                 Add(spelled, lowered, end, start, at, depth);
                 at = keys.size() - 1;
@@ -183,6 +185,26 @@ struct Hive {
     }
 
 private:
+    static size_t Separators(std::string_view text) {
+        size_t n = 0;
+        for (size_t at = text.find('\\'); at != std::string_view::npos;
+             at = text.find('\\', at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+    // Room for `more` keys at once (a deep path adds hundreds), growing at least twofold so
+    // that many lines adding a few keys each still cost amortised constant time.
+    void MakeRoom(size_t more) {
+        const size_t need = keys.size() + more;
+        if (need > keys.capacity()) {
+            keys.reserve(std::max(need, 2 * keys.capacity()));
+        }
+        if (need > static_cast<size_t>(static_cast<float>(index.bucket_count()) *
+                                       index.max_load_factor())) {
+            index.reserve(std::max(need, 2 * index.size()));
+        }
+    }
     Key& Add(std::shared_ptr<const std::string> spelled, std::shared_ptr<const std::string> lowered,
              size_t length, size_t nameStart, size_t parent, size_t depth) {
         Key k;
