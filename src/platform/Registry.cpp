@@ -142,17 +142,19 @@ struct Hive {
     }
     // Adds the key (and every missing key above it, from the top down); returns it.
     Key& Ensure(const std::string& path) {
-        auto lowered = std::make_shared<const std::string>(LowerCopy(path));
-        const std::string_view lpath(*lowered);
+        std::string lowerText = LowerCopy(path);
+        std::string_view lpath(lowerText);
         if (lpath.empty()) {
             if (Key* k = Find(lpath)) {
                 return *k;
             }
-            return Add(std::make_shared<const std::string>(), std::move(lowered), 0, 0, kNoParent,
-                       0);
+            return Add(std::make_shared<const std::string>(), std::make_shared<const std::string>(),
+                       0, 0, kNoParent, 0);
         }
-        // Walks down while the keys exist; below the first missing one, all are missing.
+        // Walks down while the keys exist; below the first missing one, all are missing. The
+        // texts the new keys share are made only then (most key lines name an existing key).
         std::shared_ptr<const std::string> spelled;
+        std::shared_ptr<const std::string> lowered;
         size_t at = kNoParent;
         size_t start = 0;
         size_t depth = 1;
@@ -165,6 +167,8 @@ struct Hive {
             } else {
                 if (!spelled) {
                     spelled = std::make_shared<const std::string>(path);
+                    lowered = std::make_shared<const std::string>(std::move(lowerText));
+                    lpath = *lowered;
                     MakeRoom(1 + Separators(lpath.substr(start)));
                 }
                 Add(spelled, lowered, end, start, at, depth);
