@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 namespace lang {
 
@@ -12,10 +13,25 @@ void ReplaceAll(std::string& text, std::string_view token, std::string_view repl
     if (token.empty())
         return;
     size_t pos = text.find(token);
+    if (pos == std::string::npos)
+        return;
+    // Copies into a new text of the exact size: replacing in place would move the rest of the
+    // text once for every token (work that grows with the square of the text's length), and a
+    // text grown step by step is copied again at every step.
+    size_t count = 0;
+    for (size_t at = pos; at != std::string::npos; at = text.find(token, at + token.size()))
+        ++count;
+    std::string out;
+    out.reserve(text.size() - count * token.size() + count * replacement.size());
+    size_t from = 0;
     while (pos != std::string::npos) {
-        text.replace(pos, token.size(), replacement);
-        pos = text.find(token, pos + replacement.size());
+        out.append(text, from, pos - from);
+        out.append(replacement);
+        from = pos + token.size();
+        pos = text.find(token, from);
     }
+    out.append(text, from, std::string::npos);
+    text = std::move(out);
 }
 
 std::string FileNameOf(const std::string& path) {

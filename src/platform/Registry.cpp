@@ -6,6 +6,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -55,9 +56,28 @@ struct Value {
     std::uint32_t dword = 0;
 };
 
+// Keys are kept as a parent and a name, so that a deep key costs memory and look-ups in
+// proportion to its own name, never to its whole path. The spelling of a key's path is the
+// text of the key line that created it (a key below an existing one keeps that line's spelling
+// of the keys above): the keys one line creates share that text and each keeps the length of
+// its part.
+constexpr size_t kNoParent = static_cast<size_t>(-1);
+
 struct Key {
-    std::string path; // below the root, spelling as first written; empty = the root key
+    std::shared_ptr<const std::string> spelled; // path as first written (shared)
+    std::shared_ptr<const std::string> lowered; // the same, lower-case
+    size_t length = 0;                          // of this key's path within `spelled`
+    size_t nameStart = 0;                       // where its own name starts
+    size_t parent = kNoParent;                  // kNoParent: below the root (or the root)
+    size_t depth = 0;                           // key names in the path; 0 = the root key
     std::vector<Value> values;
+
+    // Below the root, spelling as first written; empty = the root key.
+    std::string_view Path() const { return std::string_view(*spelled).substr(0, length); }
+    std::string_view Name() const { return Path().substr(nameStart); }
+    std::string_view LowerName() const {
+        return std::string_view(*lowered).substr(nameStart, length - nameStart);
+    }
 
     const Value* Find(std::string_view lname) const {
         for (const Value& v : values) {
@@ -72,56 +92,135 @@ struct Key {
     }
 };
 
-// Hashes texts and views alike, so that paths are looked up without a copy.
-struct PathHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+// A key by its parent and lower-case name; the name views the key's own lowered text.
+struct ChildRef {
+    size_t parent;
+    std::string_view lname;
+    bool operator==(const ChildRef&) const = default;
+};
+
+struct ChildHash {
+    size_t operator()(const ChildRef& c) const {
+        return std::hash<std::string_view>{}(c.lname) ^ (c.parent * 0x9E3779B97F4A7C15ULL);
+    }
 };
 
 struct Hive {
-    std::vector<Key> keys; // file order
-    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>>
-        index;          // lower-case path -> keys
-    size_t damaged = 0; // damaged lines skipped while parsing
+    std::vector<Key> keys; // file order; a key always comes after its parent
+    std::unordered_map<ChildRef, size_t, ChildHash> index; // (parent, lower-case name) -> keys
+    size_t damaged = 0;                                    // damaged lines skipped while parsing
 
-    const Key* Find(const std::string& lpath) const {
-        auto it = index.find(lpath);
-        return it == index.end() ? nullptr : &keys[it->second];
+    // The key of a lower-case path ("" = the root key), or kNoParent.
+    size_t IndexOf(std::string_view lpath) const {
+        if (lpath.empty()) {
+            auto it = index.find(ChildRef{kNoParent, {}});
+            return it == index.end() ? kNoParent : it->second;
+        }
+        size_t at = kNoParent;
+        size_t start = 0;
+        while (true) {
+            size_t sep = lpath.find('\\', start);
+            size_t end = sep == std::string_view::npos ? lpath.size() : sep;
+            auto it = index.find(ChildRef{at, lpath.substr(start, end - start)});
+            if (it == index.end()) {
+                return kNoParent;
+            }
+            at = it->second;
+            if (sep == std::string_view::npos) {
+                return at;
+            }
+            start = sep + 1;
+        }
     }
-    Key* Find(const std::string& lpath) {
-        auto it = index.find(lpath);
-        return it == index.end() ? nullptr : &keys[it->second];
+    const Key* Find(std::string_view lpath) const {
+        size_t i = IndexOf(lpath);
+        return i == kNoParent ? nullptr : &keys[i];
+    }
+    Key* Find(std::string_view lpath) {
+        size_t i = IndexOf(lpath);
+        return i == kNoParent ? nullptr : &keys[i];
     }
     // Adds the key (and every missing key above it, from the top down); returns it.
     Key& Ensure(const std::string& path) {
-        std::string lpath = LowerCopy(path);
-        if (Key* k = Find(lpath)) {
-            return *k;
-        }
-        // Every key has all keys above it: below the deepest one that exists, all are missing.
-        const std::string_view lview(lpath);
-        size_t from = 0;
-        for (size_t sep = lview.rfind('\\'); sep != std::string_view::npos && sep > 0;
-             sep = lview.rfind('\\', sep - 1)) {
-            if (index.find(lview.substr(0, sep)) != index.end()) {
-                from = sep + 1;
-                break;
+        std::string lowerText = LowerCopy(path);
+        std::string_view lpath(lowerText);
+        if (lpath.empty()) {
+            if (Key* k = Find(lpath)) {
+                return *k;
             }
+            return Add(std::make_shared<const std::string>(), std::make_shared<const std::string>(),
+                       0, 0, kNoParent, 0);
         }
-        for (size_t sep = lpath.find('\\', from); sep != std::string::npos;
-             sep = lpath.find('\\', sep + 1)) {
-            index.emplace(lpath.substr(0, sep), keys.size());
-            keys.push_back(Key{path.substr(0, sep), {}});
+        // Walks down while the keys exist; below the first missing one, all are missing. The
+        // texts the new keys share are made only then (most key lines name an existing key).
+        std::shared_ptr<const std::string> spelled;
+        std::shared_ptr<const std::string> lowered;
+        size_t at = kNoParent;
+        size_t start = 0;
+        size_t depth = 1;
+        while (true) {
+            size_t sep = lpath.find('\\', start);
+            size_t end = sep == std::string_view::npos ? lpath.size() : sep;
+            auto it = index.find(ChildRef{at, lpath.substr(start, end - start)});
+            if (it != index.end()) {
+                at = it->second;
+            } else {
+                if (!spelled) {
+                    spelled = std::make_shared<const std::string>(path);
+                    lowered = std::make_shared<const std::string>(std::move(lowerText));
+                    lpath = *lowered;
+                    MakeRoom(1 + Separators(lpath.substr(start)));
+                }
+                Add(spelled, lowered, end, start, at, depth);
+                at = keys.size() - 1;
+            }
+            if (sep == std::string_view::npos) {
+                return keys[at];
+            }
+            start = sep + 1;
+            ++depth;
         }
-        index.emplace(std::move(lpath), keys.size());
-        keys.push_back(Key{path, {}});
-        return keys.back();
     }
     void Reindex() {
         index.clear();
         for (size_t i = 0; i < keys.size(); ++i) {
-            index.emplace(LowerCopy(keys[i].path), i);
+            index.emplace(ChildRef{keys[i].parent, keys[i].LowerName()}, i);
         }
+    }
+
+private:
+    static size_t Separators(std::string_view text) {
+        size_t n = 0;
+        for (size_t at = text.find('\\'); at != std::string_view::npos;
+             at = text.find('\\', at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+    // Room for `more` keys at once (a deep path adds hundreds), growing at least twofold so
+    // that many lines adding a few keys each still cost amortised constant time.
+    void MakeRoom(size_t more) {
+        const size_t need = keys.size() + more;
+        if (need > keys.capacity()) {
+            keys.reserve(std::max(need, 2 * keys.capacity()));
+        }
+        if (need > static_cast<size_t>(static_cast<float>(index.bucket_count()) *
+                                       index.max_load_factor())) {
+            index.reserve(std::max(need, 2 * index.size()));
+        }
+    }
+    Key& Add(std::shared_ptr<const std::string> spelled, std::shared_ptr<const std::string> lowered,
+             size_t length, size_t nameStart, size_t parent, size_t depth) {
+        Key k;
+        k.spelled = std::move(spelled);
+        k.lowered = std::move(lowered);
+        k.length = length;
+        k.nameStart = nameStart;
+        k.parent = parent;
+        k.depth = depth;
+        keys.push_back(std::move(k));
+        index.emplace(ChildRef{parent, keys.back().LowerName()}, keys.size() - 1);
+        return keys.back();
     }
 };
 
@@ -292,6 +391,7 @@ public:
         bool sawHeader = false;
         bool sawContent = false;
         Key* current = nullptr;
+        size_t currentIndex = 0;
         bool skippingSection = false;
         if (m_text.size() >= 3 && m_text.substr(0, 3) == "\xEF\xBB\xBF") {
             pos = 3;
@@ -304,9 +404,17 @@ public:
             ++lineNo;
             // Binary data may continue over several lines ending in "\".
             size_t firstLine = lineNo;
+            // Whether the value is binary data is seen on its first line (continuation lines
+            // hold no "="), and looked for only once: the joined line grows with every line.
+            enum class Other { Unknown, Yes, No } other = Other::Unknown;
+            auto isOther = [&other](std::string_view first) {
+                if (other == Other::Unknown) {
+                    other = LooksLikeOtherValue(first) ? Other::Yes : Other::No;
+                }
+                return other == Other::Yes;
+            };
             while (!line.empty() && line.back() != '"' && EndsWithContinuation(line) &&
-                   pos < m_text.size() && LooksLikeOtherValue(line) &&
-                   IsContinuationLine(NextLine(pos))) {
+                   pos < m_text.size() && isOther(line) && IsContinuationLine(NextLine(pos))) {
                 size_t nl2 = m_text.find('\n', pos);
                 size_t end2 = nl2 == std::string_view::npos ? m_text.size() : nl2;
                 line = m_text.substr(line.data() - m_text.data(),
@@ -340,11 +448,11 @@ public:
             }
             if (line[0] == '[') {
                 current = nullptr;
-                m_valuesIndexed = false;
                 skippingSection = true;
                 std::string path;
                 if (ParseSection(line, path)) {
                     current = &hive.Ensure(path);
+                    currentIndex = static_cast<size_t>(current - hive.keys.data());
                     skippingSection = false;
                 } else {
                     Damaged(hive, firstLine, "a key line that cannot be read");
@@ -363,13 +471,14 @@ public:
                 Damaged(hive, firstLine, "a value line that cannot be read");
                 continue;
             }
-            if (Value* old = FindValue(*current, v.lname)) {
+            if (Value* old = FindValue(*current, currentIndex, v.lname)) {
                 std::string keep = std::move(old->name);
                 *old = std::move(v);
                 old->name = std::move(keep);
             } else {
-                if (m_valuesIndexed) {
-                    m_valueIndex.emplace(v.lname, current->values.size());
+                auto indexed = m_valueIndexes.find(currentIndex);
+                if (indexed != m_valueIndexes.end()) {
+                    indexed->second.emplace(v.lname, current->values.size());
                 }
                 current->values.push_back(std::move(v));
             }
@@ -381,21 +490,22 @@ public:
 
 private:
     // The value of the key being read: searched through while the key has few values, looked
-    // up in an index beyond (a hive may hold thousands of values in one key).
-    Value* FindValue(Key& key, const std::string& lname) {
+    // up in an index beyond (a hive may hold thousands of values in one key). A key's index
+    // lives until the end of the text, so a key line that comes again costs no new index.
+    Value* FindValue(Key& key, size_t keyIndex, const std::string& lname) {
         constexpr size_t kIndexFrom = 16;
-        if (!m_valuesIndexed) {
+        auto indexed = m_valueIndexes.find(keyIndex);
+        if (indexed == m_valueIndexes.end()) {
             if (key.values.size() < kIndexFrom) {
                 return key.Find(lname);
             }
-            m_valueIndex.clear();
+            indexed = m_valueIndexes.emplace(keyIndex, ValueIndex()).first;
             for (size_t i = 0; i < key.values.size(); ++i) {
-                m_valueIndex.emplace(key.values[i].lname, i);
+                indexed->second.emplace(key.values[i].lname, i);
             }
-            m_valuesIndexed = true;
         }
-        auto it = m_valueIndex.find(lname);
-        return it == m_valueIndex.end() ? nullptr : &key.values[it->second];
+        auto it = indexed->second.find(lname);
+        return it == indexed->second.end() ? nullptr : &key.values[it->second];
     }
 
     static bool EndsWithContinuation(std::string_view line) {
@@ -516,18 +626,40 @@ private:
     const char* m_root;
     const std::string& m_file;
     bool m_report;
-    // lower-case value name -> index in the current key's values, once it has many
-    std::unordered_map<std::string, size_t, PathHash, std::equal_to<>> m_valueIndex;
-    bool m_valuesIndexed = false;
+    // lower-case value name -> index in its key's values, for the keys that have many
+    using ValueIndex = std::unordered_map<std::string, size_t>;
+    std::unordered_map<size_t, ValueIndex> m_valueIndexes; // by key
 };
 
+// Keys down to this depth get a section of their own even without values, as exported hives
+// have them.
+constexpr size_t kAlwaysWrittenDepth = 8;
+
+// Whether the writer leaves out keys[i]: a deeper key without values that only leads to the
+// key written right after it. Reading that key's line creates it again, at the same place and
+// with the same spelling, so the text means the same; and a path nested n deep is written
+// once instead of n times over (a text that would grow with the square of its depth).
+bool LeftOut(const Hive& hive, size_t i) {
+    const Key& k = hive.keys[i];
+    if (k.depth <= kAlwaysWrittenDepth || !k.values.empty() || i + 1 >= hive.keys.size()) {
+        return false;
+    }
+    const Key& next = hive.keys[i + 1];
+    return next.parent == i &&
+           (next.spelled == k.spelled || next.Path().substr(0, k.length) == k.Path());
+}
+
 std::string Serialize(const Hive& hive, const char* rootName) {
-    // Room for the whole text at once (escapes at most double a text): paths repeat in every
-    // key line, so the text can be far longer than the file it was read from.
+    // Room for the whole text at once (escapes at most double a text).
     const size_t rootLength = std::strlen(rootName);
+    std::vector<bool> written(hive.keys.size());
     size_t room = 16;
-    for (const Key& k : hive.keys) {
-        room += rootLength + k.path.size() + 6;
+    for (size_t i = 0; i < hive.keys.size(); ++i) {
+        const Key& k = hive.keys[i];
+        written[i] = !LeftOut(hive, i);
+        if (written[i]) {
+            room += rootLength + k.length + 6;
+        }
         for (const Value& v : k.values) {
             room += 2 * (v.name.size() + v.text.size()) + 24;
         }
@@ -535,12 +667,16 @@ std::string Serialize(const Hive& hive, const char* rootName) {
     std::string out;
     out.reserve(room);
     out += "REGEDIT4\n\n";
-    for (const Key& k : hive.keys) {
+    for (size_t i = 0; i < hive.keys.size(); ++i) {
+        if (!written[i]) {
+            continue;
+        }
+        const Key& k = hive.keys[i];
         out += '[';
         out += rootName;
-        if (!k.path.empty()) {
+        if (k.length != 0) {
             out += '\\';
-            out += k.path;
+            out += k.Path();
         }
         out += "]\n";
         auto writeValue = [&out](const Value& v) {
@@ -992,15 +1128,14 @@ std::vector<std::string> RegKey::SubKeyNames() const {
         return names;
     }
     auto hive = Snapshot(m_root);
-    std::string prefix = m_path.empty() ? std::string() : LowerCopy(m_path) + "\\";
+    // The keys right below the root have no parent key (nor has the root key itself).
+    const size_t parent = m_path.empty() ? kNoParent : hive->IndexOf(LowerCopy(m_path));
+    if (!m_path.empty() && parent == kNoParent) {
+        return names;
+    }
     for (const Key& k : hive->keys) {
-        if (k.path.empty() || k.path.size() <= prefix.size() ||
-            !EqualsNoCase(std::string_view(k.path).substr(0, prefix.size()), prefix)) {
-            continue;
-        }
-        std::string_view rest = std::string_view(k.path).substr(prefix.size());
-        if (rest.find('\\') == std::string_view::npos) {
-            names.emplace_back(rest);
+        if (k.parent == parent && k.depth > 0) {
+            names.emplace_back(k.Name());
         }
     }
     return names;
@@ -1035,16 +1170,31 @@ bool RegDeleteKey(RegRoot root, const std::string& path) {
         return true;
     }
     return ModifyHive([&norm](Hive& h) {
-        std::string lpath = LowerCopy(norm);
-        std::string lprefix = lpath + "\\";
-        size_t before = h.keys.size();
-        std::erase_if(h.keys, [&](const Key& k) {
-            std::string l = LowerCopy(k.path);
-            return l == lpath || l.compare(0, lprefix.size(), lprefix) == 0;
-        });
-        if (h.keys.size() == before) {
+        const size_t target = h.IndexOf(LowerCopy(norm));
+        if (target == kNoParent) {
             return Change::Unchanged;
         }
+        // Parents come before their sub-keys: one pass finds the whole branch, and the keys
+        // that stay move down with their parents' new places.
+        std::vector<size_t> moved(h.keys.size(), kNoParent);
+        size_t kept = 0;
+        for (size_t i = 0; i < h.keys.size(); ++i) {
+            Key& k = h.keys[i];
+            const bool gone =
+                i == target || (k.parent != kNoParent && moved[k.parent] == kNoParent);
+            if (gone) {
+                continue;
+            }
+            if (k.parent != kNoParent) {
+                k.parent = moved[k.parent];
+            }
+            moved[i] = kept;
+            if (kept != i) {
+                h.keys[kept] = std::move(k);
+            }
+            ++kept;
+        }
+        h.keys.erase(h.keys.begin() + static_cast<std::ptrdiff_t>(kept), h.keys.end());
         h.Reindex();
         return Change::Changed;
     });

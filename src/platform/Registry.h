@@ -7,7 +7,9 @@
 //                 sections [HKEY_LOCAL_MACHINE\...], read only
 //
 // A hive file starts with the line "REGEDIT4" and a blank line, then one section per key,
-// each followed by a blank line:
+// each followed by a blank line (the writer leaves out a key nested more than eight deep that
+// has no values and is followed by its own sub-key: reading that sub-key creates it again, so
+// a deep path is written once and not once per key above it):
 //
 //   [HKEY_CURRENT_USER\Software\Quorvane]
 //   @="default value of the key"

@@ -264,11 +264,29 @@ TEST(TranslatorText, TextParsesLikeTheFileAndWritesNoLog) {
                                CLangTranslator::NoLog{});
     EXPECT_TRUE(translator.ParseText("# c\n[s]\n  Key.One = first \r\nkey.two=\nbad line\nlast=x",
                                      "twd.lang"));
-    EXPECT_EQ(translator.Entries(),
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"key.one", "first"}, {"key.two", ""}, {"last", "x"}}));
+    EXPECT_EQ(translator.Entries(), (std::vector<std::pair<std::string, std::string>>{
+                                        {"key.one", "first"}, {"key.two", ""}, {"last", "x"}}));
     EXPECT_EQ(translator.Translate("KEY.ONE", "default"), "first");
     EXPECT_TRUE(translator.LogPath().empty());
+}
+
+TEST(TranslatorText, EveryTokenOfALongTextIsReplacedOnce) {
+    // Thousands of tokens in one text; a replacement never joins what surrounds it into a
+    // new token.
+    std::string many;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        many += "a<newline>";
+        expected += "a\n";
+    }
+    CLangTranslator translator(CLangEdition("Tidewell Windows", "2.0.353", false),
+                               CLangTranslator::NoLog{});
+    ASSERT_TRUE(translator.ParseText("Many=" + many +
+                                         "<version><newline>\n"
+                                         "Joined=<<newline>newline>>\n",
+                                     "twd.lang"));
+    EXPECT_EQ(translator.Translate("Many", "x"), expected + "2.0.353\n");
+    EXPECT_EQ(translator.Translate("Joined", "x"), "<\nnewline>>");
 }
 
 } // namespace

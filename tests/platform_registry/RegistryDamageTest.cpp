@@ -258,6 +258,50 @@ TEST(RegistryHiveText, KeysNestAtMost512Deep) {
     EXPECT_EQ(text.find("\"a\""), std::string::npos);
 }
 
+TEST(RegistryHiveText, DeepPathsAreWrittenInTextThatGrowsWithTheirLength) {
+    // Keys deeper down that only lead to the next key are left out: reading that key creates
+    // them again. Keys near the top keep their own section.
+    std::string path;
+    for (int i = 0; i < 500; ++i) {
+        path += (i == 0 ? "" : "\\") + std::string("name") + std::to_string(i % 10);
+    }
+    const std::string input = "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + path + "]\n\"v\"=\"1\"\n\n";
+    std::size_t damaged = 0;
+    const std::string text =
+        platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, input, &damaged);
+    EXPECT_EQ(damaged, 0u);
+    EXPECT_LT(text.size(), 2 * input.size());
+    EXPECT_NE(
+        text.find("[HKEY_CURRENT_USER\\name0\\name1\\name2\\name3\\name4\\name5\\name6\\name7]"
+                  "\n\n"),
+        std::string::npos);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\" + path + "]\n\"v\"=\"1\"\n"), std::string::npos);
+    EXPECT_EQ(platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, text, &damaged), text);
+    EXPECT_EQ(damaged, 0u);
+
+    // A key that leads to one spelled otherwise keeps its section, or reading the deeper key
+    // would give it the other spelling; so does a deep key that leads elsewhere.
+    std::string upper;
+    std::string lower;
+    for (int i = 0; i < 12; ++i) {
+        upper += "\\K" + std::to_string(i);
+        lower += "\\k" + std::to_string(i);
+    }
+    const std::string mixed = "REGEDIT4\n\n[HKEY_CURRENT_USER" + upper + "]\n\n[HKEY_CURRENT_USER" +
+                              lower + "\\Leaf]\n\n[HKEY_CURRENT_USER" + upper +
+                              "\\Leaf\\More]\n\n[HKEY_CURRENT_USER\\Other]\n\n"
+                              "[HKEY_CURRENT_USER" +
+                              upper + "\\Leaf\\More\\Deepest]\n\n";
+    const std::string kept =
+        platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, mixed, &damaged);
+    EXPECT_NE(kept.find("[HKEY_CURRENT_USER" + upper + "]\n\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("[HKEY_CURRENT_USER" + lower + "\\Leaf]\n\n"), std::string::npos);
+    EXPECT_NE(
+        kept.find("[HKEY_CURRENT_USER" + upper + "\\Leaf\\More]\n\n[HKEY_CURRENT_USER\\Other]"),
+        std::string::npos);
+    EXPECT_EQ(platform::RegRewriteHiveText(platform::RegRoot::CurrentUser, kept, &damaged), kept);
+}
+
 TEST(RegistryHiveText, ALaterLineOfAValueReplacesItInKeysLargeAndSmall) {
     // Keys with many values are looked up by index, small ones by search: both keep the
     // first spelling of a name and the last data, also when a key line comes again.

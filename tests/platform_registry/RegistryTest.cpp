@@ -172,6 +172,43 @@ TEST_F(RegistryTest, DeleteValueAndKey) {
     EXPECT_EQ(key.QueryDWORD("z"), 3u);
 }
 
+TEST_F(RegistryTest, DeepKeysAndDeletedBranchesKeepTheirPlaces) {
+    // A key 300 deep: the file holds its path once, not once for every key above it, and
+    // every key on the way still opens and lists the next one.
+    std::string deep = "Software\\Deep";
+    for (int i = 0; i < 298; ++i) {
+        deep += "\\level" + std::to_string(i);
+    }
+    RegKey key;
+    ASSERT_TRUE(key.Create(RegRoot::CurrentUser, deep));
+    ASSERT_TRUE(key.SetDWORD("x", 7));
+    const std::string file = twtest::ReadFile(platform::RegHivePath(RegRoot::CurrentUser));
+    EXPECT_LT(file.size(), 4 * deep.size()) << file.size();
+    RegKey middle;
+    ASSERT_TRUE(middle.Open(RegRoot::CurrentUser, deep.substr(0, deep.find("\\level150\\"))));
+    EXPECT_EQ(middle.SubKeyNames(), std::vector<std::string>{"level150"});
+
+    // Deleting a branch written before others keeps the later keys and their sub keys.
+    RegKey first;
+    ASSERT_TRUE(first.Create(RegRoot::CurrentUser, "Software\\Br\\First\\Inner"));
+    RegKey second;
+    ASSERT_TRUE(second.Create(RegRoot::CurrentUser, "Software\\Br\\Second\\A"));
+    ASSERT_TRUE(second.Create(RegRoot::CurrentUser, "Software\\Br\\Second\\B"));
+    ASSERT_TRUE(second.SetString("s", "kept"));
+    EXPECT_TRUE(platform::RegDeleteKey(RegRoot::CurrentUser, "software\\br\\first"));
+    RegKey br;
+    ASSERT_TRUE(br.Open(RegRoot::CurrentUser, "Software\\Br"));
+    EXPECT_EQ(br.SubKeyNames(), std::vector<std::string>{"Second"});
+    RegKey secondKey;
+    ASSERT_TRUE(secondKey.Open(RegRoot::CurrentUser, "Software\\Br\\Second"));
+    EXPECT_EQ(secondKey.SubKeyNames(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(second.QueryString("s"), "kept");
+    EXPECT_FALSE(platform::RegKeyExists(RegRoot::CurrentUser, "Software\\Br\\First\\Inner"));
+    RegKey software;
+    ASSERT_TRUE(software.Open(RegRoot::CurrentUser, "Software"));
+    EXPECT_EQ(software.SubKeyNames(), (std::vector<std::string>{"Deep", "Br"}));
+}
+
 TEST_F(RegistryTest, MachineScopeIsReadOnly) {
     const std::string text =
         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Preset]\n\"Level\"=dword:00000007\n"
