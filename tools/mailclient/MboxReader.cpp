@@ -270,7 +270,7 @@ std::string_view QuotedValue(std::string_view& rest, std::string& unescaped) {
     if (escaped) {
         unescaped.clear();
         for (std::size_t k = 0; k < value.size(); ++k) {
-            if (value[k] == '\\' && k + 1 < rest.size() - 1) {
+            if (value[k] == '\\' && k + 1 < value.size()) {
                 ++k;
             }
             unescaped.push_back(value[k]);
