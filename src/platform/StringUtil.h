@@ -9,9 +9,13 @@
 
 namespace platform {
 
-// True for blank, tab, CR, LF, vertical tab and form feed.
+// True for blank, tab, CR, LF, vertical tab and form feed. One comparison for the common case
+// of a character above the blank (a fuzz build traces each comparison), then a bit of the set.
 inline bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    constexpr unsigned long long kSpaces =
+        1ULL << ' ' | 1ULL << '\t' | 1ULL << '\r' | 1ULL << '\n' | 1ULL << '\v' | 1ULL << '\f';
+    const auto u = static_cast<unsigned char>(c);
+    return u <= ' ' && ((kSpaces >> u) & 1) != 0;
 }
 
 inline char LowerAscii(char c) {

@@ -4,6 +4,7 @@
 #include "mailclient/MailDate.h"
 #include "mailclient/MailText.h"
 
+#include "platform/StringUtil.h"
 #include "platform/Utf8.h"
 
 #include "common/TestEnv.h"
@@ -219,4 +220,153 @@ TEST(MboxWriter, WrittenFoldersReadBackTheSameMails) {
     EXPECT_EQ(EncodeBase64(std::string_view("\xFF\x00", 2)), "/wA=");
     EXPECT_EQ(DecodeBase64(EncodeBase64(std::string("\0\x01\xFE", 3))),
               std::string("\0\x01\xFE", 3));
+}
+
+TEST(MboxReader, HeaderNamesInAnyCaseFirstValueCountsFoldingStaysWithItsHeader) {
+    const std::string bytes = "From a Mon Dec  7 10:00:00 2026\n"
+                              "X-Long: first\n"
+                              "  continued elsewhere\n"
+                              "SUBJECT: one\n"
+                              "\ttwo\n"
+                              "subject: ignored\n"
+                              " also ignored\n"
+                              "from: =?UTF-8?Q?J=C3=B6rg?=\n"
+                              " <j@x>\n"
+                              "CONTENT-type: TEXT/PLAIN; CHARSET=\" ISO-8859-1\"\n"
+                              "Content-Transfer-Encoding: QUOTED-PRINTABLE\n"
+                              "status: =?us-ascii?B?Uk8=?=\n"
+                              "\n"
+                              "caf=E9 =\n"
+                              "au lait\n";
+    const MboxContents folder = ReadMbox(bytes);
+    EXPECT_TRUE(folder.problems.empty()) << folder.problems.front();
+    ASSERT_EQ(folder.mails.size(), 1u);
+    EXPECT_EQ(folder.mails[0].subject, "one two");
+    EXPECT_EQ(folder.mails[0].from, "J\xC3\xB6rg <j@x>");
+    EXPECT_EQ(folder.mails[0].body, "caf\xC3\xA9 au lait\n");
+    // "R" only once the encoded word is decoded.
+    EXPECT_TRUE(folder.mails[0].read);
+}
+
+TEST(MboxReader, ProblemsNameTheMailTheyBelongTo) {
+    std::string bytes = "  stray\n"
+                        "Subject: bare\n"
+                        "\n"
+                        "body\n"
+                        "\n"
+                        "From x Mon Dec  7 10:00:00 2026\n"
+                        "no colon here\n"
+                        "Content-Type: multipart/mixed\n"
+                        "\n"
+                        "parts?\n"
+                        "\n"
+                        "From y Mon Dec  7 10:00:00 2026\n"
+                        "\n"
+                        "text\n";
+    bytes.push_back('\0');
+    const MboxContents folder = ReadMbox(bytes);
+    ASSERT_EQ(folder.mails.size(), 3u);
+    const std::vector<std::string> expected = {
+        "the folder holds zero bytes",
+        "text before the first \"From \" line read as a mail",
+        "mail 1: continuation line without a header skipped",
+        "mail 2: header line without a name skipped",
+        "mail 2: multipart body without a usable boundary",
+        "mail 3: no headers"};
+    EXPECT_EQ(folder.problems, expected);
+    EXPECT_EQ(folder.mails[0].subject, "bare");
+    // The zero byte stays, on a line of its own.
+    EXPECT_EQ(folder.mails[2].body, std::string("text\n\0\n", 7));
+}
+
+TEST(MboxReader, QuotedParametersLoseTheirEscapes) {
+    const std::string bytes = "From a Mon Dec  7 10:00:00 2026\n"
+                              "Content-Type: multipart/alternative; boundary=\"a\\\"b\\\\c\"\n"
+                              "\n"
+                              "--a\"b\\c\n"
+                              "Content-Type: text/plain; charset=\"win\\dows-1252\"\n"
+                              "\n"
+                              "\x80 5\n"
+                              "--a\"b\\c--\n";
+    const MboxContents folder = ReadMbox(bytes);
+    ASSERT_EQ(folder.mails.size(), 1u);
+    EXPECT_EQ(folder.mails[0].body, "\xE2\x82\xAC 5\n");
+}
+
+TEST(MboxReader, EachReadStandsAlone) {
+    // Reads share buffers between them; a large folder (its buffers are let go afterwards)
+    // and a small one, in turn, give what each gives on its own.
+    std::string large = "From a Mon Dec  7 10:00:00 2026\n"
+                        "Content-Transfer-Encoding: base64\n"
+                        "\n";
+    for (int i = 0; i < 70000; ++i) {
+        large += "eA==\n";
+    }
+    const std::string small = "From b Mon Dec  7 10:00:00 2026\n"
+                              "Subject: small\n"
+                              "Content-Transfer-Encoding: base64\n"
+                              "\n"
+                              "c21h\n"
+                              "bGw=\n";
+    const MboxContents first = ReadMbox(small);
+    ASSERT_EQ(first.mails.size(), 1u);
+    EXPECT_EQ(first.mails[0].body, "small");
+    for (int round = 0; round < 2; ++round) {
+        const MboxContents big = ReadMbox(large);
+        ASSERT_EQ(big.mails.size(), 1u);
+        EXPECT_EQ(big.mails[0].body, "x");
+        const MboxContents again = ReadMbox(small);
+        ASSERT_EQ(again.mails.size(), 1u);
+        EXPECT_EQ(again.mails[0].subject, "small");
+        EXPECT_EQ(again.mails[0].body, "small");
+    }
+}
+
+TEST(MailText, Base64SkipsDamageAnywhereAndAppendsToWhatIsThere) {
+    std::string all;
+    for (int c = 0; c < 256; ++c) {
+        all.push_back(static_cast<char>(c));
+    }
+    const std::string encoded = EncodeBase64(all);
+    EXPECT_EQ(DecodeBase64(encoded), all);
+    // A stray character inside a group or between groups changes nothing.
+    const std::string text = EncodeBase64("Hello, world!");
+    for (std::size_t at = 0; at < text.find('='); ++at) {
+        for (const char* stray : {"\n", "#", " ", "\xC3\xA9"}) {
+            std::string damaged = text;
+            damaged.insert(at, stray);
+            EXPECT_EQ(DecodeBase64(damaged), "Hello, world!") << at << stray;
+        }
+    }
+    std::string out = "kept:";
+    AppendDecodedBase64(out, "SGk=");
+    AppendBase64(out, "Hi");
+    AppendToUtf8(out, "\xE9", "latin1");
+    EXPECT_EQ(out, "kept:HiSGk=\xC3\xA9");
+}
+
+TEST(MailText, Utf8RepairAtEveryPlaceOfAWord) {
+    // The scans go eight bytes at a time: a bad byte, a character cut off at the end and one
+    // that spans two words, at every place.
+    for (std::size_t at = 0; at < 20; ++at) {
+        std::string text(20, 'a');
+        text[at] = '\xFF';
+        std::string expected(20, 'a');
+        expected.replace(at, 1, "\xEF\xBF\xBD");
+        EXPECT_EQ(ToUtf8(text, "utf-8"), expected) << at;
+        EXPECT_FALSE(platform::IsValidUtf8(text)) << at;
+
+        std::string cut(at, 'a');
+        cut += "\xC3";
+        EXPECT_FALSE(platform::IsValidUtf8(cut)) << at;
+        std::string whole(at, 'a');
+        whole += "\xE2\x82\xAC" + std::string(9, 'b');
+        EXPECT_TRUE(platform::IsValidUtf8(whole)) << at;
+        EXPECT_EQ(ToUtf8(whole, "utf-8"), whole);
+    }
+    for (int c = 0; c < 256; ++c) {
+        const bool space =
+            c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+        EXPECT_EQ(platform::IsSpace(static_cast<char>(c)), space) << c;
+    }
 }

@@ -6,6 +6,7 @@
 // set, replaced by U+FFFD, so the result is always valid UTF-8 when it goes through ToUtf8.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,18 @@ std::string ToUtf8(std::string_view bytes, std::string_view charset);
 // Replaces the encoded words of a header value by their UTF-8 text; the blanks between two
 // adjacent encoded words are dropped, as the encoding asks. Malformed words stay as written.
 std::string DecodeEncodedWords(std::string_view value);
+
+// The same decodings appending their result to `out` instead of returning a string of their
+// own, for readers that build a text from several pieces or reuse one buffer. Each gives
+// exactly what the function of the same meaning above gives.
+void AppendQuotedPrintable(std::string& out, std::string_view text, bool headerForm = false);
+void AppendDecodedBase64(std::string& out, std::string_view text);
+void AppendBase64(std::string& out, std::string_view bytes);
+void AppendToUtf8(std::string& out, std::string_view bytes, std::string_view charset);
+void AppendEncodedWords(std::string& out, std::string_view value);
+
+// Converts the bytes of `text` from `from` on, in `charset`, to UTF-8 in place (what ToUtf8
+// gives for them); a text that needs no conversion is left untouched without a copy.
+void ConvertToUtf8From(std::string& text, std::size_t from, std::string_view charset);
 
 } // namespace mailclient

@@ -4,6 +4,7 @@
 
 #include "platform/StringUtil.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,9 +19,27 @@ constexpr std::size_t kMaxFileBytes = 256u * 1024u * 1024u;
 // Multipart mails nest; deeper nesting than this is not followed (a damaged or hostile mail).
 constexpr int kMaxPartDepth = 8;
 
-// The lines of `text` without their line ends ("\n" or "\r\n").
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+using Lines = std::vector<std::string_view>;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The lines of `text` without their line ends ("\n" or "\r\n"), into `lines` (reserved once),
+// and the indexes of the separator lines into `starts`: "From " at the start or after an
+// empty line.
+void SplitLines(std::string_view text, Lines& lines, std::vector<std::size_t>& starts) {
+    std::size_t count = 1;
+    for (const char* p = text.data(); p != nullptr;) {
+        const std::size_t left = text.size() - static_cast<std::size_t>(p - text.data());
+        p = static_cast<const char*>(std::memchr(p, '\n', left));
+        if (p != nullptr) {
+            ++count;
+            ++p;
+        }
+    }
+    lines.reserve(count);
+    bool afterEmpty = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t nl = text.find('\n', pos);
@@ -29,45 +48,167 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
+        if (afterEmpty && !line.empty() && line[0] == 'F' && StartsWith(line, "From ")) {
+            starts.push_back(lines.size());
+        }
+        afterEmpty = line.empty();
         lines.push_back(line);
         pos = nl == std::string_view::npos ? text.size() : nl + 1;
     }
-    return lines;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+// Adds a line to a folder's problems. A damaged folder has many: room for several at the
+// first.
+void AddProblem(std::vector<std::string>& problems, std::string line) {
+    if (problems.capacity() == 0) {
+        problems.reserve(8);
+    }
+    problems.push_back(std::move(line));
 }
 
-struct Header {
-    std::string name; // lower case
-    std::string value;
+// The headers the reader uses, by their place in kHeaderNames; other headers are only checked
+// for their form.
+enum HeaderSlot : std::size_t {
+    kFrom,
+    kTo,
+    kSubject,
+    kDate,
+    kStatus,
+    kContentType,
+    kTransferEncoding,
+    kHeaderCount,
+    kNoHeader = kHeaderCount
 };
 
+constexpr std::array<std::string_view, kHeaderCount> kHeaderNames = {
+    "from", "to", "subject", "date", "status", "content-type", "content-transfer-encoding"};
+
+// Whether `text` is `lower` (a lower-case ASCII name) without regard to ASCII case. The
+// letters are folded by arithmetic and the bytes compared all at once at the end, not one by
+// one (a fuzz build traces every comparison).
+bool IsNoCase(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) {
+        return false;
+    }
+    int difference = 0;
+    const auto* a = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* b = reinterpret_cast<const unsigned char*>(lower.data());
+    for (const auto* const end = a + text.size(); a != end; ++a, ++b) {
+        const int c = *a;
+        // All ones for "A".."Z": those get the lower-case bit.
+        const int upper = (('A' - 1 - c) & (c - ('Z' + 1))) >> 8;
+        difference |= (c | (upper & 0x20)) ^ *b;
+    }
+    return difference == 0;
+}
+
+std::size_t HeaderSlotOf(std::string_view name) {
+    for (std::size_t slot = 0; slot < kHeaderCount; ++slot) {
+        if (IsNoCase(name, kHeaderNames[slot])) {
+            return slot;
+        }
+    }
+    return kNoHeader;
+}
+
+// The first value of one header: a view of the folder when it is one line, a string of its
+// own once a continuation line is joined to it.
+struct HeaderValue {
+    bool present = false;
+    bool folded = false;
+    std::string_view line;
+    std::string joined;
+
+    std::string_view Text() const { return folded ? std::string_view(joined) : line; }
+};
+
+// A mail or a MIME part: the headers the reader uses, and its body as a range of the folder's
+// line table.
 struct Entity {
-    std::vector<Header> headers;
-    std::vector<std::string_view> body;
+    std::array<HeaderValue, kHeaderCount> headers;
+    bool anyHeader = false;
+    std::size_t bodyBegin = 0;
+    std::size_t bodyEnd = 0;
+
+    const HeaderValue* Find(std::size_t slot) const {
+        return headers[slot].present ? &headers[slot] : nullptr;
+    }
+};
+
+// The buffers of reading a folder: its line table, and the joined and decoded lines of an
+// encoded body. Each thread keeps its own from one read to the next, so that a read allocates
+// only for what it returns; those grown by a large folder are let go after it.
+struct FolderBuffers {
+    static constexpr std::size_t kKeptLines = 1u << 16;
+    static constexpr std::size_t kKeptBytes = 1u << 20;
+
+    Lines lines;
+    std::vector<std::size_t> starts;
+    std::string joined;
+    std::string decoded;
+
+    void Trim() {
+        lines.clear();
+        starts.clear();
+        if (lines.capacity() > kKeptLines) {
+            Lines().swap(lines);
+        }
+        if (starts.capacity() > kKeptLines) {
+            std::vector<std::size_t>().swap(starts);
+        }
+        for (std::string* text : {&joined, &decoded}) {
+            text->clear();
+            if (text->capacity() > kKeptBytes) {
+                std::string().swap(*text);
+            }
+        }
+    }
+};
+
+thread_local FolderBuffers t_buffers;
+
+// What reading one folder shares: the buffers, and the problem list with the number of the
+// mail being read (its "mail N" is only made for a problem).
+struct FolderState {
+    FolderBuffers& buffers;
+    Lines& lines;
+    std::vector<std::string>& problems;
+    std::size_t mailNumber = 0;
+
+    void Problem(std::string_view what) {
+        std::string line = "mail " + std::to_string(mailNumber);
+        line.append(what);
+        AddProblem(problems, std::move(line));
+    }
 };
 
 // Splits a mail or a MIME part into its headers (folding undone: a continuation line's leading
 // blanks become one blank) and its body lines.
-Entity SplitEntity(const std::vector<std::string_view>& lines, std::size_t begin, std::size_t end,
-                   const std::string& where, std::vector<std::string>& problems) {
-    Entity entity;
+void SplitEntity(FolderState& state, std::size_t begin, std::size_t end, Entity& entity) {
+    // The header the next continuation line belongs to; kNoHeader for one the reader does not
+    // keep (or a repeated one: the first value counts).
+    std::size_t current = kNoHeader;
     std::size_t i = begin;
     for (; i < end; ++i) {
-        std::string_view line = lines[i];
+        const std::string_view line = state.lines[i];
         if (line.empty()) {
             ++i;
             break;
         }
         if (line[0] == ' ' || line[0] == '\t') {
-            if (entity.headers.empty()) {
-                problems.push_back(where + ": continuation line without a header skipped");
+            if (!entity.anyHeader) {
+                state.Problem(": continuation line without a header skipped");
                 continue;
             }
-            entity.headers.back().value += ' ';
-            entity.headers.back().value += platform::TrimView(line);
+            if (current != kNoHeader) {
+                HeaderValue& value = entity.headers[current];
+                if (!value.folded) {
+                    value.joined.assign(value.line);
+                    value.folded = true;
+                }
+                value.joined.push_back(' ');
+                value.joined.append(platform::TrimView(line));
+            }
             continue;
         }
         const std::size_t colon = line.find(':');
@@ -75,154 +216,212 @@ Entity SplitEntity(const std::vector<std::string_view>& lines, std::size_t begin
                                           ? std::string_view()
                                           : platform::TrimRightView(line.substr(0, colon));
         if (name.empty() || name.find(' ') != std::string_view::npos) {
-            problems.push_back(where + ": header line without a name skipped");
+            state.Problem(": header line without a name skipped");
             continue;
         }
-        entity.headers.push_back(
-            {platform::ToLower(name), std::string(platform::TrimView(line.substr(colon + 1)))});
-    }
-    entity.body.assign(lines.begin() + static_cast<std::ptrdiff_t>(i),
-                       lines.begin() + static_cast<std::ptrdiff_t>(end));
-    return entity;
-}
-
-const std::string* FindHeader(const Entity& entity, std::string_view name) {
-    for (const Header& h : entity.headers) {
-        if (h.name == name) {
-            return &h.value;
+        entity.anyHeader = true;
+        current = HeaderSlotOf(name);
+        if (current != kNoHeader && entity.headers[current].present) {
+            current = kNoHeader;
+        }
+        if (current != kNoHeader) {
+            HeaderValue& value = entity.headers[current];
+            value.present = true;
+            value.line = platform::TrimView(line.substr(colon + 1));
         }
     }
-    return nullptr;
+    entity.bodyBegin = i < end ? i : end;
+    entity.bodyEnd = end;
 }
 
+// A Content-Type header's type (lower case or not: compared without case) and the parameters
+// the reader uses, as views of the header or of the unescaped copies kept here.
 struct ContentType {
-    std::string type = "text/plain"; // lower case
-    std::string charset;
-    std::string boundary;
+    std::string_view type = "text/plain";
+    std::string_view charset;
+    std::string_view boundary;
+    std::string unescapedCharset;
+    std::string unescapedBoundary;
+
+    ContentType() = default;
+    ContentType(const ContentType&) = delete;
+    ContentType& operator=(const ContentType&) = delete;
+
+    bool IsTextPlain() const { return IsNoCase(type, "text/plain"); }
+    bool IsMultipart() const {
+        constexpr std::string_view kPrefix = "multipart/";
+        return type.size() >= kPrefix.size() && IsNoCase(type.substr(0, kPrefix.size()), kPrefix);
+    }
 };
 
-// "type/subtype; name=value; name="quoted value"".
-ContentType ParseContentType(const std::string* value) {
-    ContentType ct;
-    if (value == nullptr) {
-        return ct;
+// A quoted parameter value from its opening quote: the text up to the closing quote (or the
+// end) with backslash escapes undone, and the rest after it. A value without escapes is a view;
+// one with escapes is written into `unescaped`.
+std::string_view QuotedValue(std::string_view& rest, std::string& unescaped) {
+    std::size_t i = 1;
+    bool escaped = false;
+    for (; i < rest.size() && rest[i] != '"'; ++i) {
+        if (rest[i] == '\\' && i + 1 < rest.size()) {
+            ++i;
+            escaped = true;
+        }
     }
-    std::string_view rest = *value;
+    std::string_view value = rest.substr(1, i - 1);
+    if (escaped) {
+        unescaped.clear();
+        for (std::size_t k = 0; k < value.size(); ++k) {
+            if (value[k] == '\\' && k + 1 < value.size()) {
+                ++k;
+            }
+            unescaped.push_back(value[k]);
+        }
+        value = unescaped;
+    }
+    rest = i < rest.size() ? rest.substr(i + 1) : std::string_view();
+    return value;
+}
+
+// "type/subtype; name=value; name="quoted value"".
+void ParseContentType(const HeaderValue* header, ContentType& ct) {
+    if (header == nullptr) {
+        return;
+    }
+    std::string_view rest = header->Text();
     const std::size_t semi = rest.find(';');
-    const std::string type = platform::ToLower(platform::TrimView(rest.substr(0, semi)));
+    const std::string_view type = platform::TrimView(rest.substr(0, semi));
     if (!type.empty()) {
         ct.type = type;
     }
     rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+    std::string ignored;
     while (!rest.empty()) {
         const std::size_t eq = rest.find('=');
         if (eq == std::string_view::npos) {
             break;
         }
-        const std::string name = platform::ToLower(platform::TrimView(rest.substr(0, eq)));
+        const std::string_view name = platform::TrimView(rest.substr(0, eq));
+        const bool isCharset = IsNoCase(name, "charset");
+        const bool isBoundary = IsNoCase(name, "boundary");
         rest = platform::TrimLeftView(rest.substr(eq + 1));
-        std::string param;
+        std::string_view param;
         if (!rest.empty() && rest[0] == '"') {
-            std::size_t i = 1;
-            for (; i < rest.size() && rest[i] != '"'; ++i) {
-                if (rest[i] == '\\' && i + 1 < rest.size()) {
-                    ++i;
-                }
-                param.push_back(rest[i]);
-            }
-            rest = i < rest.size() ? rest.substr(i + 1) : std::string_view();
+            param = QuotedValue(rest, isCharset    ? ct.unescapedCharset
+                                      : isBoundary ? ct.unescapedBoundary
+                                                   : ignored);
             const std::size_t next = rest.find(';');
             rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
         } else {
             const std::size_t next = rest.find(';');
-            param = platform::Trim(rest.substr(0, next));
+            param = platform::TrimView(rest.substr(0, next));
             rest = next == std::string_view::npos ? std::string_view() : rest.substr(next + 1);
         }
-        if (name == "charset") {
+        if (isCharset) {
             ct.charset = param;
-        } else if (name == "boundary") {
+        } else if (isBoundary) {
             ct.boundary = param;
         }
     }
-    return ct;
 }
 
-std::string JoinLines(const std::vector<std::string_view>& lines) {
-    std::size_t size = 0;
-    for (std::string_view line : lines) {
-        size += line.size() + 1;
+// Makes "\n" the only line end of `text`: "\r\n" and a lone "\r" become "\n" (in place).
+void NormaliseLineEnds(std::string& text) {
+    const void* cr = std::memchr(text.data(), '\r', text.size());
+    if (cr == nullptr) {
+        return;
     }
-    std::string text;
-    text.reserve(size);
-    for (std::string_view line : lines) {
-        text.append(line);
-        text.push_back('\n');
-    }
-    return text;
-}
-
-// The plain text of a single-part text entity.
-std::string DecodeTextBody(const Entity& entity, const ContentType& ct) {
-    const std::string* encodingHeader = FindHeader(entity, "content-transfer-encoding");
-    const std::string encoding =
-        encodingHeader == nullptr ? std::string() : platform::ToLower(*encodingHeader);
-    std::string raw = JoinLines(entity.body);
-    if (encoding == "quoted-printable") {
-        raw = DecodeQuotedPrintable(raw);
-    } else if (encoding == "base64") {
-        raw = DecodeBase64(raw);
-    }
-    std::string text = ToUtf8(raw, ct.charset);
-    // One line-end form inside the program.
-    if (std::memchr(text.data(), '\r', text.size()) == nullptr) {
-        return text;
-    }
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    std::size_t out = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
+    for (std::size_t i = out; i < text.size(); ++i) {
         if (text[i] == '\r') {
             if (i + 1 < text.size() && text[i + 1] == '\n') {
                 continue;
             }
-            out.push_back('\n');
+            text[out++] = '\n';
             continue;
         }
-        out.push_back(text[i]);
+        text[out++] = text[i];
     }
-    return out;
+    text.resize(out);
+}
+
+// Appends the lines [begin, end) of the table to `out`, each ended by "\n".
+void JoinLines(const Lines& lines, std::size_t begin, std::size_t end, std::string& out) {
+    std::size_t size = out.size();
+    for (std::size_t i = begin; i < end; ++i) {
+        size += lines[i].size() + 1;
+    }
+    out.reserve(size);
+    for (std::size_t i = begin; i < end; ++i) {
+        out.append(lines[i]);
+        out.push_back('\n');
+    }
+}
+
+// The plain text of a single-part text entity, into `text` (empty before).
+void DecodeTextBody(FolderState& state, const Entity& entity, const ContentType& ct,
+                    std::string& text) {
+    const HeaderValue* encodingHeader = entity.Find(kTransferEncoding);
+    const std::string_view encoding =
+        encodingHeader == nullptr ? std::string_view() : encodingHeader->Text();
+    const bool quotedPrintable = IsNoCase(encoding, "quoted-printable");
+    const bool base64 = IsNoCase(encoding, "base64");
+    std::string& joined = state.buffers.joined;
+    joined.clear();
+    JoinLines(state.lines, entity.bodyBegin, entity.bodyEnd, joined);
+    std::string_view raw = joined;
+    if (quotedPrintable || base64) {
+        std::string& decoded = state.buffers.decoded;
+        decoded.clear();
+        if (quotedPrintable) {
+            AppendQuotedPrintable(decoded, joined);
+        } else {
+            AppendDecodedBase64(decoded, joined);
+        }
+        raw = decoded;
+    }
+    AppendToUtf8(text, raw, ct.charset);
+    // One line-end form inside the program.
+    NormaliseLineEnds(text);
+}
+
+// Whether `line` is a delimiter of the parts with `boundary`: "--boundary" opens a part,
+// "--boundary--" closes the last one (trailing blanks allowed).
+bool IsDelimiter(std::string_view line, std::string_view boundary, bool& close) {
+    line = platform::TrimRightView(line);
+    if (line.size() < boundary.size() + 2 || !StartsWith(line, "--") ||
+        line.substr(2, boundary.size()) != boundary) {
+        return false;
+    }
+    const std::string_view rest = line.substr(boundary.size() + 2);
+    close = rest == "--";
+    return close || rest.empty();
 }
 
 // The first text/plain text of the entity; false when it holds none.
-bool FindPlainText(const Entity& entity, int depth, const std::string& where,
-                   std::vector<std::string>& problems, std::string& text) {
-    const ContentType ct = ParseContentType(FindHeader(entity, "content-type"));
-    if (ct.type == "text/plain") {
-        text = DecodeTextBody(entity, ct);
+bool FindPlainText(FolderState& state, const Entity& entity, int depth, std::string& text) {
+    ContentType ct;
+    ParseContentType(entity.Find(kContentType), ct);
+    if (ct.IsTextPlain()) {
+        DecodeTextBody(state, entity, ct, text);
         return true;
     }
-    if (ct.type.rfind("multipart/", 0) != 0) {
+    if (!ct.IsMultipart()) {
         return false;
     }
     if (ct.boundary.empty() || depth >= kMaxPartDepth) {
-        problems.push_back(where + ": multipart body without a usable boundary");
+        state.Problem(": multipart body without a usable boundary");
         return false;
     }
-    const std::string open = "--" + ct.boundary;
-    const std::string close = open + "--";
-    const std::vector<std::string_view>& lines = entity.body;
     std::size_t partStart = std::string::npos;
-    for (std::size_t i = 0; i <= lines.size(); ++i) {
-        const bool atEnd = i == lines.size();
-        const std::string_view line =
-            atEnd ? std::string_view() : platform::TrimRightView(lines[i]);
-        const bool isClose = !atEnd && line == close;
-        const bool isOpen = !atEnd && line == open;
-        if (!atEnd && !isClose && !isOpen) {
+    for (std::size_t i = entity.bodyBegin; i <= entity.bodyEnd; ++i) {
+        const bool atEnd = i == entity.bodyEnd;
+        bool isClose = false;
+        if (!atEnd && !IsDelimiter(state.lines[i], ct.boundary, isClose)) {
             continue;
         }
         if (partStart != std::string::npos) {
-            Entity part = SplitEntity(lines, partStart, i, where, problems);
-            if (FindPlainText(part, depth + 1, where, problems, text)) {
+            Entity part;
+            SplitEntity(state, partStart, i, part);
+            if (FindPlainText(state, part, depth + 1, text)) {
                 return true;
             }
         }
@@ -234,68 +433,93 @@ bool FindPlainText(const Entity& entity, int depth, const std::string& where,
     return false;
 }
 
-std::string HeaderText(const Entity& entity, std::string_view name) {
-    const std::string* value = FindHeader(entity, name);
-    return value == nullptr ? std::string() : ToUtf8(DecodeEncodedWords(*value), "utf-8");
+// A header's text: encoded words decoded, as UTF-8; empty for a missing header.
+void HeaderText(const Entity& entity, std::size_t slot, std::string& text) {
+    const HeaderValue* header = entity.Find(slot);
+    if (header == nullptr) {
+        return;
+    }
+    const std::string_view value = header->Text();
+    if (value.find("=?") == std::string_view::npos) {
+        AppendToUtf8(text, value, "utf-8");
+        return;
+    }
+    AppendEncodedWords(text, value);
+    ConvertToUtf8From(text, 0, "utf-8");
 }
 
-MailItem BuildMail(const std::vector<std::string_view>& lines, std::size_t begin, std::size_t end,
-                   std::size_t number, std::vector<std::string>& problems) {
-    const std::string where = "mail " + std::to_string(number);
-    Entity entity = SplitEntity(lines, begin, end, where, problems);
-    // mboxrd: ">From ", ">>From " ... lose one ">" (the body lines are views of the folder).
-    for (std::string_view& line : entity.body) {
-        std::size_t quotes = 0;
+// "Status: R..." (after decoding, as the other headers): the mail has been read. UTF-8
+// repair never adds or removes an ASCII letter, so a plain value is searched as it stands.
+bool IsRead(const Entity& entity) {
+    const HeaderValue* header = entity.Find(kStatus);
+    if (header == nullptr) {
+        return false;
+    }
+    const std::string_view value = header->Text();
+    if (value.find("=?") == std::string_view::npos) {
+        return value.find('R') != std::string_view::npos;
+    }
+    std::string text;
+    HeaderText(entity, kStatus, text);
+    return text.find('R') != std::string::npos;
+}
+
+void BuildMail(FolderState& state, std::size_t begin, std::size_t end, MailItem& mail) {
+    Entity entity;
+    SplitEntity(state, begin, end, entity);
+    // mboxrd: ">From ", ">>From " ... lose one ">" (the lines are views of the folder; each
+    // line belongs to one mail only, so the table is changed in place).
+    for (std::size_t i = entity.bodyBegin; i < entity.bodyEnd; ++i) {
+        std::string_view& line = state.lines[i];
+        if (line.empty() || line[0] != '>') {
+            continue;
+        }
+        std::size_t quotes = 1;
         while (quotes < line.size() && line[quotes] == '>') {
             ++quotes;
         }
-        if (quotes > 0 && StartsWith(line.substr(quotes), "From ")) {
+        if (StartsWith(line.substr(quotes), "From ")) {
             line.remove_prefix(1);
         }
     }
 
-    MailItem mail;
-    mail.from = HeaderText(entity, "from");
-    mail.to = HeaderText(entity, "to");
-    mail.subject = HeaderText(entity, "subject");
-    mail.date = HeaderText(entity, "date");
-    const std::string status = HeaderText(entity, "status");
-    mail.read = status.find('R') != std::string::npos;
-    if (entity.headers.empty()) {
-        problems.push_back(where + ": no headers");
+    HeaderText(entity, kFrom, mail.from);
+    HeaderText(entity, kTo, mail.to);
+    HeaderText(entity, kSubject, mail.subject);
+    HeaderText(entity, kDate, mail.date);
+    mail.read = IsRead(entity);
+    if (!entity.anyHeader) {
+        state.Problem(": no headers");
     }
-    std::string text;
-    if (FindPlainText(entity, 0, where, problems, text)) {
-        mail.body = std::move(text);
-    }
-    return mail;
+    FindPlainText(state, entity, 0, mail.body);
 }
 
 } // namespace
 
 MboxContents ReadMbox(std::string_view bytes) {
     MboxContents contents;
-    if (bytes.find('\0') != std::string_view::npos) {
-        contents.problems.push_back("the folder holds zero bytes");
+    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
+        AddProblem(contents.problems, "the folder holds zero bytes");
     }
-    const std::vector<std::string_view> lines = SplitLines(bytes);
-    // Separator lines: "From " at the start or after an empty line.
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (StartsWith(lines[i], "From ") && (i == 0 || lines[i - 1].empty())) {
-            starts.push_back(i);
-        }
-    }
+    FolderBuffers& buffers = t_buffers;
+    buffers.Trim();
+    FolderState state{buffers, buffers.lines, contents.problems};
+    const std::vector<std::size_t>& starts = buffers.starts;
+    SplitLines(bytes, buffers.lines, buffers.starts);
+    const Lines& lines = state.lines;
     // Text before the first separator: a folder that is one bare mail, or damage at the start.
     std::size_t firstText = 0;
     while (firstText < lines.size() && lines[firstText].empty()) {
         ++firstText;
     }
     const std::size_t firstStart = starts.empty() ? lines.size() : starts.front();
-    if (firstText < firstStart) {
-        contents.problems.push_back("text before the first \"From \" line read as a mail");
+    const bool bareMail = firstText < firstStart;
+    contents.mails.reserve(starts.size() + (bareMail ? 1 : 0));
+    if (bareMail) {
+        AddProblem(contents.problems, "text before the first \"From \" line read as a mail");
         const std::size_t end = firstStart < lines.size() ? firstStart - 1 : firstStart;
-        contents.mails.push_back(BuildMail(lines, firstText, end, 1, contents.problems));
+        state.mailNumber = 1;
+        BuildMail(state, firstText, end, contents.mails.emplace_back());
     }
     for (std::size_t k = 0; k < starts.size(); ++k) {
         const std::size_t begin = starts[k] + 1;
@@ -304,15 +528,24 @@ MboxContents ReadMbox(std::string_view bytes) {
         if (end > begin && lines[end - 1].empty()) {
             --end;
         }
-        contents.mails.push_back(
-            BuildMail(lines, begin, end, contents.mails.size() + 1, contents.problems));
+        state.mailNumber = contents.mails.size() + 1;
+        BuildMail(state, begin, end, contents.mails.emplace_back());
     }
+    buffers.Trim();
     return contents;
 }
 
 namespace {
 
-constexpr std::size_t kBase64LineWidth = 76;
+// Base64 body lines of 76 characters: 57 bytes of the text each.
+constexpr std::size_t kBase64LineBytes = 57;
+constexpr std::string_view kSeparator = "From tidewell@localhost Thu Jan  1 00:00:00 1970\n";
+constexpr std::string_view kBodyHeaders = "Content-Type: text/plain; charset=utf-8\n"
+                                          "Content-Transfer-Encoding: base64\n\n";
+
+std::size_t Base64Size(std::size_t bytes) {
+    return (bytes + 2) / 3 * 4;
+}
 
 // "Name: =?utf-8?B?...?=" for a non-empty value; an empty one is left out, as the reader
 // gives an empty text for a missing header.
@@ -322,16 +555,32 @@ void AppendHeader(std::string_view name, std::string_view value, std::string& ou
     }
     out.append(name);
     out.append(": =?utf-8?B?");
-    out.append(EncodeBase64(value));
+    AppendBase64(out, value);
     out.append("?=\n");
+}
+
+// The size WriteMbox gives `mail` (at most: the headers left out are counted).
+std::size_t WrittenSize(const MailItem& mail) {
+    constexpr std::size_t kHeaderFrame = 32; // name, ": =?utf-8?B?", "?=\n"
+    std::size_t size = kSeparator.size() + kBodyHeaders.size() + 16 + 1;
+    for (const std::string* value : {&mail.from, &mail.to, &mail.subject, &mail.date}) {
+        size += kHeaderFrame + Base64Size(value->size());
+    }
+    size += Base64Size(mail.body.size()) + mail.body.size() / kBase64LineBytes + 1;
+    return size;
 }
 
 } // namespace
 
 std::string WriteMbox(const std::vector<MailItem>& mails) {
-    std::string out;
+    std::size_t size = 0;
     for (const MailItem& mail : mails) {
-        out.append("From tidewell@localhost Thu Jan  1 00:00:00 1970\n");
+        size += WrittenSize(mail);
+    }
+    std::string out;
+    out.reserve(size);
+    for (const MailItem& mail : mails) {
+        out.append(kSeparator);
         AppendHeader("From", mail.from, out);
         AppendHeader("To", mail.to, out);
         AppendHeader("Subject", mail.subject, out);
@@ -340,12 +589,12 @@ std::string WriteMbox(const std::vector<MailItem>& mails) {
             out.append("Status: RO\n");
         }
         // Always there, so that no mail is without headers.
-        out.append("Content-Type: text/plain; charset=utf-8\n"
-                   "Content-Transfer-Encoding: base64\n\n");
-        // Base64 lines never begin with "From " and hold no line end of the text.
-        const std::string body = EncodeBase64(mail.body);
-        for (std::size_t pos = 0; pos < body.size(); pos += kBase64LineWidth) {
-            out.append(std::string_view(body).substr(pos, kBase64LineWidth));
+        out.append(kBodyHeaders);
+        // Base64 lines never begin with "From " and hold no line end of the text. A line of
+        // whole groups of three bytes is the same text as the one long encoding cut there.
+        const std::string_view body = mail.body;
+        for (std::size_t pos = 0; pos < body.size(); pos += kBase64LineBytes) {
+            AppendBase64(out, body.substr(pos, kBase64LineBytes));
             out.push_back('\n');
         }
         out.push_back('\n');
