@@ -332,6 +332,9 @@ bool ParseHead(std::string_view line, CVCardProperty& property, std::size_t& val
 void TakeTransportParams(CVCardProperty& property, bool& quotedPrintable, std::string& charset) {
     quotedPrintable = false;
     charset.clear();
+    if (property.params.empty()) {
+        return; // most lines
+    }
     bool charsetSeen = false;
     bool listKept = false; // an entry of the current list is kept
     std::vector<CVCardParam>& params = property.params;
