@@ -25,59 +25,27 @@ int HexValue(char c) {
     return -1;
 }
 
-// The base64 alphabet ("A".."Z", "a".."z", "0".."9", "+", "/") computed rather than looked up:
-// the character of a six-bit value and the value of a character, with masks made from the
-// sign of a difference in place of comparisons or table indexes (each costs a traced
-// comparison in a fuzz build, and these run once per character). `Between(x, lo, hi)` is all
-// ones for lo < x < hi, else zero (for x of 0..255).
-constexpr int Between(int x, int lo, int hi) {
-    return ((lo - x) & (x - hi)) >> 8;
-}
-
-constexpr char Base64Char(std::uint32_t sextet) {
-    const int v = static_cast<int>(sextet & 0x3F);
-    // From "A" + v, each step moves the values past its limit to the next range.
-    int c = 'A' + v;
-    c += ((25 - v) >> 8) & (('a' - 26) - 'A');
-    c -= ((51 - v) >> 8) & (('a' - 26) - ('0' - 52));
-    c -= ((61 - v) >> 8) & (('0' - 52 + 62) - '+');
-    c += ((62 - v) >> 8) & ('/' - ('+' + 1));
-    return static_cast<char>(c);
-}
-
-// The value of a base64 character, -1 for one outside the alphabet.
-constexpr int Base64Value(unsigned char c) {
-    const int x = c;
-    int v = -1;
-    v += Between(x, 'A' - 1, 'Z' + 1) & (x - 'A' + 1);
-    v += Between(x, 'a' - 1, 'z' + 1) & (x - 'a' + 26 + 1);
-    v += Between(x, '0' - 1, '9' + 1) & (x - '0' + 52 + 1);
-    v += Between(x, '+' - 1, '+' + 1) & (62 + 1);
-    v += Between(x, '/' - 1, '/' + 1) & (63 + 1);
-    return v;
-}
-
+// The base64 alphabet, written by the encoder; the decoder reads it through the table of values.
 constexpr std::string_view kBase64Alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The computed characters and values are those of the alphabet, checked when compiling.
-constexpr bool Base64IsTheAlphabet() {
+constexpr std::array<signed char, 256> kBase64Values = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
     for (std::size_t i = 0; i < kBase64Alphabet.size(); ++i) {
-        if (Base64Char(static_cast<std::uint32_t>(i)) != kBase64Alphabet[i] ||
-            Base64Value(static_cast<unsigned char>(kBase64Alphabet[i])) != static_cast<int>(i)) {
-            return false;
-        }
+        values[static_cast<unsigned char>(kBase64Alphabet[i])] = static_cast<signed char>(i);
     }
-    for (int c = 0; c < 256; ++c) {
-        if (Base64Value(static_cast<unsigned char>(c)) >= 0 &&
-            kBase64Alphabet[static_cast<std::size_t>(Base64Value(static_cast<unsigned char>(c)))] !=
-                static_cast<char>(c)) {
-            return false;
-        }
-    }
-    return true;
+    return values;
+}();
+
+char Base64Char(std::uint32_t sextet) {
+    return kBase64Alphabet[sextet & 0x3F];
 }
-static_assert(Base64IsTheAlphabet());
+
+// The value of a base64 character, -1 for one outside the alphabet.
+int Base64Value(unsigned char c) {
+    return kBase64Values[c];
+}
 
 using platform::IsAscii;
 
