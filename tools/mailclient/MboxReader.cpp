@@ -83,28 +83,9 @@ enum HeaderSlot : std::size_t {
 constexpr std::array<std::string_view, kHeaderCount> kHeaderNames = {
     "from", "to", "subject", "date", "status", "content-type", "content-transfer-encoding"};
 
-// Whether `text` is `lower` (a lower-case ASCII name) without regard to ASCII case. The
-// letters are folded by arithmetic and the bytes compared all at once at the end, not one by
-// one (a fuzz build traces every comparison).
-bool IsNoCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) {
-        return false;
-    }
-    int difference = 0;
-    const auto* a = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* b = reinterpret_cast<const unsigned char*>(lower.data());
-    for (const auto* const end = a + text.size(); a != end; ++a, ++b) {
-        const int c = *a;
-        // All ones for "A".."Z": those get the lower-case bit.
-        const int upper = (('A' - 1 - c) & (c - ('Z' + 1))) >> 8;
-        difference |= (c | (upper & 0x20)) ^ *b;
-    }
-    return difference == 0;
-}
-
 std::size_t HeaderSlotOf(std::string_view name) {
     for (std::size_t slot = 0; slot < kHeaderCount; ++slot) {
-        if (IsNoCase(name, kHeaderNames[slot])) {
+        if (platform::EqualsNoCase(name, kHeaderNames[slot])) {
             return slot;
         }
     }
@@ -247,10 +228,11 @@ struct ContentType {
     ContentType(const ContentType&) = delete;
     ContentType& operator=(const ContentType&) = delete;
 
-    bool IsTextPlain() const { return IsNoCase(type, "text/plain"); }
+    bool IsTextPlain() const { return platform::EqualsNoCase(type, "text/plain"); }
     bool IsMultipart() const {
         constexpr std::string_view kPrefix = "multipart/";
-        return type.size() >= kPrefix.size() && IsNoCase(type.substr(0, kPrefix.size()), kPrefix);
+        return type.size() >= kPrefix.size() &&
+               platform::EqualsNoCase(type.substr(0, kPrefix.size()), kPrefix);
     }
 };
 
@@ -300,8 +282,8 @@ void ParseContentType(const HeaderValue* header, ContentType& ct) {
             break;
         }
         const std::string_view name = platform::TrimView(rest.substr(0, eq));
-        const bool isCharset = IsNoCase(name, "charset");
-        const bool isBoundary = IsNoCase(name, "boundary");
+        const bool isCharset = platform::EqualsNoCase(name, "charset");
+        const bool isBoundary = platform::EqualsNoCase(name, "boundary");
         rest = platform::TrimLeftView(rest.substr(eq + 1));
         std::string_view param;
         if (!rest.empty() && rest[0] == '"') {
@@ -362,8 +344,8 @@ void DecodeTextBody(FolderState& state, const Entity& entity, const ContentType&
     const HeaderValue* encodingHeader = entity.Find(kTransferEncoding);
     const std::string_view encoding =
         encodingHeader == nullptr ? std::string_view() : encodingHeader->Text();
-    const bool quotedPrintable = IsNoCase(encoding, "quoted-printable");
-    const bool base64 = IsNoCase(encoding, "base64");
+    const bool quotedPrintable = platform::EqualsNoCase(encoding, "quoted-printable");
+    const bool base64 = platform::EqualsNoCase(encoding, "base64");
     std::string& joined = state.buffers.joined;
     joined.clear();
     JoinLines(state.lines, entity.bodyBegin, entity.bodyEnd, joined);
