@@ -190,12 +190,7 @@ struct Hive {
 
 private:
     static size_t Separators(std::string_view text) {
-        size_t n = 0;
-        for (size_t at = text.find('\\'); at != std::string_view::npos;
-             at = text.find('\\', at + 1)) {
-            ++n;
-        }
-        return n;
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\\'));
     }
     // Room for `more` keys at once (a deep path adds hundreds), growing at least twofold so
     // that many lines adding a few keys each still cost amortised constant time.
